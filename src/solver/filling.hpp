@@ -1,0 +1,34 @@
+#pragma once
+
+#include "driver/fixed_array.hpp"
+#include "driver/run_parameters.hpp"
+#include "driver/soil_column.hpp"
+
+namespace slurry1d {
+
+// Position in the stage schedule, carried from step to step: KF7 = 1 while a
+// step lies inside the current stage, 0 after a step that ended exactly at a
+// stage end; KSTG is the current stage number. The time loop resets them when
+// it repeats a halved step.
+struct StageCursor {
+  int KF7 = 0;
+  int KSTG = 1;
+};
+
+// Work arrays of the re-mesh; they keep their contents from call to call.
+struct FillingWork {
+  NodalArray Zw;
+  NodalArray Ew;
+};
+
+// Once per step of a staged filling run: limits the step (p.DT, p.T) so that
+// stages are resolved and end exactly at their ending times, credits the
+// nominal height filled during the step and, when there is one, re-meshes the
+// column with the same number of nodes (old layer over fewer nodes, new
+// material at E0 on top). Reads the stage tables p.stage, p.TBFN, p.TEFN and
+// p.NS, p.DTMAX, E0, K0, ZBOT, HTOT. Writes p.T, p.DT, DTPREV, the cursor and
+// col.EN, Z, DXI. After the last stage it changes nothing but sets KF7 = 1.
+void advance_filling(RunParameters& p, SoilColumn& col, StageCursor& cursor, double& DTPREV,
+                     FillingWork& work);
+
+}  // namespace slurry1d

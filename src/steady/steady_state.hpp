@@ -1,0 +1,32 @@
+#pragma once
+
+#include "driver/fixed_array.hpp"
+#include "driver/run_parameters.hpp"
+#include "driver/soil_column.hpp"
+#include "output/record_writer.hpp"
+
+namespace slurry1d {
+
+// Permeability and gradient per element, the uniform reference stresses and
+// the previous iterate of the void ratios.
+struct SteadyWork {
+  NodalArray KSS;
+  NodalArray GSS;
+  NodalArray SHYD;
+  NodalArray EPREV;
+};
+
+// The state towards which a new run without desiccation settles once all
+// excess pore pressure has dissipated: hydrostatic, or under a constant
+// seepage driven by a bottom velocity or by the head difference. Fills col.ESS,
+// col.ZSS and col.SIGE, sets ISTEADY = 1 when a steady state is attempted
+// (ITOP != 1) and, in the head-driven mode, overwrites p.HT and writes the two
+// steady-state records to out.vd. Always ends with the console line
+// "STEADY STATE HEIGHT = ". Throws RunStop (StopKind::Stop) with "MATERIAL
+// INSTABILITY DUE TO HIGH PRESSURE  AT BOTTOM" when the bottom would carry no
+// effective stress. When an iteration bound is reached it writes a console
+// message, leaves ISTEADY = 0 and restores the set-up values of ESS and ZSS.
+void solve_steady_state(RunParameters& p, SoilColumn& col, int& ISTEADY, SteadyWork& work,
+                        Outputs& out);
+
+}  // namespace slurry1d
