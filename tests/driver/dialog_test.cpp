@@ -1,0 +1,723 @@
+#include "driver/dialog.hpp"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "driver/run_stop.hpp"
+
+namespace slurry1d {
+namespace {
+
+// One answer file, question by question. A field holding "" is a question that
+// is not asked; fields with several lines carry their own line ends.
+struct Answers {
+  std::string constants = "0.8 -0.2 0.001 5.0 1.0   A1 B1 C D Z1";
+  std::string ides = "2";
+  std::string desiccation;  // shrinkage, cracking, ETA, CV lines
+  std::string gs = "2.65";
+  std::string gw = "9.81";
+  std::string h0 = "5.0";
+  std::string ifil = "2";
+  std::string stages;  // NS and the stage lines
+  std::string itop = "2";
+  std::string top_value = "10.0";
+  std::string ibot = "1";
+  std::string bottom_value;
+  std::string me = "0.5";
+  std::string ts = "0.0";
+  std::string no = "2";
+  std::string opts = "10.0\n100.0";
+  std::string maxdt = "1.0";
+  std::string icont = "2";
+  std::string pairs;  // ND and the pair lines
+
+  std::string text() const {
+    std::string s;
+    for (const std::string* f :
+         {&constants, &ides, &desiccation, &gs, &gw, &h0, &ifil, &stages, &itop, &top_value, &ibot,
+          &bottom_value, &me, &ts, &no, &opts, &maxdt, &icont, &pairs}) {
+      if (!f->empty()) s += *f + "\n";
+    }
+    return s;
+  }
+};
+
+std::vector<std::string> lines_of(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+class DialogTest : public ::testing::Test {
+ protected:
+  DialogTest() {
+    out.console.attach(console);
+    out.input.attach(input);
+    out.errors.attach(errors);
+  }
+
+  void run(const std::string& answers, bool interactive = false) {
+    std::istringstream in(answers);
+    run_dialog(in, out, interactive, *p);
+  }
+  void run(const Answers& a, bool interactive = false) { run(a.text(), interactive); }
+
+  // The stop thrown by the dialog; fails the test when none is thrown.
+  RunStop stop_of(const Answers& a, bool interactive = false) {
+    try {
+      run(a, interactive);
+    } catch (const RunStop& stop) {
+      return stop;
+    }
+    ADD_FAILURE() << "the dialog ended without a stop";
+    return RunStop(StopKind::Failure, {});
+  }
+
+  std::vector<std::string> input_lines() const { return lines_of(input.str()); }
+
+  std::ostringstream console, input, errors;
+  Outputs out;
+  std::unique_ptr<RunParameters> p = std::make_unique<RunParameters>();
+};
+
+// Record 1 column by column for A1 = 0.8, B1 = -0.2, C = 1e-3, D = 5, Z1 = 1.
+TEST_F(DialogTest, CompressionConstantsRecordColumns) {
+  run(Answers{});
+  const std::string r = input_lines().at(0);
+  ASSERT_EQ(r.size(), 1u + 10 + 1 + 10 + 1 + 10 + 1 + 10 + 1 + 10 + 1 + 12);
+  EXPECT_EQ(r.substr(0, 1), " ");             // leading blank
+  EXPECT_EQ(r.substr(1, 10), ".80000    ");   // G10.5: no room for "0.", four blanks
+  EXPECT_EQ(r.substr(12, 10), "   -0.2000");  // B1 in F10.4, right-aligned
+  EXPECT_EQ(r.substr(23, 10), ".10000E-02");  // 1e-3 below 0.1: exponent form
+  EXPECT_EQ(r.substr(34, 10), "5.0000    ");  // one digit before the point, 4 decimals
+  EXPECT_EQ(r.substr(45, 10), "1.0000    ");
+  EXPECT_EQ(r.substr(55, 1), "\t");  // a tab, not blanks, before the label
+  EXPECT_EQ(r.substr(56), "A1,B1,C,D,Z1");
+}
+
+TEST_F(DialogTest, NewRunWithoutDesiccationEchoesEveryAnswer) {
+  run(Answers{});
+  const std::vector<std::string> expected = {
+      " .80000        -0.2000 .10000E-02 5.0000     1.0000    \tA1,B1,C,D,Z1",
+      " 2\t\t3-D DESSICATION STATUS",
+      " 2.6500    \tSPECIFIC GRAVITY OF SOLIDS",
+      " 9.8100    \tUNIT WEIGHT OF WATER",
+      " 5.0000    \tINITIAL HEIGHT OF SOIL",
+      " 2\t\tSTAGE FILLING STATUS",
+      " 2\t\tTOP BOUNDARY CONDITION",
+      " 10.000    \tTOP BOUNDARY CONDITION VALUES",
+      " 1\t        BOTTOM BOUNDARY CONDITION",
+      ".50000    \tMINIMUM VOID RATIO",
+      " 0.0000    \tSTARTING TIME",
+      "   2\t        NUMBER OF OUTPUT FILES",
+      " 10.000    \tSPECIFIED TIME FOR OUTPUT",
+      " 100.00    \tSPECIFIED TIME FOR OUTPUT",
+      " 1.0000    \tMAXIMUM TIME INTERVAL",
+      " 2\t        INITIAL STATUS",
+      "  51            NUMBER OF NODE",
+  };
+  EXPECT_EQ(input_lines(), expected);
+
+  const RunParameters& q = *p;
+  EXPECT_EQ(q.A1, 0.8);
+  EXPECT_EQ(q.B1, -0.2);
+  EXPECT_EQ(q.C, 0.001);
+  EXPECT_EQ(q.D, 5.0);
+  EXPECT_EQ(q.Z1, 1.0);
+  EXPECT_EQ(q.IDES, 2);
+  EXPECT_EQ(q.ERROR, SINGLE_1E_20);
+  EXPECT_EQ(q.ERROR1, SINGLE_1E_20);
+  EXPECT_EQ(q.A2, 0.0);
+  EXPECT_EQ(q.CRD, 0.0);
+  EXPECT_EQ(q.CV, 0.0);
+  EXPECT_EQ(q.GS, 2.65);
+  EXPECT_EQ(q.GW, 9.81);
+  EXPECT_EQ(q.H0, 5.0);
+  EXPECT_EQ(q.IFIL, 2);
+  EXPECT_EQ(q.NS, 0);
+  for (int i = 1; i <= MAXSTAGE; ++i) {
+    EXPECT_EQ(q.stage[i].TBF, 0.0);
+    EXPECT_EQ(q.stage[i].TEF, 0.0);
+    EXPECT_EQ(q.stage[i].FRH, 0.0);
+  }
+  EXPECT_EQ(q.ITOP, 3);  // answer 2, the surcharge
+  EXPECT_EQ(q.LT, 10.0);
+  EXPECT_EQ(q.VT, 0.0);
+  EXPECT_EQ(q.HT, 0.0);
+  EXPECT_EQ(q.IBOT, 1);
+  EXPECT_EQ(q.ME, 0.5);
+  EXPECT_EQ(q.TS, 0.0);
+  EXPECT_EQ(q.NO, 2);
+  EXPECT_EQ(q.OPT[1], 10.0);
+  EXPECT_EQ(q.OPT[2], 100.0);
+  for (int i = 3; i <= MAXSTAGE; ++i) EXPECT_EQ(q.OPT[i], -1.0);
+  EXPECT_EQ(q.MAXDT, 1.0);
+  EXPECT_EQ(q.ICONT, 2);
+  EXPECT_EQ(q.NNI, 51);
+  EXPECT_EQ(q.ZBOT, 0.0);
+  EXPECT_EQ(errors.str(), "");
+}
+
+TEST_F(DialogTest, DesiccationAnswerTwoGoesStraightToTheSolids) {
+  run(Answers{});
+  const std::vector<std::string> c = lines_of(console.str());
+  EXPECT_EQ(c.at(3), " YES=1,NO=2");
+  EXPECT_EQ(c.at(4), " SPECIFY SPECIFIC GRAVITY OF SOLIDS, GS=?");
+}
+
+TEST_F(DialogTest, EveryPromptOfAFullNewRunInOrder) {
+  Answers a;
+  a.ides = "1";
+  a.desiccation = "0.9 -0.15\n1 0.5 2 4\n0.01\n1.2";
+  a.ifil = "1";
+  a.stages = "1\n0 10 0.1";
+  a.top_value = "0";
+  a.ibot = "2";
+  a.bottom_value = "3.5";
+  run(a);
+  EXPECT_EQ(console.str(),
+            " SPECIFY THE CONSTANTS OF THE 1-D COMPRESSION CONSTITUTIVE EQUATION.\n"
+            " A1=?, B1=?, C=?, D=?, Z1=?\n"
+            " IS THE 3-D DESSICATION CONSIDERED IN THIS CASE?\n"
+            " YES=1,NO=2\n"
+            " SPECIFY THE CONSTANTS OF THE 3-D SHRINKAGE CONSITUTIVE EQUATION.\n"
+            " A2=?, B2=?\n"
+            " SPECIFY THE CONSTANTS OF THE CRACKING FUNCTION.\n"
+            " a=?, b=?, c=?, d=?\n"
+            " SPECIFY THE CRACK-WALL LOSS PARAMETER, ETA=?\n"
+            " SPECIFY THE CRUST VOID RATIO, CV=?\n"
+            " SPECIFY SPECIFIC GRAVITY OF SOLIDS, GS=?\n"
+            " SPECIFY THE UNIT WEITHT OF WATER, GW=?\n"
+            " SPECIFY INITIAL HEIGHT OF SLURRY, H0=?\n"
+            " IS STAGED FILLING PROCESS CONSIDERED ON TOP?\n"
+            " YES=1,NO=2\n"
+            " ERROR!\n"
+            " -DESSICATION IS NOT ALLOWED IN STAGED FILLING PROCESS-\n"
+            " PLEASE SEE THE USER'S MANUAL FOR SOLUTION!\n"
+            " SPECIFY THE NUMBER OF FILLING STAGES, NS=?\n"
+            " SPECIFY THE PERIODS AND FILLING TYPES ON TOP,\n"
+            " TBF=?, TEF=?, FRH=?\n"
+            "  -TIMES MUST BE CONSISTENT WITH STARTING TIME\n"
+            "  -FILLING TYPES MUST BE IN TERMS OF THE SOIL NOMINAL RATES OR HEIGHTS WITH E0 VOID "
+            "RATIO\n"
+            " MAXIMUM PAIRS=50\n"
+            " FORMAT:\n"
+            " BEGINNING TIME, ENDING TIME, HEIGHTS OR RATES\n"
+            " SPECIFY THE BOUNDARY CONDITION AT TOP.\n"
+            " \t1= EVAPORATION RATE (UNIT IN VELOCITY)\n"
+            " \t2= SURCHARGE (UNIT IN STRESS)\n"
+            " SPECIFY THE SURCHARGE LOADING, LT=?\n"
+            " SPECIFY THE BOUNDARY CONDITION AT BOTTOM.\n"
+            "     1= IMPERVIOUS BOUNDARY (VELOCITY=0)\n"
+            "     2= PRESSURE HEAD AT BOTTOM\n"
+            "     3= PERVIOUS BOUNDARY\n"
+            "     4= VELOCITY (NON-ZERO VELOCITY)\n"
+            " SPECIFY THE PRESSURE HEAD OF WATER AT BOTTOM, HB=?\n"
+            " SPECIFY THE MINIMUM VOID RATIO, ME=?\n"
+            " SPECIFY THE STARTING TIME\n"
+            " SPECIFY THE NUMBER OF THE OUTPUT TIMES, NO=?\n"
+            " MAXIMUM=50\n"
+            " SPECIFY THE TIMES OF OUTPUT FILES, OPT=?\n"
+            " (IN ASSENDING ORDER)\n"
+            " SPECIFY THE MAXIMUM TIME INTERVAL, MAXDT=?\n"
+            " CONTINUE THE PROCESS OF LAST RUN?\n"
+            " 1=YES,2=NO\n");
+}
+
+TEST_F(DialogTest, DesiccationConstantsAreEchoed) {
+  Answers a;
+  a.ides = "1";
+  a.desiccation = "0.9 -0.15   A2 B2\n1 0.5 2 4\n0.01\n1.2";
+  run(a);
+  const std::vector<std::string> r = input_lines();
+  EXPECT_EQ(r.at(1), " 1\t\t3-D DESSICATION STATUS");
+  EXPECT_EQ(r.at(2), " .90000        -0.1500\tA2,B2:3-D SHRINKAGE PARAMETERS");
+  EXPECT_EQ(r.at(3),
+            " 1.0000     .50000     2.0000     4.0000    \tCRACKING FUNCTION PARAMETERS, a,b,c,d");
+  // Five blanks, no tab, between the field and the words.
+  EXPECT_EQ(r.at(4), " .10000E-01     CRACK-WALL LOSS PARAMETER");
+  EXPECT_EQ(r.at(5), " 1.2000         CRUST VOID RATIO");
+  EXPECT_EQ(r.at(6), " 2.6500    \tSPECIFIC GRAVITY OF SOLIDS");
+  EXPECT_EQ(p->A2, 0.9);
+  EXPECT_EQ(p->B2, -0.15);
+  EXPECT_EQ(p->CRA, 1.0);
+  EXPECT_EQ(p->CRB, 0.5);
+  EXPECT_EQ(p->CRC, 2.0);
+  EXPECT_EQ(p->CRD, 4.0);
+  EXPECT_EQ(p->ETA, 0.01);
+  EXPECT_EQ(p->CV, 1.2);
+}
+
+TEST_F(DialogTest, HiddenTolerancesThenTheSwitchOnceMore) {
+  Answers a;
+  a.ides = "3\n1e-6\n1e-4\n2";
+  run(a);
+  const std::vector<std::string> r = input_lines();
+  EXPECT_EQ(r.at(1), " 3\t\t3-D DESSICATION STATUS");
+  EXPECT_EQ(r.at(2), " 2.6500    \tSPECIFIC GRAVITY OF SOLIDS");  // no tolerance, no constants
+  EXPECT_EQ(p->ERROR, 1e-6);
+  EXPECT_EQ(p->ERROR1, 1e-4);
+  EXPECT_EQ(p->IDES, 2);
+  const std::vector<std::string> c = lines_of(console.str());
+  EXPECT_EQ(c.at(4), " PLEASE ASSIGN THE VALUE OF ERROR.");
+  EXPECT_EQ(c.at(5), " PLEASE ASSIGN THE VALUE OF ERROR1.");
+  EXPECT_EQ(c.at(6), " SPECIFY SPECIFIC GRAVITY OF SOLIDS, GS=?");
+}
+
+TEST_F(DialogTest, SecondSwitchAnswerIsTakenAsItComes) {
+  Answers a;
+  a.ides = "5\n1D-5\n2d-3\n3";
+  a.desiccation = "0.9 -0.15\n1 0.5 2 4\n0.01\n1.2";
+  run(a);
+  EXPECT_EQ(p->IDES, 3);  // not 2: the constants are asked
+  EXPECT_EQ(p->ERROR, 1e-5);
+  EXPECT_EQ(p->ERROR1, 2e-3);
+  EXPECT_EQ(p->CRD, 4.0);
+  EXPECT_EQ(input_lines().at(1), " 5\t\t3-D DESSICATION STATUS");
+}
+
+TEST_F(DialogTest, StagedFillingEchoesEachStageAndFillsTheRest) {
+  Answers a;
+  a.ifil = "1";
+  a.stages = "2   NS\n0 10 0.1\n20,20,2";
+  a.top_value = "0";
+  run(a);
+  const std::vector<std::string> r = input_lines();
+  EXPECT_EQ(r.at(5), " 1\t\tSTAGE FILLING STATUS");
+  EXPECT_EQ(r.at(6), "   2\tNUMBER OF FILLING STAGES");
+  // Three G10.5 fields from the first column, no blank between them.
+  EXPECT_EQ(r.at(7), "0.0000    10.000    .10000    \tBEGINNING TIME,ENDING TIME,HEIGHTS OR RATES");
+  EXPECT_EQ(r.at(8), "20.000    20.000    2.0000    \tBEGINNING TIME,ENDING TIME,HEIGHTS OR RATES");
+  EXPECT_EQ(r.at(9), " 2\t\tTOP BOUNDARY CONDITION");
+  EXPECT_EQ(r.at(10), " 0.0000    \tTOP BOUNDARY CONDITION VALUES");
+  EXPECT_EQ(p->NS, 2);
+  EXPECT_EQ(p->stage[1].TEF, 10.0);
+  EXPECT_EQ(p->stage[1].FRH, 0.1);
+  EXPECT_EQ(p->stage[2].TBF, 20.0);
+  EXPECT_EQ(p->stage[2].FRH, 2.0);
+  for (int i = 3; i <= MAXSTAGE; ++i) {
+    EXPECT_EQ(p->stage[i].TBF, -1.0) << i;
+    EXPECT_EQ(p->stage[i].TEF, -1.0) << i;
+    EXPECT_EQ(p->stage[i].FRH, -1.0) << i;
+  }
+  // Without desiccation there is no conflict warning.
+  EXPECT_EQ(console.str().find("ERROR!"), std::string::npos);
+}
+
+TEST_F(DialogTest, NoStagesStillPrintsTheSevenStageLines) {
+  Answers a;
+  a.ifil = "1";
+  a.stages = "0";
+  a.top_value = "0";
+  run(a);
+  EXPECT_NE(console.str().find(" SPECIFY THE NUMBER OF FILLING STAGES, NS=?\n"
+                               " SPECIFY THE PERIODS AND FILLING TYPES ON TOP,\n"
+                               " TBF=?, TEF=?, FRH=?\n"
+                               "  -TIMES MUST BE CONSISTENT WITH STARTING TIME\n"
+                               "  -FILLING TYPES MUST BE IN TERMS OF THE SOIL NOMINAL RATES OR "
+                               "HEIGHTS WITH E0 VOID RATIO\n"
+                               " MAXIMUM PAIRS=50\n"
+                               " FORMAT:\n"
+                               " BEGINNING TIME, ENDING TIME, HEIGHTS OR RATES\n"
+                               " SPECIFY THE BOUNDARY CONDITION AT TOP.\n"),
+            std::string::npos);
+  const std::vector<std::string> r = input_lines();
+  EXPECT_EQ(r.at(6), "   0\tNUMBER OF FILLING STAGES");
+  EXPECT_EQ(r.at(7), " 2\t\tTOP BOUNDARY CONDITION");
+  EXPECT_EQ(p->stage[1].TBF, -1.0);
+  EXPECT_EQ(p->stage[MAXSTAGE].FRH, -1.0);
+}
+
+TEST_F(DialogTest, ZeroHeightIsKeptWithStagedFilling) {
+  Answers a;
+  a.h0 = "0";
+  a.ifil = "1";
+  a.stages = "1\n0 50 0.2";
+  a.top_value = "0";
+  run(a);
+  EXPECT_EQ(p->H0, 0.0);
+  EXPECT_EQ(input_lines().at(4), " 0.0000    \tINITIAL HEIGHT OF SOIL");
+}
+
+TEST_F(DialogTest, TopAnswerOneAsksTheVelocity) {
+  Answers a;
+  a.itop = "1";
+  a.top_value = "1.5E-3";
+  run(a);
+  EXPECT_EQ(p->ITOP, 1);
+  EXPECT_EQ(p->VT, 1.5e-3);
+  EXPECT_EQ(p->LT, 0.0);
+  const std::vector<std::string> r = input_lines();
+  EXPECT_EQ(r.at(6), " 1\t\tTOP BOUNDARY CONDITION");
+  EXPECT_EQ(r.at(7), " .15000E-02\tTOP BOUNDARY CONDITION VALUES");
+  EXPECT_NE(console.str().find(" SPECIFY THE VELOCITY AT TOP, VT=?\n"), std::string::npos);
+  EXPECT_EQ(console.str().find("LT=?"), std::string::npos);
+}
+
+TEST_F(DialogTest, TopAnswersOutsideTheMenuKeepTheirValue) {
+  Answers a;
+  a.itop = "0";
+  a.top_value = "0";
+  run(a);
+  EXPECT_EQ(p->ITOP, 0);  // below 2: the velocity
+  EXPECT_NE(console.str().find("VT=?"), std::string::npos);
+
+  Answers b;
+  b.itop = "5";
+  b.top_value = "7";
+  DialogTest::console.str("");
+  input.str("");
+  run(b);
+  EXPECT_EQ(p->ITOP, 5);  // 3 or more: the surcharge
+  EXPECT_EQ(p->LT, 7.0);
+  EXPECT_EQ(p->VT, 0.0);
+  EXPECT_EQ(input_lines().at(6), " 5\t\tTOP BOUNDARY CONDITION");
+}
+
+TEST_F(DialogTest, EvaporationWithStagedFillingStopsAfterTheTopEcho) {
+  Answers a;
+  a.ifil = "1";
+  a.stages = "0";
+  a.itop = "1";
+  a.top_value = "";
+  const RunStop stop = stop_of(a);
+  EXPECT_EQ(stop.kind(), StopKind::Stop);
+  EXPECT_EQ(stop.lines(), std::vector<std::string>{
+                              "EVAPORATION ON TOP BOUNDARY IS NOT ACCEPTABLE IN STAGE FILLING "
+                              "PROCESS!!"});
+  const std::vector<std::string> r = input_lines();
+  ASSERT_EQ(r.size(), 8u);
+  EXPECT_EQ(r.back(), " 1\t\tTOP BOUNDARY CONDITION");
+  EXPECT_EQ(console.str().find("VT=?"), std::string::npos);
+}
+
+TEST_F(DialogTest, SurchargeWithStagedFillingStopsWithoutTheValuesRecord) {
+  Answers a;
+  a.ifil = "1";
+  a.stages = "0";
+  a.top_value = "5";
+  const RunStop stop = stop_of(a);
+  EXPECT_EQ(stop.kind(), StopKind::Stop);
+  EXPECT_EQ(stop.lines(), std::vector<std::string>{
+                              "ONLY ZERO SURCHARGE IS ACCEPTABLE IN STAGE FILLING PROCESS!!!"});
+  const std::vector<std::string> r = input_lines();
+  ASSERT_EQ(r.size(), 8u);
+  EXPECT_EQ(r.back(), " 2\t\tTOP BOUNDARY CONDITION");
+}
+
+struct BottomCase {
+  const char* typed;
+  const char* value;  // "" when no value is asked
+  int IBOT;
+  double VB, HB;
+  const char* code_record;
+  const char* values_record;  // "" when none is written
+  const char* prompt;         // "" when none is written
+};
+
+class BottomBoundary : public DialogTest, public ::testing::WithParamInterface<BottomCase> {};
+
+TEST_P(BottomBoundary, StoresTheCodeAndEchoesTheAnswerAsTyped) {
+  const BottomCase& c = GetParam();
+  Answers a;
+  a.ibot = c.typed;
+  a.bottom_value = c.value;
+  run(a);
+  EXPECT_EQ(p->IBOT, c.IBOT);
+  EXPECT_EQ(p->VB, c.VB);
+  EXPECT_EQ(p->HB, c.HB);
+  EXPECT_EQ(p->LB, 0.0);
+  const std::vector<std::string> r = input_lines();
+  EXPECT_EQ(r.at(8), c.code_record);
+  if (*c.values_record != '\0') {
+    EXPECT_EQ(r.at(9), c.values_record);
+    EXPECT_EQ(r.at(10), ".50000    \tMINIMUM VOID RATIO");
+  } else {
+    EXPECT_EQ(r.at(9), ".50000    \tMINIMUM VOID RATIO");
+  }
+  const std::string cons = console.str();
+  const std::string menu_end_line = "     4= VELOCITY (NON-ZERO VELOCITY)\n";
+  const std::size_t menu_end = cons.find(menu_end_line);
+  ASSERT_NE(menu_end, std::string::npos);
+  const std::string expected = std::string(c.prompt) + " SPECIFY THE MINIMUM VOID RATIO, ME=?\n";
+  EXPECT_EQ(cons.substr(menu_end + menu_end_line.size(), expected.size()), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, BottomBoundary,
+    ::testing::Values(
+        BottomCase{"1", "", 1, 0.0, 0.0, " 1\t        BOTTOM BOUNDARY CONDITION", "", ""},
+        BottomCase{"3", "", 3, 0.0, 0.0, " 3\t        BOTTOM BOUNDARY CONDITION", "", ""},
+        // G15.6 of 3.5: F11.5 right-aligned, then four blanks.
+        BottomCase{"2", "3.5", 2, 0.0, 3.5, " 2\t        BOTTOM BOUNDARY CONDITION",
+                   "     3.50000    \tBOTTOM BOUNDARY CONDITION VALUES",
+                   " SPECIFY THE PRESSURE HEAD OF WATER AT BOTTOM, HB=?\n"},
+        BottomCase{"4", "-1e-5", 1, -1e-5, 0.0, " 4\t        BOTTOM BOUNDARY CONDITION",
+                   "   -0.100000E-04\tBOTTOM BOUNDARY CONDITION VALUES",
+                   " SPECIFY THE VELOCITY AT BOTTOM, VB=?\n"},
+        BottomCase{"7", "2", 7, 0.0, 2.0, " 7\t        BOTTOM BOUNDARY CONDITION",
+                   "     2.00000    \tBOTTOM BOUNDARY CONDITION VALUES",
+                   " SPECIFY THE PRESSURE HEAD OF WATER AT BOTTOM, HB=?\n"},
+        BottomCase{"-1", "0", -1, 0.0, 0.0, "-1\t        BOTTOM BOUNDARY CONDITION",
+                   "     0.00000    \tBOTTOM BOUNDARY CONDITION VALUES",
+                   " SPECIFY THE PRESSURE HEAD OF WATER AT BOTTOM, HB=?\n"}));
+
+TEST_F(DialogTest, ContinuedRunReadsThePairsFromTheTopDown) {
+  Answers a;
+  a.icont = "1";
+  a.pairs = "3\n1.8 10.0\n2.5, 5.0   note\n\n3.0 0.0";
+  run(a);
+  const std::vector<std::string> r = input_lines();
+  ASSERT_EQ(r.size(), 17u);
+  EXPECT_EQ(r.at(15), " 1\t        INITIAL STATUS");
+  EXPECT_EQ(r.at(16), "   3   NUMBER OF NODAL VOID RATIO-ELEVATION");
+  EXPECT_EQ(input.str().find("NUMBER OF NODE\n"), std::string::npos);
+  EXPECT_EQ(p->ICONT, 1);
+  EXPECT_EQ(p->ND, 3);
+  EXPECT_EQ(p->profile[1].e, 3.0);
+  EXPECT_EQ(p->profile[1].z, 0.0);
+  EXPECT_EQ(p->profile[2].e, 2.5);
+  EXPECT_EQ(p->profile[2].z, 5.0);
+  EXPECT_EQ(p->profile[3].e, 1.8);
+  EXPECT_EQ(p->profile[3].z, 10.0);
+  EXPECT_TRUE(
+      console.str().ends_with(" SPECIFY THE NUMBER OF NODAL VOID RATIO-ELEVATION, ND=?\n"
+                              " INPUT THE VOID RATIOS AND ELEVATIONS\n"));
+}
+
+TEST_F(DialogTest, RestartLinesOfAFinishedRunReadBackAsPairs) {
+  // The lines a finished run appends to its "input": free-form " <e> <z>".
+  std::ostringstream restart;
+  RecordWriter w(restart);
+  const double e[] = {1.2345678901234567, 2.5, 3.0000000000000004};
+  const double z[] = {9.87654321, 4.5e-3, 1e-17};
+  for (int k = 0; k < 3; ++k) w.free(e[k], z[k]);
+  Answers a;
+  a.icont = "1";
+  a.pairs = "3\n" + restart.str();
+  run(a);
+  for (int k = 0; k < 3; ++k) {
+    EXPECT_EQ(p->profile[3 - k].e, e[k]);
+    EXPECT_EQ(p->profile[3 - k].z, z[k]);
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Refusals.
+
+struct RefusalCase {
+  const char* name;
+  std::string Answers::*field;  // the answer refused
+  const char* bad;              // its refused text
+  const char* retry;            // what a terminal user types when asked again
+  const char* message;
+  const char* prompt;                 // the last prompt line of the question asked again
+  void (*setup)(Answers&) = nullptr;  // other answers the case needs
+  const char* clean = nullptr;        // the field's text in a run that was never refused
+};
+
+void staged(Answers& a) {
+  a.ifil = "1";
+  a.top_value = "0";
+}
+void desiccating(Answers& a) {
+  a.ides = "1";
+}
+void continued(Answers& a) {
+  a.icont = "1";
+}
+
+const RefusalCase kRefusals[] = {
+    {"TooManyStages", &Answers::stages, "60", "1\n0 10 0.1",
+     "NS = 60 is refused: at most 50 filling stages", " SPECIFY THE NUMBER OF FILLING STAGES, NS=?",
+     staged},
+    {"NegativeStages", &Answers::stages, "-1", "0",
+     "NS = -1 is refused: the number of filling stages is negative",
+     " SPECIFY THE NUMBER OF FILLING STAGES, NS=?", staged},
+    {"ZeroPermeabilityConstant", &Answers::constants, "0.8 -0.2 0 5.0 1.0",
+     "0.8 -0.2 0.001 5.0 1.0", "C = 0 is refused: the permeability constant must be positive",
+     " A1=?, B1=?, C=?, D=?, Z1=?"},
+    {"ZeroCompressionExponent", &Answers::constants, "0.8 0 0.001 5.0 1.0",
+     "0.8 -0.2 0.001 5.0 1.0", "B1 = 0 is refused: the compression exponent must not be zero",
+     " A1=?, B1=?, C=?, D=?, Z1=?"},
+    {"NegativeReferenceVoidRatio", &Answers::constants, "-0.8 -0.2 0.001 5.0 1.0",
+     "0.8 -0.2 0.001 5.0 1.0",
+     "E0 = A1*Z1^B1 = -0.8 is refused: the void ratio at zero stress must be positive",
+     " A1=?, B1=?, C=?, D=?, Z1=?"},
+    {"NegativeStressOffset", &Answers::constants, "0.8 -0.2 0.001 5.0 -1.0",
+     "0.8 -0.2 0.001 5.0 1.0",
+     "E0 = A1*Z1^B1 = NaN is refused: the void ratio at zero stress must be positive",
+     " A1=?, B1=?, C=?, D=?, Z1=?"},
+    {"InfinitePermeability", &Answers::constants, "0.8 -0.2 1e300 -4000 1.0",
+     "0.8 -0.2 0.001 5.0 1.0",
+     "K0 = C*E0^D = Infinity is refused: the permeability at E0 must be positive",
+     " A1=?, B1=?, C=?, D=?, Z1=?"},
+    {"ZeroSpecificGravity", &Answers::gs, "0", "2.65",
+     "GS = 0 is refused: the specific gravity of the solids must be positive",
+     " SPECIFY SPECIFIC GRAVITY OF SOLIDS, GS=?"},
+    {"NegativeUnitWeight", &Answers::gw, "-9.81", "9.81",
+     "GW = -9.81 is refused: the unit weight of water must be positive",
+     " SPECIFY THE UNIT WEITHT OF WATER, GW=?"},
+    {"NegativeHeight", &Answers::h0, "-1", "5.0",
+     "H0 = -1 is refused: the initial height must not be negative",
+     " SPECIFY INITIAL HEIGHT OF SLURRY, H0=?"},
+    // The height is answered already: the filling question is asked again.
+    {"ZeroHeightWithoutFilling", &Answers::ifil, "2", "1\n0",
+     "H0 = 0 is refused: a layer of no height needs staged filling (IFIL = 1)",
+     " IS STAGED FILLING PROCESS CONSIDERED ON TOP?",
+     [](Answers& a) {
+       a.h0 = "0";
+       a.top_value = "0";
+     }},
+    {"ZeroHeightWithAnOutOfMenuFillingAnswer", &Answers::ifil, "3", "1\n0",
+     "H0 = 0 is refused: a layer of no height needs staged filling (IFIL = 1)",
+     " IS STAGED FILLING PROCESS CONSIDERED ON TOP?",
+     [](Answers& a) {
+       a.h0 = "0";
+       a.top_value = "0";
+     }},
+    {"ZeroMaximumInterval", &Answers::maxdt, "0", "1.0",
+     "MAXDT = 0 is refused: the maximum time interval must be positive",
+     " SPECIFY THE MAXIMUM TIME INTERVAL, MAXDT=?"},
+    {"TooManyOutputTimes", &Answers::no, "51", "2", "NO = 51 is refused: at most 50 output times",
+     " MAXIMUM=50"},
+    {"NegativeOutputTimes", &Answers::no, "-3", "2",
+     "NO = -3 is refused: the number of output times is negative", " MAXIMUM=50"},
+    {"OutputTimeAtTheStart", &Answers::opts, "10\n100", "20\n100",
+     "OPT(1) = 10 is refused: output times must come after the starting time TS = 10",
+     " (IN ASSENDING ORDER)", [](Answers& a) { a.ts = "10"; }},
+    {"OutputTimesRepeated", &Answers::opts, "10\n10", "10\n100",
+     "OPT(2) = 10 is refused: output times must ascend (OPT(1) = 10)", " (IN ASSENDING ORDER)"},
+    {"OutputTimesFalling", &Answers::opts, "100\n10", "10\n100",
+     "OPT(2) = 10 is refused: output times must ascend (OPT(1) = 100)", " (IN ASSENDING ORDER)"},
+    {"ContinuationAnswerOutsideTheMenu", &Answers::icont, "3", "2",
+     "ICONT = 3 is refused: answer 1 to continue the last run or 2 for a new run", " 1=YES,2=NO"},
+    {"SinglePair", &Answers::pairs, "1", "2\n1.8 10\n3.0 0",
+     "ND = 1 is refused: a continued run needs at least 2 pairs",
+     " SPECIFY THE NUMBER OF NODAL VOID RATIO-ELEVATION, ND=?", continued},
+    {"TooManyPairs", &Answers::pairs, "20001", "2\n1.8 10\n3.0 0",
+     "ND = 20001 is refused: at most 20000 pairs",
+     " SPECIFY THE NUMBER OF NODAL VOID RATIO-ELEVATION, ND=?", continued},
+    // All pairs are asked again; the count stands.
+    {"PairsOfEqualElevation", &Answers::pairs, "3\n1.8 10\n2.5 10\n3.0 0", "1.8 10\n2.5 5\n3.0 0",
+     "elevation on profile line 2 = 10 is refused: elevations must fall from line to line, top of "
+     "the layer first (line 1 has 10)",
+     " INPUT THE VOID RATIOS AND ELEVATIONS", continued, "3\n1.8 10\n2.5 5\n3.0 0"},
+    {"PairsTypedFromTheBottomUp", &Answers::pairs, "3\n3.0 0\n2.5 5\n1.8 10",
+     "1.8 10\n2.5 5\n3.0 0",
+     "elevation on profile line 2 = 5 is refused: elevations must fall from line to line, top of "
+     "the layer first (line 1 has 0)",
+     " INPUT THE VOID RATIOS AND ELEVATIONS", continued, "3\n1.8 10\n2.5 5\n3.0 0"},
+    {"ZeroCrackingDivisor", &Answers::desiccation, "0.9 -0.15\n1 0.5 2 0", "1 0.5 2 4\n0.01\n1.2",
+     "CRD = 0 is refused: the cracking constant d must not be zero", " a=?, b=?, c=?, d=?",
+     desiccating, "0.9 -0.15\n1 0.5 2 4\n0.01\n1.2"},
+    {"NonPositiveCrackingBase", &Answers::desiccation, "0.9 -0.15\n0 0.5 2 4",
+     "1 0.5 2 4\n0.01\n1.2", "CRA = 0 is refused: the cracking function needs a + b*s > 0 at s = 0",
+     " a=?, b=?, c=?, d=?", desiccating, "0.9 -0.15\n1 0.5 2 4\n0.01\n1.2"},
+    {"NegativeCrackOnset", &Answers::desiccation, "0.9 -0.15\n1 0.5 1 -0.5", "1 0.5 2 4\n0.01\n1.2",
+     "CRD = -0.5 is refused: the crack-onset void ratio at s = 0 would be -1",
+     " a=?, b=?, c=?, d=?", desiccating, "0.9 -0.15\n1 0.5 2 4\n0.01\n1.2"},
+    {"InfiniteCrackOnset", &Answers::desiccation, "0.9 -0.15\n0.5 0.5 2000 4",
+     "1 0.5 2 4\n0.01\n1.2",
+     "CRC = 2000 is refused: the crack-onset void ratio at s = 0 would be Infinity",
+     " a=?, b=?, c=?, d=?", desiccating, "0.9 -0.15\n1 0.5 2 4\n0.01\n1.2"},
+};
+
+Answers refused_answers(const RefusalCase& c) {
+  Answers a;
+  if (c.setup != nullptr) c.setup(a);
+  a.*c.field = c.bad;
+  return a;
+}
+
+class Refusal : public DialogTest, public ::testing::WithParamInterface<RefusalCase> {};
+
+TEST_P(Refusal, EndsABatchRunWithTheMessage) {
+  const RunStop stop = stop_of(refused_answers(GetParam()));
+  EXPECT_EQ(stop.kind(), StopKind::BadInput);
+  EXPECT_EQ(stop.lines(), std::vector<std::string>{GetParam().message});
+  EXPECT_EQ(errors.str(), "");  // the stop carries the message; nothing is written twice
+}
+
+// At a terminal the refused question is asked again, prompt and all; "input"
+// then holds exactly what a run answered right the first time holds.
+TEST_P(Refusal, AsksAgainAtATerminal) {
+  const RefusalCase& c = GetParam();
+  Answers retried = refused_answers(c);
+  retried.*c.field += std::string("\n") + c.retry;
+  run(retried, true);
+  EXPECT_EQ(errors.str(), std::string(c.message) + "\n");
+
+  const std::string cons = console.str();
+  const std::string prompt = std::string(c.prompt) + "\n";
+  const std::size_t first = cons.find(prompt);
+  ASSERT_NE(first, std::string::npos);
+  const std::size_t second = cons.find(prompt, first + prompt.size());
+  EXPECT_NE(second, std::string::npos) << "prompt not repeated";
+  EXPECT_EQ(cons.find(prompt, second + prompt.size()), std::string::npos);
+
+  Answers clean = refused_answers(c);
+  clean.*c.field = c.clean != nullptr ? c.clean : c.retry;
+  std::ostringstream clean_input;
+  Outputs clean_out;
+  clean_out.input.attach(clean_input);
+  auto q = std::make_unique<RunParameters>();
+  std::istringstream in(clean.text());
+  run_dialog(in, clean_out, false, *q);
+  EXPECT_EQ(input.str(), clean_input.str());
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, Refusal, ::testing::ValuesIn(kRefusals),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(DialogTest, InteractiveEndOfInputDuringARetryEndsTheRun) {
+  try {
+    run("0.8 -0.2 0.001 5.0 1.0\n2\n0\n", true);
+    ADD_FAILURE() << "the dialog ended without a stop";
+  } catch (const RunStop& stop) {
+    EXPECT_EQ(stop.kind(), StopKind::BadInput);
+    EXPECT_EQ(stop.lines(), std::vector<std::string>{"cannot read GS: the input ended"});
+  }
+}
+
+TEST_F(DialogTest, ValuesThatMayBeIntendedAreKept) {
+  Answers a;
+  a.no = "0";
+  a.opts = "";
+  a.itop = "1";
+  a.top_value = "0";
+  a.ibot = "4";
+  a.bottom_value = "0";
+  run(a);
+  EXPECT_EQ(p->NO, 0);
+  for (int i = 1; i <= MAXSTAGE; ++i) EXPECT_EQ(p->OPT[i], -1.0);
+  EXPECT_EQ(p->VT, 0.0);
+  EXPECT_EQ(p->IBOT, 1);
+  EXPECT_EQ(errors.str(), "");
+  EXPECT_NE(input.str().find("   0\t        NUMBER OF OUTPUT FILES\n 1.0000    \tMAXIMUM"),
+            std::string::npos);
+}
+
+TEST_F(DialogTest, UnreadableAnswerNamesTheQuestion) {
+  Answers a;
+  a.ides = "2.5";
+  const RunStop stop = stop_of(a);
+  EXPECT_EQ(stop.kind(), StopKind::BadInput);
+  EXPECT_EQ(stop.lines(), std::vector<std::string>{"cannot read IDES: '2.5' is not an integer"});
+  Answers b;
+  b.constants = "0.8 -0.2 abc 5.0 1.0";
+  EXPECT_EQ(stop_of(b).lines(), std::vector<std::string>{"cannot read C: 'abc' is not a number"});
+  Answers c;
+  c.icont = "1";
+  c.pairs = "2\n1.8 10\n3.0";
+  EXPECT_EQ(stop_of(c).lines(),
+            std::vector<std::string>{"cannot read elevation on profile line 2: the input ended"});
+}
+
+}  // namespace
+}  // namespace slurry1d
