@@ -1,0 +1,136 @@
+#include "solver/interior_rows.hpp"
+
+#include "soil/constitutive.hpp"
+
+namespace slurry1d {
+
+namespace {
+
+// Shrinkage ratios above 1 (void ratio above the crack-onset value) are taken
+// as 1 inside the column.
+double clamp_to_one(double R) {
+  return R <= 1.0 ? R : 1.0;
+}
+
+// What the rows need of one uncracked element k (nodes k and k+1): the
+// diffusivity over the element length, d/DXI(k), and the self-weight flux.
+// Both rows that share the element use the same values, so each element is
+// evaluated once.
+struct UncrackedHalf {
+  double q = 0.0;  // diffusivity / DXI(k)
+  double g = 0.0;  // gravity_flux at the element's middle
+};
+
+UncrackedHalf uncracked_half(const RunParameters& p, const SoilColumn& col, int k) {
+  const double r = (col.EMID[k] + col.EMID[k + 1]) / 2.0;
+  const double sp = stress_slope(r, p.E0, p.A1, p.B1);
+  const double d = diffusivity(r, p.D, p.E0, p.GW, p.HTOT, sp);
+  UncrackedHalf h;
+  h.q = d / col.DXI[k];
+  h.g = gravity_flux(p.GS, r, p.D, p.E0);
+  return h;
+}
+
+// The same for a cracked element: the soil follows the 3-D shrinkage curve,
+// anchored to the 1-D curve at the element's crack-onset void ratio.
+struct CrackedHalf {
+  double q = 0.0;  // diffusivity_cracked / DXIC(k)
+  double g = 0.0;  // gravity_flux_cracked at the element's middle
+};
+
+CrackedHalf cracked_half(const RunParameters& p, const SoilColumn& col, int k) {
+  const double r = (col.EMID[k] + col.EMID[k + 1]) / 2.0;
+  const double x = (col.ECR[k] + col.ECR[k + 1]) / 2.0;
+  const double s = (col.SIGV[k] + col.SIGV[k + 1]) / 2.0;
+  const double R = clamp_to_one(shrinkage_ratio(r, x, p.E0));
+  const double dS = slope_difference(p.A1, p.B1, x, p.A2, p.B2);
+  const double fp = crack_onset_slope(p.CRA, p.CRB, p.CRC, s);
+  const double sp3 = stress_slope(r, p.E0, p.A2, p.B2);
+  const double c = diffusivity_cracked(R, r, p.E0, p.D, x, sp3, p.GW, p.HTOT);
+  CrackedHalf h;
+  h.q = c / col.DXIC[k];
+  h.g = gravity_flux_cracked(R, r, p.D, p.E0, p.GS, dS, fp);
+  return h;
+}
+
+// Shrinkage ratio of node i, clamped.
+double node_shrinkage(const RunParameters& p, const SoilColumn& col, int i) {
+  return clamp_to_one(shrinkage_ratio(col.EMID[i], col.ECR[i], p.E0));
+}
+
+// Rows first..last below the crack tip: both half-elements follow the 1-D
+// curve. The upper half of row i is the lower half of row i+1.
+void assemble_uncracked_rows(const RunParameters& p, SoilColumn& col, int first, int last) {
+  if (last < first) return;
+  const double E0 = p.E0;
+  const double DT = p.DT;
+  const double storage = E0 / (E0 + 1.0) / DT / 2.0;
+  UncrackedHalf below = uncracked_half(p, col, first - 1);
+  for (int i = first; i <= last; ++i) {
+    const UncrackedHalf above = uncracked_half(p, col, i);
+    const double L = col.DXI[i] + col.DXI[i - 1];
+    col.RHS[i] = L * (E0 * col.EOLD[i] / DT / (E0 + 1.0) / 2.0) + (below.g - above.g);
+    col.CU[i] = above.q;
+    col.CD[i] = L * storage + (-above.q - below.q);
+    col.CL[i] = below.q;
+    below = above;
+  }
+}
+
+// Row NN1, the crack tip: an uncracked element below, a cracked one above,
+// and the control volume measured by the elevations. No loss through crack
+// walls is counted here.
+void assemble_junction_row(const RunParameters& p, SoilColumn& col, int i) {
+  const double E0 = p.E0;
+  const double DT = p.DT;
+  const UncrackedHalf below = uncracked_half(p, col, i - 1);
+  const CrackedHalf above = cracked_half(p, col, i);
+  const double H = col.Z[i + 1] - col.Z[i - 1];
+  const double ECR1 = col.ECR[i] + 1.0;
+  col.CU[i] = above.q;
+  col.CD[i] = H * (E0 / ECR1 / DT / 2.0) / p.HTOT + (-above.q - below.q);
+  col.CL[i] = below.q;
+  col.RHS[i] = H * ((E0 * col.EOLD[i]) / ECR1 / DT / 2.0) / p.HTOT + (below.g - above.g);
+}
+
+// Rows first..last above the crack tip: 3-D shrinkage in both halves, with
+// the water lost through the crack walls added to the storage.
+void assemble_cracked_rows(const RunParameters& p, SoilColumn& col, int first, int last) {
+  if (last < first) return;
+  const double E0 = p.E0;
+  const double DT = p.DT;
+  const double wall_loss = (p.VT / p.K0) * p.ETA;
+  CrackedHalf below = cracked_half(p, col, first - 1);
+  double Q0 = node_shrinkage(p, col, first);
+  for (int i = first; i <= last; ++i) {
+    const CrackedHalf above = cracked_half(p, col, i);
+    const double Q1 = node_shrinkage(p, col, i + 1);
+    const double ECR1 = col.ECR[i] + 1.0;
+    const double L = col.DXIC[i] + col.DXIC[i - 1];
+    const double W = ((E0 * col.EMID[i] + 1.0) * ((Q1 - Q0) * wall_loss / col.DXIC[i])) / Q0 / ECR1;
+    const double T = (E0 * col.EOLD[i]) / ECR1 / DT;
+    col.CU[i] = above.q;
+    col.CD[i] = L * (E0 / ECR1 / DT / 2.0) + (-above.q - below.q);
+    col.CL[i] = below.q;
+    col.RHS[i] = L * ((W + T) / 2.0) + (below.g - above.g);
+    below = above;
+    Q0 = Q1;
+  }
+}
+
+}  // namespace
+
+void assemble_interior_rows(const RunParameters& p, SoilColumn& col, int KIT) {
+  const int NN = col.NN;
+  const int NN1 = col.NN1;
+  if (KIT != 1) col.EMID.copy_from(col.EN, NN);
+  if (NN < 3) return;
+
+  const int last = NN - 1;
+  // Rows 2..NN1-1 uncracked, row NN1 the junction, rows NN1+1..NN-1 cracked.
+  assemble_uncracked_rows(p, col, 2, NN1 - 1 < last ? NN1 - 1 : last);
+  if (NN1 >= 2 && NN1 <= last) assemble_junction_row(p, col, NN1);
+  assemble_cracked_rows(p, col, NN1 + 1 > 2 ? NN1 + 1 : 2, last);
+}
+
+}  // namespace slurry1d

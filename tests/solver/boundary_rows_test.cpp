@@ -1,0 +1,280 @@
+#include "solver/boundary_rows.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "driver/run_stop.hpp"
+#include "soil/constitutive.hpp"
+#include "solver/column_fixture.hpp"
+#include "solver/interior_rows.hpp"
+
+namespace slurry1d {
+namespace {
+
+using testing::make_column;
+using testing::make_soil;
+using testing::NaN;
+
+constexpr int NN = 10;
+
+struct System {
+  std::unique_ptr<RunParameters> p = make_soil();
+  std::unique_ptr<SoilColumn> c;
+  BoundaryValues ends{-5.0, -5.0};
+
+  // Interior rows in place, the end rows holding a sentinel.
+  System(int ITOP, int IBOT, int n = NN) : c(make_column(*p, n)) {
+    p->ITOP = ITOP;
+    p->IBOT = IBOT;
+    assemble_interior_rows(*p, *c, 0);
+    for (const int i : {1, n}) c->CL[i] = c->CD[i] = c->CU[i] = c->RHS[i] = 42.0;
+  }
+  void run() { assemble_boundary_rows(*p, *c, ends); }
+};
+
+void expect_row_unchanged(const SoilColumn& before, const SoilColumn& after, int i) {
+  EXPECT_EQ(after.CL[i], before.CL[i]) << "CL at row " << i;
+  EXPECT_EQ(after.CD[i], before.CD[i]) << "CD at row " << i;
+  EXPECT_EQ(after.CU[i], before.CU[i]) << "CU at row " << i;
+  EXPECT_EQ(after.RHS[i], before.RHS[i]) << "RHS at row " << i;
+}
+
+double uncracked_gradient(const RunParameters& p, double v, double r) {
+  const double sp = stress_slope(r, p.E0, p.A1, p.B1);
+  return boundary_gradient(v, r, p.GS, p.D, p.E0, p.K0, sp, p.GW, p.HTOT);
+}
+
+double cracked_gradient(const RunParameters& p, double v, double r, double x, double s) {
+  const double fp = crack_onset_slope(p.CRA, p.CRB, p.CRC, s);
+  const double dS = slope_difference(p.A1, p.B1, x, p.A2, p.B2);
+  const double R = shrinkage_ratio(r, x, p.E0);
+  const double sp3 = stress_slope(r, p.E0, p.A2, p.B2);
+  return boundary_gradient_cracked(p.GW, p.HTOT, R, p.E0, x, sp3, v, r, p.K0, p.D, p.GS, dS, fp);
+}
+
+// ------------------------------------------------------------------ top
+
+TEST(TopVelocity, UncrackedTopElementGivesTheGradientRow) {
+  for (const int tip : {NN + 1, NN}) {
+    System s(1, 3);
+    s.c->NN1 = tip;
+    for (int i = 1; i <= NN; ++i) s.c->ECR[i] = s.c->SIGV[i] = s.c->DXIC[i] = NaN;
+    const auto before = std::make_unique<SoilColumn>(*s.c);
+    s.run();
+    const SoilColumn& c = *s.c;
+    const double rT = (c.EMID[NN] + c.EMID[NN - 1]) / 2;
+    EXPECT_EQ(c.CD[NN], 1.0);
+    EXPECT_EQ(c.CL[NN], -1.0);
+    EXPECT_EQ(c.RHS[NN], uncracked_gradient(*s.p, s.p->VT, rT) * c.DXI[NN - 1]) << tip;
+    expect_row_unchanged(*before, c, NN - 1);
+    EXPECT_EQ(s.ends.ETOP, -5.0);
+  }
+}
+
+TEST(TopVelocity, CrackedTopElementUsesUnclampedShrinkageAndCrackedLength) {
+  for (const int tip : {NN - 1, 3, 1}) {
+    System s(1, 3);
+    s.c->NN1 = tip;
+    // Void ratios above the onset value: R > 1, which must not be clamped here.
+    s.c->ECR[NN] = 0.8 * s.p->E0 * s.c->EMID[NN];
+    s.c->ECR[NN - 1] = 0.8 * s.p->E0 * s.c->EMID[NN - 1];
+    s.c->DXI[NN - 1] = NaN;
+    s.run();
+    const SoilColumn& c = *s.c;
+    const double rT = (c.EMID[NN] + c.EMID[NN - 1]) / 2;
+    const double xT = (c.ECR[NN] + c.ECR[NN - 1]) / 2;
+    const double sT = (c.SIGV[NN] + c.SIGV[NN - 1]) / 2;
+    ASSERT_GT(shrinkage_ratio(rT, xT, s.p->E0), 1.0);
+    EXPECT_EQ(c.CD[NN], 1.0);
+    EXPECT_EQ(c.CL[NN], -1.0);
+    EXPECT_EQ(c.RHS[NN], cracked_gradient(*s.p, s.p->VT, rT, xT, sT) * c.DXIC[NN - 1]) << tip;
+  }
+}
+
+TEST(TopVelocity, NoFlowGivesTheBuoyantEquilibriumGradient) {
+  System s(1, 3);
+  s.p->VT = 0.0;
+  s.run();
+  const RunParameters& p = *s.p;
+  const SoilColumn& c = *s.c;
+  const double rT = (c.EMID[NN] + c.EMID[NN - 1]) / 2;
+  const double sp = stress_slope(rT, p.E0, p.A1, p.B1);
+  const double expected = -(p.GS - 1) * p.GW * p.HTOT / (p.E0 * (p.E0 + 1) * sp) * c.DXI[NN - 1];
+  EXPECT_GT(expected, 0.0);
+  EXPECT_NEAR(c.RHS[NN], expected, 1e-14 * expected);
+}
+
+TEST(TopSurcharge, FixesTheTopNodeOnTheCompressionCurve) {
+  for (const double LT : {0.0, 3.5, 120.0}) {
+    System s(3, 1);
+    s.p->LT = LT;
+    const auto before = std::make_unique<SoilColumn>(*s.c);
+    s.run();
+    const RunParameters& p = *s.p;
+    const SoilColumn& c = *s.c;
+    const double ETOP = std::pow(LT + p.Z1, p.B1) * p.A1 / p.E0;
+    EXPECT_EQ(s.ends.ETOP, ETOP) << LT;
+    if (LT == 0.0) {
+      EXPECT_EQ(s.ends.ETOP, 1.0);
+    }
+    EXPECT_EQ(c.RHS[NN - 1], before->RHS[NN - 1] - before->CU[NN - 1] * ETOP);
+    EXPECT_EQ(c.CU[NN - 1], 0.0);
+    EXPECT_EQ(c.CL[NN - 1], before->CL[NN - 1]);
+    EXPECT_EQ(c.CD[NN - 1], before->CD[NN - 1]);
+    EXPECT_EQ(c.CL[NN], 0.0);
+    EXPECT_EQ(c.CD[NN], 0.0);
+    EXPECT_EQ(c.CU[NN], 0.0);
+    EXPECT_EQ(c.RHS[NN], 0.0);
+  }
+}
+
+TEST(TopHead, NeverStoredKindLeavesTheTopRowsAlone) {
+  System s(2, 1);
+  const auto before = std::make_unique<SoilColumn>(*s.c);
+  s.run();
+  expect_row_unchanged(*before, *s.c, NN);
+  expect_row_unchanged(*before, *s.c, NN - 1);
+  EXPECT_EQ(s.ends.ETOP, -5.0);
+}
+
+// --------------------------------------------------------------- bottom
+
+TEST(BottomVelocity, UncrackedBottomElementGivesTheGradientRow) {
+  for (const int tip : {NN + 1, 2}) {
+    for (const double VB : {0.0, 4e-7}) {
+      System s(3, 1);
+      s.c->NN1 = tip;
+      s.p->VB = VB;
+      for (int i = 1; i <= NN; ++i) s.c->ECR[i] = s.c->SIGV[i] = s.c->DXIC[i] = NaN;
+      const auto before = std::make_unique<SoilColumn>(*s.c);
+      s.run();
+      const SoilColumn& c = *s.c;
+      const double rB = (c.EMID[1] + c.EMID[2]) / 2;
+      EXPECT_EQ(c.CD[1], -1.0);
+      EXPECT_EQ(c.CU[1], 1.0);
+      EXPECT_EQ(c.RHS[1], uncracked_gradient(*s.p, VB, rB) * c.DXI[1]) << tip << " " << VB;
+      expect_row_unchanged(*before, c, 2);
+      EXPECT_EQ(s.ends.EBOT, -5.0);
+    }
+  }
+}
+
+TEST(BottomVelocity, CrackedBottomElementUsesCrackedLength) {
+  for (const int tip : {1, 0}) {
+    System s(3, 1);
+    s.c->NN1 = tip;
+    s.p->VB = -1e-7;
+    s.c->DXI[1] = NaN;
+    s.run();
+    const SoilColumn& c = *s.c;
+    const double rB = (c.EMID[1] + c.EMID[2]) / 2;
+    const double xB = (c.ECR[1] + c.ECR[2]) / 2;
+    const double sB = (c.SIGV[1] + c.SIGV[2]) / 2;
+    EXPECT_EQ(c.CD[1], -1.0);
+    EXPECT_EQ(c.CU[1], 1.0);
+    EXPECT_EQ(c.RHS[1], cracked_gradient(*s.p, -1e-7, rB, xB, sB) * c.DXIC[1]) << tip;
+  }
+}
+
+void expect_bottom_fixed(const SoilColumn& before, const SoilColumn& c, double EBOT) {
+  EXPECT_EQ(c.RHS[2], before.RHS[2] - EBOT * before.CL[2]);
+  EXPECT_EQ(c.CL[2], 0.0);
+  EXPECT_EQ(c.CD[2], before.CD[2]);
+  EXPECT_EQ(c.CU[2], before.CU[2]);
+  EXPECT_EQ(c.CL[1], 0.0);
+  EXPECT_EQ(c.CD[1], 0.0);
+  EXPECT_EQ(c.CU[1], 0.0);
+  EXPECT_EQ(c.RHS[1], 0.0);
+}
+
+TEST(BottomHead, FixesTheBottomNodeAtTheHeadsEffectiveStress) {
+  System s(1, 2);
+  RunParameters& p = *s.p;
+  p.HB = 3.0;
+  p.ZBOT = 0.25;
+  const auto before = std::make_unique<SoilColumn>(*s.c);
+  s.run();
+  const double EBOT =
+      std::pow(((p.H0IN + p.ZBOT) - p.HB) * p.GW + (s.c->SIGE[1] + p.Z1), p.B1) * p.A1 / p.E0;
+  ASSERT_LT(EBOT, s.c->EOLD[1]);
+  EXPECT_EQ(s.ends.EBOT, EBOT);
+  expect_bottom_fixed(*before, *s.c, EBOT);
+}
+
+TEST(BottomHead, StopsWhenTheBaseLosesItsEffectiveStress) {
+  struct Case {
+    double ZNN, ZBOT, HB, SIGE1;
+    bool stops;
+  };
+  // P = ((Z(NN) + ZBOT) - HB) GW + SIGE(1), with GW = 10.
+  const Case cases[] = {{10.0, 0.0, 12.0, 20.0, true},    // P exactly 0
+                        {10.0, 0.0, 12.0, 19.0, true},    // P < 0
+                        {10.0, 0.0, 12.0, 20.5, false},   // P > 0
+                        {10.0, 1.0, 13.0, 20.0, true},    // ZBOT counted with the top elevation
+                        {10.0, 1.0, 12.0, 20.0, false}};  // P = 10
+  for (const Case k : cases) {
+    System s(1, 2);
+    s.p->GW = 10.0;
+    s.p->ZBOT = k.ZBOT;
+    s.p->HB = k.HB;
+    s.c->Z[NN] = k.ZNN;
+    s.c->SIGE[1] = k.SIGE1;
+    if (!k.stops) {
+      EXPECT_NO_THROW(s.run()) << k.HB << " " << k.SIGE1;
+      continue;
+    }
+    try {
+      s.run();
+      ADD_FAILURE() << "no stop for HB=" << k.HB << " SIGE(1)=" << k.SIGE1;
+    } catch (const RunStop& stop) {
+      EXPECT_EQ(stop.kind(), StopKind::Stop);
+      ASSERT_EQ(stop.lines().size(), 1u);
+      EXPECT_EQ(stop.lines()[0], "MATERIAL INSTABILITY DUE TO HIGH PRESSURE  AT BOTTOM");
+    }
+  }
+}
+
+TEST(BottomPervious, FixesTheBottomNodeDrainedToTheTop) {
+  System s(1, 3);
+  RunParameters& p = *s.p;
+  s.c->WSUM = 260.0;
+  const auto before = std::make_unique<SoilColumn>(*s.c);
+  s.run();
+  const double EBOT = std::pow((s.c->WSUM - p.GW * s.c->Z[NN]) + p.Z1, p.B1) * p.A1 / p.E0;
+  ASSERT_LT(EBOT, s.c->EOLD[1]);
+  EXPECT_EQ(s.ends.EBOT, EBOT);
+  expect_bottom_fixed(*before, *s.c, EBOT);
+}
+
+TEST(BottomPervious, BaseNeverSwellsWithinAStep) {
+  for (const int IBOT : {3, 2}) {
+    System s(1, IBOT);
+    // Light column, or a head well below the top: EBOT above EOLD(1).
+    s.c->WSUM = s.p->GW * s.c->Z[NN] + 0.1;
+    s.c->Z[NN] = s.p->H0IN;
+    s.p->HB = s.p->H0IN - 0.01;
+    s.c->SIGE[1] = 0.05;
+    const auto before = std::make_unique<SoilColumn>(*s.c);
+    s.run();
+    EXPECT_EQ(s.ends.EBOT, s.c->EOLD[1]) << IBOT;
+    expect_bottom_fixed(*before, *s.c, s.c->EOLD[1]);
+  }
+}
+
+TEST(BothEndsFixed, TopIsMovedFirstThenBottomIntoTheSameRow) {
+  System s(3, 3, 3);
+  s.p->LT = 15.0;
+  s.c->WSUM = 200.0;
+  const auto before = std::make_unique<SoilColumn>(*s.c);
+  s.run();
+  const double expected =
+      (before->RHS[2] - before->CU[2] * s.ends.ETOP) - s.ends.EBOT * before->CL[2];
+  EXPECT_EQ(s.c->RHS[2], expected);
+  EXPECT_EQ(s.c->CL[2], 0.0);
+  EXPECT_EQ(s.c->CU[2], 0.0);
+  EXPECT_EQ(s.c->CD[2], before->CD[2]);
+}
+
+}  // namespace
+}  // namespace slurry1d

@@ -1,0 +1,108 @@
+// One pass of the step iteration on a fresh column, from assembly to the new
+// void ratios: interior rows, boundary rows, solve, take-over.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+
+#include "driver/run_parameters.hpp"
+#include "driver/soil_column.hpp"
+#include "solver/boundary_rows.hpp"
+#include "solver/interior_rows.hpp"
+#include "solver/tridiagonal.hpp"
+
+namespace slurry1d {
+namespace {
+
+constexpr int NN = 501;
+
+struct Layer {
+  std::unique_ptr<RunParameters> p = std::make_unique<RunParameters>();
+  std::unique_ptr<SoilColumn> c = std::make_unique<SoilColumn>();
+  std::unique_ptr<TridiagonalWork> work = std::make_unique<TridiagonalWork>();
+  BoundaryValues ends;
+
+  // A fresh 10-unit slurry layer at E0, drained at the top under the
+  // surcharge LT, impervious at the base.
+  Layer(double GS, double LT) {
+    RunParameters& q = *p;
+    q.A1 = 2.5;
+    q.B1 = -0.2;
+    q.Z1 = 0.5;
+    q.C = 1e-6;
+    q.D = 4.0;
+    q.GS = GS;
+    q.GW = 9.81;
+    q.H0 = q.H0IN = q.HTOT = 10.0;
+    q.E0 = q.A1 * std::pow(q.Z1, q.B1);
+    q.K0 = q.C * std::pow(q.E0, q.D);
+    q.DT = 1e-3;
+    q.ITOP = 3;
+    q.LT = LT;
+    q.IBOT = 1;
+    q.VB = 0.0;
+    SoilColumn& col = *c;
+    col.NN = NN;
+    col.NN1 = NN + 1;
+    for (int i = 1; i <= NN; ++i) {
+      col.EN[i] = col.EOLD[i] = 1.0;
+      col.DXI[i] = 1.0 / 500;
+      col.Z[i] = (i - 1) * q.H0 / 500;
+      col.XSOL[i] = 1.0;
+    }
+  }
+
+  void iterate() {
+    SoilColumn& col = *c;
+    assemble_interior_rows(*p, col, 0);
+    assemble_boundary_rows(*p, col, ends);
+    solve_tridiagonal(col, p->ITOP, p->IBOT, *work);
+    // Bottom free, top fixed.
+    for (int i = 1; i <= NN - 1; ++i) col.EN[i] = col.XSOL[i];
+    col.EN[NN] = ends.ETOP;
+  }
+};
+
+TEST(IterationSmoke, SelfWeightCompressesTheColumnAboveTheImperviousBase) {
+  Layer run(2.65, 0.0);
+  run.iterate();
+  const SoilColumn& c = *run.c;
+  // No effective stress at the drained top: the top node stays at E0.
+  EXPECT_EQ(c.EN[NN], 1.0);
+  // The buoyant weight drives water upward through the whole column, but at
+  // the base it cannot leave: the void ratio falls there first, rising to
+  // the base the gradient of no flow.
+  EXPECT_LT(c.EN[1], 1.0 - 1e-4);
+  EXPECT_LT(c.EN[1], c.EN[2]);
+  for (int i = 1; i <= 10; ++i) EXPECT_LT(c.EN[i], c.EN[i + 1]) << i;
+  // Away from the base nothing has happened yet.
+  for (int i = 100; i <= NN; ++i) EXPECT_NEAR(c.EN[i], 1.0, 1e-9) << i;
+  for (int i = 1; i <= NN; ++i) EXPECT_LE(c.EN[i], 1.0 + 1e-12) << i;
+}
+
+TEST(IterationSmoke, SurchargeCompressesTheColumnBelowTheDrainedTop) {
+  // No buoyant weight, a load on top: the void ratios next to the top fall
+  // towards ETOP, the far end stays where it was.
+  Layer run(1.0, 5.0);
+  run.iterate();
+  const SoilColumn& c = *run.c;
+  const double ETOP = run.ends.ETOP;
+  ASSERT_LT(ETOP, 0.8);
+  EXPECT_EQ(c.EN[NN], ETOP);
+  EXPECT_LT(c.EN[NN - 1], 1.0 - 0.05);
+  EXPECT_GT(c.EN[NN - 1], ETOP);
+  for (int i = NN - 10; i <= NN - 2; ++i) EXPECT_LT(c.EN[i], c.EN[i - 1]) << i;
+  for (int i = 1; i <= 400; ++i) EXPECT_NEAR(c.EN[i], 1.0, 1e-9) << i;
+}
+
+TEST(IterationSmoke, UnloadedColumnWithoutBuoyantWeightStaysPut) {
+  Layer run(1.0, 0.0);
+  run.iterate();
+  const SoilColumn& c = *run.c;
+  EXPECT_EQ(run.ends.ETOP, 1.0);
+  for (int i = 1; i <= NN; ++i) EXPECT_NEAR(c.EN[i], 1.0, 1e-12) << i;
+}
+
+}  // namespace
+}  // namespace slurry1d
