@@ -16,21 +16,6 @@ constexpr double BRACKET_RATIO = 1.0000009536743164;
 // The old layer keeps at least this many nodes.
 constexpr int MIN_OLD_NODES = 50;
 
-// The part of the step [T - DT, T] that lies after a stage's beginning time
-// TB. A step whose start differs from TB by rounding only (its start was set
-// to TB) counts as starting at TB.
-struct StepPart {
-  double length;  // DT for a whole step, T - TB for a straddling one, 0 before
-  bool whole;
-};
-
-StepPart part_after(double T, double DT, double TB) {
-  if (T <= TB) return {0.0, false};
-  const double slack = 1e-12 * std::max(std::abs(T), std::abs(TB));
-  if (T - DT >= TB - slack) return {DT, true};
-  return {T - TB, false};
-}
-
 // Time control of a stage that adds nothing (FRH <= 0): a step that passes
 // the stage end is cut back to it and the next stage begins.
 void control_time_without_filling(RunParameters& p, StageCursor& c) {
@@ -48,14 +33,6 @@ void control_time_without_filling(RunParameters& p, StageCursor& c) {
   }
 }
 
-// Step limit of a stage: a twentieth of its length, at most DTMAX; 0 for an
-// instantaneous stage.
-double stage_step_limit(const RunParameters& p, int ks) {
-  double S = (p.TEFN[ks] - p.TBFN[ks]) / 20.0;
-  if (S > p.DTMAX) S = p.DTMAX;
-  return S;
-}
-
 // Shortens the step to S, moving its end with it.
 void limit_step(RunParameters& p, double S) {
   if (S != 0.0 && p.DT > S) {
@@ -65,17 +42,17 @@ void limit_step(RunParameters& p, double S) {
 }
 
 // Nominal height filled during the step by a gradual stage (FRH > 0, its step
-// limit S not 0). Inside the stage each step is credited with the mean of its
-// own and the previous step length; the step that ends the stage is cut back
-// to the ending time and credited with its own length. Nothing is credited
-// for a step that ends at or before the beginning time, and a step that
-// straddles it is credited with its part after the beginning time only.
-double credit_gradual_stage(RunParameters& p, StageCursor& c, double& DTPREV, double S) {
+// limit S not 0), added to A. Inside the stage each step is credited with the
+// mean of its own and the previous step length; the step that ends the stage
+// is cut back to the ending time and credited twice with half its length.
+// Nothing is credited for a step that ends at or before the stage's beginning
+// time: in a gap between two stages the cursor already stands on the next
+// stage, and the gap must not be filled at its rate.
+double credit_gradual_stage(RunParameters& p, StageCursor& c, double& DTPREV, double S, double A) {
   const int ks = c.KSTG;
   const double FRH = p.stage[ks].FRH;
   const double TB = p.TBFN[ks];
   const double TE = p.TEFN[ks];
-  double A = 0.0;
 
   limit_step(p, S);
   if (c.KF7 != 0 && p.T >= TE) {
@@ -85,59 +62,15 @@ double credit_gradual_stage(RunParameters& p, StageCursor& c, double& DTPREV, do
   } else {
     c.KF7 = 1;
   }
-
-  const StepPart part = part_after(p.T, p.DT, TB);
   if (c.KF7 == 0 && p.T > TB) {
-    A = FRH * 0.5 * part.length * p.HTOT / p.K0 + A;
+    A = FRH * 0.5 * p.DT * p.HTOT / p.K0 + A;
     DTPREV = p.DT;
   }
-  if (c.KF7 == 1) {
-    if (part.whole) {
-      A = (p.DT + DTPREV) * FRH / 2.0 * p.HTOT / p.K0 + A;
-    } else {
-      A = FRH * part.length * p.HTOT / p.K0 + A;
-    }
-  }
+  if (c.KF7 == 1 && p.T > TB) A = (p.DT + DTPREV) * FRH / 2.0 * p.HTOT / p.K0 + A;
   if (c.KF7 == 0 && p.T / TE == 1.0) {
-    A = FRH * 0.5 * part.length * p.HTOT / p.K0 + A;
+    A = FRH * 0.5 * p.DT * p.HTOT / p.K0 + A;
     c.KSTG = c.KSTG + 1;
   }
-  return A;
-}
-
-// Places the instantaneous stages whose time has come. The material of a step
-// goes in at its start, so a stage is placed only by a step that starts at
-// its time or later; a step that would carry past that time is cut back to
-// end on it, and the stage goes in at the start of the next step. Stages due
-// together are placed together. Placing ends a stage: KF7 = 0, as after any
-// stage end, so that a halving of the step goes back to the stage. The step
-// that places material keeps within the step limit of a gradual stage that
-// follows. Returns the nominal height placed.
-double place_instantaneous_stages(RunParameters& p, StageCursor& c) {
-  double A = 0.0;
-  bool placed = false;
-  while (c.KSTG <= p.NS) {
-    const int ks = c.KSTG;
-    const double FRH = p.stage[ks].FRH;
-    const double S = stage_step_limit(p, ks);
-    if (!(FRH > 0.0) || S != 0.0) {
-      if (placed && FRH > 0.0) limit_step(p, S);
-      break;
-    }
-    const double TB = p.TBFN[ks];
-    const StepPart part = part_after(p.T, p.DT, TB);
-    if (!part.whole) {
-      if (part.length > 0.0) {
-        p.DT = TB - (p.T - p.DT);
-        p.T = TB;
-      }
-      break;
-    }
-    A = FRH + A;
-    c.KSTG = c.KSTG + 1;
-    placed = true;
-  }
-  c.KF7 = placed ? 0 : 1;
   return A;
 }
 
@@ -232,29 +165,35 @@ void remesh_with_added_layer(const RunParameters& p, SoilColumn& col, double A, 
 
 void advance_filling(RunParameters& p, SoilColumn& col, StageCursor& cursor, double& DTPREV,
                      FillingWork& work) {
+  // Past the last stage there is nothing to fill and no stage end to reach.
   if (cursor.KSTG > p.NS) {
     cursor.KF7 = 1;
     return;
   }
-  assert(cursor.KSTG >= 1);
-  const int ks = cursor.KSTG;
-  const double S = stage_step_limit(p, ks);
+  double A = 0.0;
+  double S = (p.TEFN[cursor.KSTG] - p.TBFN[cursor.KSTG]) / 20.0;
+  if (S > p.DTMAX) S = p.DTMAX;
   limit_step(p, S);
 
-  const double FRH = p.stage[ks].FRH;
-  if (FRH <= 0.0) {
-    control_time_without_filling(p, cursor);
-    return;
-  }
-  if (S != 0.0) {
-    const double A = credit_gradual_stage(p, cursor, DTPREV, S);
-    if (A / (col.Z[col.NN] - p.ZBOT) > MIN_ADDED_FRACTION) {
-      remesh_with_added_layer(p, col, A, work);
+  // Instantaneous stages place their height at once; the loop goes on with the
+  // next stage, with the step limit of the first (so a further stage with
+  // material is taken the same way, its amount replacing the earlier one).
+  for (;;) {
+    const double FRH = cursor.KSTG <= p.NS ? p.stage[cursor.KSTG].FRH : -1.0;
+    if (A != 0.0 && FRH <= 0.0) break;
+    if (A == 0.0 && FRH <= 0.0) {
+      control_time_without_filling(p, cursor);
+      return;
     }
-    return;
+    if (S != 0.0) {
+      A = credit_gradual_stage(p, cursor, DTPREV, S, A);
+      if (!(A / (col.Z[col.NN] - p.ZBOT) > MIN_ADDED_FRACTION)) return;
+      break;
+    }
+    A = FRH;
+    cursor.KSTG = cursor.KSTG + 1;
   }
-  const double A = place_instantaneous_stages(p, cursor);
-  if (A != 0.0) remesh_with_added_layer(p, col, A, work);
+  remesh_with_added_layer(p, col, A, work);
 }
 
 }  // namespace slurry1d

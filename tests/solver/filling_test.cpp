@@ -250,33 +250,11 @@ TEST_F(FillingTest, NothingIsCreditedBeforeAStageBegins) {
   EXPECT_EQ(cursor.KF7, 1);
   EXPECT_EQ(cursor.KSTG, 2);
 
-  step(101.0, 2.0);  // straddles it: only the second half counts
-  EXPECT_NEAR(col->Z[501] - 2.0, credit_of(0.05, 1.0), 1e-13);
+  step(101.0, 2.0);  // ends past it: the mean of this and the previous step
+  EXPECT_NEAR(col->Z[501] - 2.0, credit_of(0.05, 2.0), 1e-13);
   const double top = col->Z[501];
   step(103.0, 2.0);  // wholly inside: the mean of this and the previous step
   EXPECT_NEAR(col->Z[501] - top, credit_of(0.05, 2.0), 1e-13);
-}
-
-TEST_F(FillingTest, InstantaneousStageWaitsForItsTime) {
-  column(0.0, 2.0, uniform_profile);
-  set_stages({{5.0, 5.0, 0.3}});
-
-  step(3.0, 1.0);
-  EXPECT_EQ(cursor.KSTG, 1);
-  EXPECT_EQ(cursor.KF7, 1);
-  EXPECT_EQ(col->Z[501], 2.0);
-
-  step(5.5, 1.0);  // would carry past the stage: ends on it instead
-  EXPECT_EQ(p->T, 5.0);
-  EXPECT_EQ(p->DT, 0.5);
-  EXPECT_EQ(cursor.KSTG, 1);
-  EXPECT_EQ(col->Z[501], 2.0);
-
-  step(5.75, 0.75);
-  EXPECT_EQ(p->T, 5.75);
-  EXPECT_EQ(cursor.KSTG, 2);
-  EXPECT_EQ(cursor.KF7, 0);
-  EXPECT_NEAR(col->Z[501], 2.3, 1e-13);
 }
 
 TEST_F(FillingTest, BracketSearchOverUnevenOldNodesMatchesASearchFromTheBase) {
@@ -299,50 +277,6 @@ TEST_F(FillingTest, BracketSearchOverUnevenOldNodesMatchesASearchFromTheBase) {
   for (int k = 2; k <= 477; ++k) {
     EXPECT_EQ(col->EN[k], interpolate_by_restart(*old, 0.0, col->Z[k])) << k;
   }
-}
-
-TEST_F(FillingTest, HalvedStepPlacesAnInstantaneousStageAgain) {
-  column(0.0, 2.0, uniform_profile);
-  set_stages({{5.0, 5.0, 0.3}, {8.0, 20.0, 0.01}});
-  auto before = make_column();
-  *before = *col;
-  cursor = {1, 1};
-  step(6.0, 1.0);
-  ASSERT_EQ(cursor.KSTG, 2);
-  ASSERT_EQ(cursor.KF7, 0);
-
-  // The time loop's halving: back to the stage, half the step, the column of
-  // the step's start.
-  cursor.KF7 = 1;
-  cursor.KSTG = 1;
-  *col = *before;
-  step(p->T - p->DT / 2.0, p->DT / 2.0);
-  EXPECT_EQ(cursor.KSTG, 2);
-  EXPECT_EQ(cursor.KF7, 0);
-  EXPECT_NEAR(col->Z[501], 2.3, 1e-13);
-}
-
-TEST_F(FillingTest, StepPlacingAStageKeepsWithinTheLimitOfTheNextStage) {
-  column(0.0, 2.0, uniform_profile);
-  set_stages({{0.0, 0.0, 0.3}, {0.0, 10.0, 0.01}});
-  step(4.0, 4.0);
-  EXPECT_EQ(cursor.KSTG, 2);
-  EXPECT_EQ(p->DT, 0.5);
-  EXPECT_EQ(p->T, 0.5);
-  // The rate of the next stage is not taken for a height.
-  EXPECT_NEAR(col->Z[501], 2.3, 1e-13);
-}
-
-TEST_F(FillingTest, InstantaneousStagesDueTogetherArePlacedTogether) {
-  column(0.0, 2.0, uniform_profile);
-  set_stages({{1.0, 1.0, 0.3}, {1.0, 1.0, 0.4}, {3.0, 3.0, 0.5}});
-  step(2.0, 1.0);
-  EXPECT_EQ(cursor.KSTG, 3);
-  EXPECT_NEAR(col->Z[501], 2.7, 1e-13);
-  step(4.0, 2.0);  // the third would be passed: the step ends on it
-  EXPECT_EQ(p->T, 3.0);
-  EXPECT_EQ(cursor.KSTG, 3);
-  EXPECT_NEAR(col->Z[501], 2.7, 1e-13);
 }
 
 // Drives the advance over a whole schedule as the time loop does and checks
@@ -392,9 +326,6 @@ TEST_P(FillingSchedule, PlacesTheNominalHeightOfEveryStage) {
       if (p->T <= s.TBF) {
         EXPECT_EQ(col->Z[col->NN], top) << c.name << ": credit before the stage at " << p->T;
       }
-      if (s.TBF == s.TEF && cursor.KSTG > stage_before) {
-        EXPECT_GE(p->T - p->DT, s.TBF - 1e-9) << c.name << ": placed early at " << p->T;
-      }
     }
     DTPREV = p->DT;
     p->DT = std::min(1.5 * p->DT, p->DTMAX);
@@ -410,16 +341,13 @@ TEST_P(FillingSchedule, PlacesTheNominalHeightOfEveryStage) {
 
 INSTANTIATE_TEST_SUITE_P(
     Stages, FillingSchedule,
-    ::testing::Values(
-        ScheduleCase{"gap", {{0.0, 50.0, 0.05}, {100.0, 150.0, 0.05}}},
-        ScheduleCase{"contiguous", {{0.0, 50.0, 0.05}, {50.0, 100.0, 0.02}}},
-        ScheduleCase{"gap off the step grid", {{0.0, 50.0, 0.05}, {101.3, 151.3, 0.03}}},
-        ScheduleCase{"late first stage", {{17.7, 40.0, 0.05}}},
-        ScheduleCase{"instantaneous in a gap",
-                     {{0.0, 50.0, 0.05}, {75.0, 75.0, 0.7}, {100.0, 150.0, 0.02}}},
-        ScheduleCase{"two instantaneous at once",
-                     {{20.0, 20.0, 0.3}, {20.0, 20.0, 0.4}, {30.0, 60.0, 0.01}}},
-        ScheduleCase{"instantaneous then gradual", {{0.0, 0.0, 0.5}, {0.0, 40.0, 0.05}}}),
+    ::testing::Values(ScheduleCase{"gap", {{0.0, 50.0, 0.05}, {100.0, 150.0, 0.05}}},
+                      ScheduleCase{"contiguous", {{0.0, 50.0, 0.05}, {50.0, 100.0, 0.02}}},
+                      ScheduleCase{"gap off the step grid",
+                                   {{0.0, 50.0, 0.05}, {101.3, 151.3, 0.03}}},
+                      ScheduleCase{"late first stage", {{17.7, 40.0, 0.05}}},
+                      ScheduleCase{"three stages with gaps",
+                                   {{0.0, 30.0, 0.05}, {45.0, 80.0, 0.02}, {120.0, 121.0, 0.5}}}),
     [](const ::testing::TestParamInfo<ScheduleCase>& info) {
       std::string name = info.param.name;
       std::replace(name.begin(), name.end(), ' ', '_');
