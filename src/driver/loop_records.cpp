@@ -1,0 +1,81 @@
+#include "driver/loop_records.hpp"
+
+namespace slurry1d {
+
+void write_iteration_line(RecordWriter& console, int ITER, double error_level) {
+  Line line;
+  line.text(" ITERATION NO.= ").I(3, ITER).text("   ERROR LEVEL = ").G(10, 5, error_level);
+  console.write(line);
+}
+
+void write_step_line(RecordWriter& console, double time, double DMARCH, int ITER) {
+  Line line;
+  line.text(" TIME = ").G(11, 5, time).text(" MARCHING DIFFERENCE= ").G(10, 5, DMARCH);
+  line.text(" ITERATION NO = ").I(3, ITER);
+  console.write(line);
+}
+
+void write_crack_tip(RecordWriter& console, const SoilColumn& col) {
+  console.free("THE CRACK TIP IS AT NODE ", col.NN1);
+  console.free("THE CRACK DEPTH IS ", col.Z[col.NN] - col.Z[col.NN1]);
+}
+
+void write_crack_record(RecordWriter& tc, const CrackRecord& r) {
+  Line line;
+  line.F(10, 4, r.time).F(10, 4, r.depth).F(10, 4, r.height).F(10, 4, r.VSOIL);
+  line.F(10, 4, r.VCRACK).F(10, 4, r.sixth).F(10, 4, r.seventh).F(10, 7, r.rate);
+  tc.write(line);
+}
+
+double rate_since_start(const RunParameters& p, const LoopState& loop) {
+  if (p.T == p.T0N) return 0.0;
+  return (p.H0IN - loop.VSOIL) / (p.T - p.T0N) * p.K0 / p.HTOT;
+}
+
+double rate_since_cracking(const RunParameters& p, const LoopState& loop) {
+  if (p.T == p.TMARK) return 0.0;
+  return (loop.HCRK - loop.VSOIL) / (p.T - p.TMARK) * p.K0 / p.HTOT;
+}
+
+CrackRecord crack_progress_record(const RunParameters& p, const SoilColumn& col,
+                                  const LoopState& loop, double rate) {
+  CrackRecord r;
+  r.time = dimensional_time(p, p.T);
+  r.depth = col.Z[col.NN] - col.Z[col.NN1];
+  r.height = col.Z[col.NN];
+  r.VSOIL = loop.VSOIL;
+  r.VCRACK = loop.VCRACK;
+  r.sixth = p.H0IN - loop.VSOIL;
+  r.seventh = p.H0IN - loop.VSOIL - loop.VEVAP;
+  r.rate = rate;
+  return r;
+}
+
+// A run that never cracked has no crack depth and no time of cracking: its
+// record shows depth 0 and the rate since the start of the run.
+CrackRecord final_crack_record(const RunParameters& p, const SoilColumn& col,
+                               const LoopState& loop) {
+  CrackRecord r;
+  r.time = dimensional_time(p, p.T);
+  r.depth = col.NN1 <= col.NN ? col.Z[col.NN] - col.Z[col.NN1] : 0.0;
+  r.height = col.Z[col.NN];
+  r.VSOIL = loop.VSOIL;
+  r.VCRACK = loop.VCRACK;
+  r.sixth = loop.VEVAP;
+  r.seventh = p.H0IN - loop.VSOIL - loop.VEVAP;
+  r.rate = loop.KF4 == 1 ? rate_since_cracking(p, loop) : rate_since_start(p, loop);
+  return r;
+}
+
+void write_summary_lines(RecordWriter& ts, const RunParameters& p, const LoopState& loop) {
+  ts.free("THE TOTAL HEIGHT OF SOIL SOLID IS ", p.HTOT / (p.E0 + 1.0));
+  if (loop.TTOPSW != 0.0) {
+    ts.free(" THE DESSICATION PROCESS START AT : ", dimensional_time(p, loop.TTOPSW));
+  }
+  if (loop.TBOTSW != 0.0) {
+    ts.free(" TIME WHEN THE SELF-WEIGHT CONSOLIDATION ENDS AT",
+            " BOTTOM : ", dimensional_time(p, loop.TBOTSW));
+  }
+}
+
+}  // namespace slurry1d

@@ -1,0 +1,88 @@
+#pragma once
+
+#include "driver/fixed_array.hpp"
+#include "driver/run_parameters.hpp"
+#include "driver/soil_column.hpp"
+#include "output/state_report.hpp"
+#include "solver/boundary_rows.hpp"
+#include "solver/filling.hpp"
+#include "solver/refine.hpp"
+#include "solver/regrid.hpp"
+#include "solver/tridiagonal.hpp"
+#include "steady/steady_state.hpp"
+
+namespace slurry1d {
+
+// A copy of the column from which a failed step is repeated. The void ratios
+// of the step snapshot are kept in the column's ESTEP, those of the restart
+// snapshot in its EOLD.
+struct ColumnSnapshot {
+  int NN = 0;
+  NodalArray Z;
+  NodalArray SIGE;
+  NodalArray DXI;
+  double WSUM = 0.0;
+};
+
+// The variables of the time loop, the boundary switches and the crack
+// bookkeeping, carried from step to step.
+struct LoopState {
+  int IOUT = 1;   // current output time
+  int ISTEP = 1;  // step within the output interval
+  int ITER = 0;   // iteration count of the step
+  int KIT = 0;    // 0 on the first pass of a step, 1 on repeated passes
+  int NHALF = 0;  // halvings of the current step
+  double DTSAVE = 0.0;
+  double DTPREV = 0.0;
+  double FONE = 1.0;  // error level of the previous pass
+  double ESQ = 0.0;   // change between two iterates
+  double DSQ = 0.0;   // change over the step
+  double DMARCH = 0.0;
+  int NFAST = 0;
+  int NQUIET = 0;
+  double ZTOPP = 0.0;  // top elevation at the end of the previous step
+
+  int KF4 = 0;  // 1 once cracking has begun
+  int KF5 = 0;  // 1 once the step has been reset at the first crack
+  StageCursor stage;
+
+  int JTOP = 0;  // 1 while the top velocity condition is deferred
+  int JBOT = 0;
+  double TTOPSW = 0.0;  // nondimensional times of the switches
+  double TBOTSW = 0.0;
+  double VTC = 0.0, VBC = 0.0;    // velocities through the end elements
+  double VTC0 = 0.0, VBC0 = 0.0;  // and their values at the start of the step
+  double QTOP = 0.0, QBOT = 0.0;  // cumulated outflows
+
+  double TEFT = 0.0, TEFB = 0.0;  // exposure times of the top and bottom surfaces
+  double VEVAP = 0.0;             // evaporated volume per unit plan area
+  double VSOIL = 0.0, VCRACK = 0.0;
+  double HCRK = 0.0;  // top elevation when cracking began
+
+  int ISTEADY = 0;
+  NodeAddition added;
+  BoundaryValues ends;
+};
+
+// Everything a run owns, created once before the dialog and alive until the
+// program ends. It is large (some hundred nodal arrays' worth), so it lives on
+// the heap; nothing in it is ever reallocated.
+struct Run {
+  RunParameters p;
+  SoilColumn col;
+  LoopState loop;
+  ColumnSnapshot step_snapshot;
+  ColumnSnapshot restart_snapshot;
+  TridiagonalWork solver_work;
+  RegridWork regrid_work;
+  FillingWork filling_work;
+  SteadyWork steady_work;
+  ReportWork report_work;
+};
+
+// A nondimensional time in the units of the input.
+inline double dimensional_time(const RunParameters& p, double T) {
+  return p.HTOT * T / p.K0;
+}
+
+}  // namespace slurry1d

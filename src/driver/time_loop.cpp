@@ -1,0 +1,242 @@
+#include "driver/time_loop.hpp"
+
+#include <string>
+
+#include "driver/desiccation.hpp"
+#include "driver/iteration.hpp"
+#include "driver/loop_records.hpp"
+#include "driver/run_stop.hpp"
+#include "output/fields.hpp"
+#include "output/state_report.hpp"
+#include "solver/filling.hpp"
+#include "solver/refine.hpp"
+#include "solver/regrid.hpp"
+
+namespace slurry1d {
+
+bool passed_time(double T, double target) {
+  return target > 0.0 ? T / target > 1.0 : T > target;
+}
+bool reached_time(double T, double target) {
+  return target > 0.0 ? T / target == 1.0 : T == target;
+}
+
+namespace {
+
+enum class StepOutcome { Next, OutputTimeReached, RunEnded };
+
+void write_report(Run& run, Outputs& out) {
+  const ReportContext ctx{run.loop.added, run.loop.ISTEADY, run.loop.QTOP, run.loop.QBOT};
+  write_state_report(run.p, run.col, ctx, run.report_work, out);
+}
+
+// The normal end: final report and profile, the final crack record of a
+// desiccation run and the summary lines.
+void end_run(Run& run, Outputs& out) {
+  write_report(run, out);
+  write_restart_profile(run.p, run.col, run.report_work, out.input);
+  if (run.p.IDES == 1) write_crack_record(out.tc, final_crack_record(run.p, run.col, run.loop));
+  write_summary_lines(out.ts, run.p, run.loop);
+}
+
+void end_run_at_minimum_void_ratio(Run& run, Outputs& out, int node) {
+  write_report(run, out);
+  write_restart_profile(run.p, run.col, run.report_work, out.input);
+  out.console.free(" REACH THE MINIMUM VOID RATIO AT NODE ", node);
+  out.console.free(" PROGRAM STOPS FOR REACHING MINIMUM VOID RATIO!");
+  write_summary_lines(out.ts, run.p, run.loop);
+}
+
+[[noreturn]] void fail_run(Run& run, Outputs& out) {
+  end_run(run, out);
+  const std::string time = format_free_real(dimensional_time(run.p, run.p.T));
+  throw RunStop(StopKind::Failure,
+                {"the iteration kept diverging at time " + time + " although the step was halved " +
+                     std::to_string(run.loop.NHALF) + " times; the run stops there",
+                 "the files hold the state reached at that time"});
+}
+
+void write_output_time_records(Run& run, Outputs& out) {
+  write_report(run, out);
+  const SoilColumn& col = run.col;
+  if (run.p.IDES == 1 && col.NN2 <= col.NN) {
+    write_crack_record(
+        out.tc, crack_progress_record(run.p, col, run.loop, rate_since_start(run.p, run.loop)));
+  }
+}
+
+// Ends the step exactly on the output time it would overshoot.
+void advance_clock(RunParameters& p, const LoopState& loop) {
+  p.T = p.T + p.DT;
+  const double target = p.OPTN[loop.IOUT];
+  if (passed_time(p.T, target)) {
+    p.DT = target - p.T + p.DT;
+    p.T = target;
+  }
+}
+
+// Staged filling and node addition at velocity boundaries, then the restart
+// snapshot from which a diverging step is repeated.
+void prepare_iteration(Run& run, Outputs& out) {
+  RunParameters& p = run.p;
+  SoilColumn& col = run.col;
+  LoopState& loop = run.loop;
+  if (p.IDES == 1) return;
+  if (p.IDES == 2) {
+    if (p.IFIL == 1) {
+      advance_filling(p, col, loop.stage, loop.DTPREV, run.filling_work);
+      if (p.H0IN < col.Z[col.NN]) p.H0IN = col.Z[col.NN];
+    }
+    refine_boundary_elements(p, col, loop.added, out.console);
+  }
+  col.NN1 = col.NN + 1;
+  col.NN2 = col.NN + 1;
+  take_restart_snapshot(run);
+}
+
+// Solves the step, repeating it where a halving or a boundary switch asks.
+void solve_step(Run& run, Outputs& out) {
+  bool from_filling = true;
+  for (;;) {
+    if (from_filling) prepare_iteration(run, out);
+    const IterationResult result = iterate_step(run, out);
+    if (result == IterationResult::Failed) fail_run(run, out);
+    from_filling = result == IterationResult::RepeatFromFilling;
+    if (from_filling) continue;
+    if (run.p.IDES != 1 && check_boundary_switch(run, out)) continue;
+    return;
+  }
+}
+
+// Evaporation, geometry and the crack records of the accepted step.
+void account_for_step(Run& run, Outputs& out) {
+  const RunParameters& p = run.p;
+  SoilColumn& col = run.col;
+  LoopState& loop = run.loop;
+  if (p.IDES != 1) accumulate_outflows(p, loop);
+  ++loop.ITER;
+  write_iteration_line(out.console, loop.ITER, loop.ESQ / col.NN);
+  if (p.IDES == 1 && p.ITOP == 1 && p.IBOT == 1) accumulate_evaporation(p, col, loop);
+  final_geometry(run);
+  if (p.IDES == 1 && col.NN2 <= col.NN && col.NN1 < col.NN2) {
+    const double rate = loop.KF4 == 1 ? rate_since_cracking(p, loop) : rate_since_start(p, loop);
+    write_crack_record(out.tc, crack_progress_record(p, col, loop, rate));
+  }
+}
+
+// The next step: once reset to the natural time scale of the compression
+// curve at the first crack, otherwise grown by half up to the largest step.
+void choose_next_step(Run& run) {
+  RunParameters& p = run.p;
+  SoilColumn& col = run.col;
+  LoopState& loop = run.loop;
+  col.NN2 = col.NN1;
+  loop.DTPREV = p.DT;
+  if (loop.KF5 == 0 && col.NN2 <= col.NN) {
+    p.DT = -(p.K0 / p.HTOT) / (p.B1 / p.Z1N);
+    loop.KF5 = 1;
+    return;
+  }
+  loop.DMARCH = loop.DSQ / col.NN;
+  loop.FONE = 1.0;
+  if (reached_time(p.T, p.OPTN[loop.IOUT])) return;
+  p.DT = 1.5 * p.DT;
+  if (p.DT > p.DTMAX) p.DT = p.DTMAX;
+  loop.DTSAVE = p.DT;
+}
+
+int first_node_at_minimum(const RunParameters& p, const SoilColumn& col) {
+  for (int i = 1; i <= col.NN; ++i) {
+    if (col.EN[i] <= p.ME / p.E0) return i;
+  }
+  return 0;
+}
+
+// The top has settled to its steady-state height (in staged filling only once
+// the last stage has begun).
+bool reached_steady_height(const RunParameters& p, const SoilColumn& col, const LoopState& loop) {
+  if (p.IFIL == 1 && !(p.T > p.TBFN[p.NS])) return false;
+  return loop.ZTOPP >= col.ZSS[col.NN] && col.Z[col.NN] / col.ZSS[col.NN] <= 1.0;
+}
+
+StepOutcome time_step(Run& run, Outputs& out) {
+  RunParameters& p = run.p;
+  SoilColumn& col = run.col;
+  LoopState& loop = run.loop;
+
+  advance_clock(p, loop);
+  loop.ITER = 0;
+  loop.KIT = 0;
+  loop.NHALF = 0;
+  loop.VTC0 = loop.VTC;
+  loop.VBC0 = loop.VBC;
+  if (loop.ISTEP * loop.IOUT != 1 && p.IDES == 2 && col.NN != 10 * p.NNI - 9) {
+    regrid_column(p.NNI, col, p.E0, p.ZBOT, p.HTOT, run.regrid_work);
+  }
+  take_step_snapshot(run);
+  col.EIT.copy_from(col.EN, col.NN);
+  if (p.IDES == 1) col.EOLD.copy_from(col.EN, col.NN);
+
+  solve_step(run, out);
+  account_for_step(run, out);
+  choose_next_step(run);
+
+  // Stops.
+  if (loop.NFAST > 0) {
+    loop.NQUIET = 0;
+  } else if (++loop.NQUIET > 3) {
+    Line line;
+    line.text(" REACHED THE MINIMUM MARCHING DIFFERENCE = ").G(10, 5, p.ERROR);
+    out.console.write(line);
+    end_run(run, out);
+    return StepOutcome::RunEnded;
+  }
+  if (loop.ISTEP > 5 && loop.DSQ / col.NN > col.NN) {
+    out.console.free(" CALCULATION TERMINATED FOR UNSTABLE SITUATION!");
+    end_run(run, out);
+    return StepOutcome::RunEnded;
+  }
+  if (const int node = first_node_at_minimum(p, col); node != 0) {
+    end_run_at_minimum_void_ratio(run, out, node);
+    return StepOutcome::RunEnded;
+  }
+
+  write_step_line(out.console, dimensional_time(p, p.T), loop.DMARCH, loop.ITER);
+  if (p.IDES == 1 && col.NN1 <= col.NN) write_crack_tip(out.console, col);
+  const bool steady = reached_steady_height(p, col, loop);
+  loop.ZTOPP = col.Z[col.NN];
+  if (steady) {
+    end_run(run, out);
+    return StepOutcome::RunEnded;
+  }
+
+  if (loop.IOUT < p.NO && reached_time(p.T, p.OPTN[loop.IOUT]))
+    return StepOutcome::OutputTimeReached;
+  if (reached_time(p.T, p.OPTN[p.NO])) {
+    end_run(run, out);
+    return StepOutcome::RunEnded;
+  }
+  ++loop.ISTEP;
+  return StepOutcome::Next;
+}
+
+}  // namespace
+
+void march_in_time(Run& run, Outputs& out) {
+  RunParameters& p = run.p;
+  LoopState& loop = run.loop;
+  for (loop.IOUT = 1; loop.IOUT <= p.NO; ++loop.IOUT) {
+    if (loop.IOUT != 1) p.DT = loop.DTSAVE;
+    loop.DTSAVE = p.DT;
+    loop.ISTEP = 1;
+    for (long n = 0; n < MAX_STEPS_PER_OUTPUT; ++n) {
+      const StepOutcome outcome = time_step(run, out);
+      if (outcome == StepOutcome::RunEnded) return;
+      if (outcome == StepOutcome::OutputTimeReached) break;
+    }
+    write_output_time_records(run, out);
+  }
+  end_run(run, out);
+}
+
+}  // namespace slurry1d

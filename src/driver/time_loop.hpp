@@ -1,0 +1,22 @@
+#pragma once
+
+#include "driver/run_state.hpp"
+#include "output/record_writer.hpp"
+
+namespace slurry1d {
+
+// Steps allowed within one output interval.
+inline constexpr long MAX_STEPS_PER_OUTPUT = 10'000'000;
+
+// Marches the column from the starting time through every output time, or to
+// an earlier stop, and writes the end-of-run records. A step that cannot be
+// solved ends the run with its records written and RunStop (StopKind::Failure).
+void march_in_time(Run& run, Outputs& out);
+
+// T has passed, or stands exactly on, the time `target`. For positive times
+// these are the ratio tests T/target > 1 and T/target = 1; times at or below
+// zero are compared directly, where a ratio would lose its meaning.
+bool passed_time(double T, double target);
+bool reached_time(double T, double target);
+
+}  // namespace slurry1d

@@ -1,0 +1,61 @@
+// Counts heap allocations while the time loop marches: all storage of a run is
+// allocated before the first step, so the count must stay at zero.
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+#include "driver/time_loop.hpp"
+#include "support/run_fixture.hpp"
+
+// The replacements below pair malloc with free; GCC cannot see that through
+// the inlined library calls and warns of a mismatch.
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+
+namespace {
+std::atomic<long> g_allocations{0};
+std::atomic<bool> g_counting{false};
+}  // namespace
+
+void* operator new(std::size_t size) {
+  if (g_counting.load(std::memory_order_relaxed)) g_allocations.fetch_add(1);
+  if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
+  throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept {
+  std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+  std::free(p);
+}
+
+namespace slurry1d {
+namespace {
+
+long allocations_while_marching(const std::string& answers) {
+  testing::DiscardedOutputs sink;
+  auto run = testing::set_up_from_answers(answers, sink.out);
+  g_allocations = 0;
+  g_counting = true;
+  march_in_time(*run, sink.out);
+  g_counting = false;
+  return g_allocations.load();
+}
+
+TEST(Allocation, TheTimeLoopAllocatesNothing) {
+  EXPECT_EQ(allocations_while_marching(testing::self_weight_answers(30.0)), 0);
+}
+
+TEST(Allocation, TheCounterSeesAllocations) {
+  g_allocations = 0;
+  g_counting = true;
+  auto* p = new int(3);
+  g_counting = false;
+  delete p;
+  EXPECT_EQ(g_allocations.load(), 1);
+}
+
+}  // namespace
+}  // namespace slurry1d

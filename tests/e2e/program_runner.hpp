@@ -1,0 +1,71 @@
+#pragma once
+
+// Runs the built program as a user would: in a scratch directory of its own,
+// with an answer file on standard input, and reads back what it left there.
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace slurry1d::e2e {
+
+inline std::string read_file(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+inline std::vector<std::string> split_lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+struct ProgramRun {
+  std::filesystem::path dir;
+  int status = -1;
+  std::string console;
+  std::string errors;
+
+  std::string file(const std::string& name) const { return read_file(dir / name); }
+  bool has_file(const std::string& name) const { return std::filesystem::exists(dir / name); }
+  std::vector<std::string> lines(const std::string& name) const { return split_lines(file(name)); }
+  std::vector<std::string> console_lines() const { return split_lines(console); }
+};
+
+inline std::filesystem::path scratch_directory() {
+  std::string templ = (std::filesystem::temp_directory_path() / "slurry1d-e2e-XXXXXX").string();
+  if (mkdtemp(templ.data()) == nullptr) return {};
+  return templ;
+}
+
+// Runs the program with `arguments` on the given answers.
+inline ProgramRun run_program(const std::string& answers, const std::string& arguments = "") {
+  ProgramRun run;
+  run.dir = scratch_directory();
+  { std::ofstream(run.dir / "answers.txt", std::ios::binary) << answers; }
+  const std::string command = "cd '" + run.dir.string() + "' && '" SLURRY1D_EXE "' " + arguments +
+                              " < answers.txt > console.txt 2> errors.txt";
+  const int raw = std::system(command.c_str());
+  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  run.console = read_file(run.dir / "console.txt");
+  run.errors = read_file(run.dir / "errors.txt");
+  return run;
+}
+
+inline std::string example(const std::string& name) {
+  return read_file(std::filesystem::path(SLURRY1D_EXAMPLES) / name);
+}
+
+inline ProgramRun run_example(const std::string& name) {
+  return run_program(example(name));
+}
+
+}  // namespace slurry1d::e2e
