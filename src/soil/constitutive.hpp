@@ -19,14 +19,31 @@ namespace slurry1d {
 // 2/3 rounded to single precision and widened.
 inline constexpr double TWO_THIRDS_SINGLE = 0.6666666865348816;
 
+// The slope below from its power ((r*E0)/A)^(1/B - 1), evaluated apart so
+// that the solver can overlap it with other work; the same bits.
+inline double stress_slope_of_power(double power, double A, double B) {
+  return power / B / A;
+}
+
 // d(s')/de of the power law e = A (s' + const)^B at the void ratio r*E0.
 inline double stress_slope(double r, double E0, double A, double B) {
-  return std::pow((r * E0) / A, 1.0 / B - 1.0) / B / A;
+  return stress_slope_of_power(std::pow((r * E0) / A, 1.0 / B - 1.0), A, B);
+}
+
+// The self-weight flux and the diffusivity of a half-element share the
+// permeability ratio rD = r^D: these forms take it evaluated once. They give
+// the same bits as the forms below, which evaluate it themselves.
+inline double gravity_flux_of_power(double GS, double r, double rD, double E0) {
+  return rD * (GS - 1.0) / (r * E0 + 1.0);
+}
+inline double diffusivity_of_power(double r, double rD, double E0, double GW, double HTOT,
+                                   double sp) {
+  return rD * E0 / GW / HTOT * (E0 + 1.0) / (r * E0 + 1.0) * sp;
 }
 
 // Buoyant self-weight flux (GS - 1) (k/K0) / (1 + e).
 inline double gravity_flux(double GS, double r, double D, double E0) {
-  return std::pow(r, D) * (GS - 1.0) / (r * E0 + 1.0);
+  return gravity_flux_of_power(GS, r, std::pow(r, D), E0);
 }
 
 // Self-weight flux in the cracked zone: the gradient of total stress times the
@@ -40,7 +57,7 @@ inline double gravity_flux_cracked(double R, double r, double D, double E0, doub
 // Consolidation coefficient (k/K0) sp / (GW (1 + e)) times E0 (1 + E0) / HTOT;
 // negative where the compression curve falls.
 inline double diffusivity(double r, double D, double E0, double GW, double HTOT, double sp) {
-  return std::pow(r, D) * E0 / GW / HTOT * (E0 + 1.0) / (r * E0 + 1.0) * sp;
+  return diffusivity_of_power(r, std::pow(r, D), E0, GW, HTOT, sp);
 }
 
 // Cracked-zone consolidation coefficient: (1 + x) replaces (1 + E0), the 3-D
