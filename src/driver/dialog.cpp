@@ -114,6 +114,24 @@ std::string pair_count_refusal(int ND) {
   return count_refusal("ND", ND, MAXPAIR, "pairs");
 }
 
+// Stages are worked through one after the other: each ends at or after its
+// beginning (a stage ending before it begins would run the clock backwards)
+// and begins at or after the end of the stage before it.
+std::string stage_refusal(const RunParameters& p, int i) {
+  const FillingStage& s = p.stage[i];
+  const std::string n = "(" + std::to_string(i) + ")";
+  if (s.TEF < s.TBF) {
+    return refused("TEF" + n, s.TEF,
+                   "a stage cannot end before it begins (TBF" + n + " = " + real_text(s.TBF) + ")");
+  }
+  if (i > 1 && s.TBF < p.stage[i - 1].TEF) {
+    return refused("TBF" + n, s.TBF,
+                   "stages must follow one another (TEF(" + std::to_string(i - 1) +
+                       ") = " + real_text(p.stage[i - 1].TEF) + ")");
+  }
+  return {};
+}
+
 std::string output_times_refusal(const RunParameters& p) {
   for (int i = 1; i <= p.NO; ++i) {
     const std::string name = "OPT(" + std::to_string(i) + ")";
@@ -407,12 +425,19 @@ void Dialog::ask_filling_stages() {
   say("FORMAT:");
   say("BEGINNING TIME, ENDING TIME, HEIGHTS OR RATES");
   for (int i = 1; i <= p_.NS; ++i) {
-    const std::string n = "(" + std::to_string(i) + ")";
+    std::string n = "(";  // built in steps: GCC 12 misreads "(" + string&& at -O3
+    n += std::to_string(i);
+    n += ")";
     FillingStage& s = p_.stage[i];
-    start_answer();
-    s.TBF = reader_.real("TBF" + n);
-    s.TEF = reader_.real("TEF" + n);
-    s.FRH = reader_.real("FRH" + n);
+    bool again = false;
+    do {
+      if (again) say("BEGINNING TIME, ENDING TIME, HEIGHTS OR RATES");
+      again = true;
+      start_answer();
+      s.TBF = reader_.real("TBF" + n);
+      s.TEF = reader_.real("TEF" + n);
+      s.FRH = reader_.real("FRH" + n);
+    } while (!accepted(stage_refusal(p_, i)));
     echo(stage_record(s));
   }
   for (int i = p_.NS + 1; i <= MAXSTAGE; ++i) p_.stage[i] = FillingStage{-1.0, -1.0, -1.0};

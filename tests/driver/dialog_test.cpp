@@ -539,6 +539,13 @@ const RefusalCase kRefusals[] = {
     {"NegativeStages", &Answers::stages, "-1", "0",
      "NS = -1 is refused: the number of filling stages is negative",
      " SPECIFY THE NUMBER OF FILLING STAGES, NS=?", staged},
+    // Only the stage is asked again, under the format line of the stages.
+    {"StageEndingBeforeItBegins", &Answers::stages, "1\n10 0 0.1", "0 10 0.1",
+     "TEF(1) = 0 is refused: a stage cannot end before it begins (TBF(1) = 10)",
+     " BEGINNING TIME, ENDING TIME, HEIGHTS OR RATES", staged, "1\n0 10 0.1"},
+    {"StagesOverlapping", &Answers::stages, "2\n0 10 0.1\n5 20 0.1", "10 20 0.1",
+     "TBF(2) = 5 is refused: stages must follow one another (TEF(1) = 10)",
+     " BEGINNING TIME, ENDING TIME, HEIGHTS OR RATES", staged, "2\n0 10 0.1\n10 20 0.1"},
     {"ZeroPermeabilityConstant", &Answers::constants, "0.8 -0.2 0 5.0 1.0",
      "0.8 -0.2 0.001 5.0 1.0", "C = 0 is refused: the permeability constant must be positive",
      " A1=?, B1=?, C=?, D=?, Z1=?"},
