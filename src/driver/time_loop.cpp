@@ -130,9 +130,10 @@ int first_node_at_minimum(const RunParameters& p, const SoilColumn& col) {
 }
 
 // The top has settled to its steady-state height (in staged filling only once
-// the last stage has begun).
+// the last stage has begun; a filling run without stages has nothing to wait
+// for).
 bool reached_steady_height(const RunParameters& p, const SoilColumn& col, const LoopState& loop) {
-  if (p.IFIL == 1 && !(p.T > p.TBFN[p.NS])) return false;
+  if (p.IFIL == 1 && p.NS >= 1 && !(p.T > p.TBFN[p.NS])) return false;
   return loop.ZTOPP >= col.ZSS[col.NN] && col.Z[col.NN] / col.ZSS[col.NN] <= 1.0;
 }
 
