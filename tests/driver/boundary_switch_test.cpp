@@ -257,6 +257,24 @@ TEST(Outflows, IntegrateTheVelocitiesByTheTrapezoidalRule) {
   }
 }
 
+TEST(Outflows, EachStepStartsFromTheVelocitiesTheLastStepEndedWith) {
+  Answers a;
+  a.bottom = 3;
+  a.OPT = {1.0};
+  CapturedRun r(a);
+  const RunParameters& p = r.p();
+  LoopState& loop = r.loop();
+  begin_output_interval(*r.run);
+  ASSERT_EQ(loop.VTC, 0.0);  // the set-up value VT of a surcharge top
+  time_step(*r.run, r.out());
+  const double Q1 = loop.QTOP;
+  const double V1 = loop.VTC;
+  EXPECT_EQ(Q1, (0.0 + V1) / 2.0 * loop.DTPREV * p.HTOT / p.K0);
+  time_step(*r.run, r.out());
+  EXPECT_EQ(loop.VTC0, V1);
+  EXPECT_EQ(loop.QTOP, Q1 + (V1 + loop.VTC) / 2.0 * loop.DTPREV * p.HTOT / p.K0);
+}
+
 TEST(Outflows, AWholeRunCumulatesTheTopOutflowIntoTheTimeSeries) {
   Answers a;
   a.bottom = 3;

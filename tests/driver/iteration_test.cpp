@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "driver/run_answers.hpp"
+#include "driver/time_loop.hpp"
 
 namespace slurry1d::testing {
 namespace {
@@ -163,8 +164,11 @@ TEST(TakeOver, CountsOnlyNodesFasterThanTheThreshold) {
     col->EOLD[i] = 1.0;
     col->XSOL[i] = 1.0 - 0.1 * i;
   }
-  const std::vector<std::pair<double, int>> thresholds = {
-      {0.0, 3}, {0.05, 2}, {0.1, 1}, {0.2, 0}, {-1.0, 3}};
+  // A node exactly at the threshold is not faster than it.
+  const double at_node_2 = (1.0 - 0.8) * (1.0 - 0.8) / 0.5 * 1.0 / 1.0;
+  ASSERT_EQ(col->XSOL[2], 0.8);
+  const std::vector<std::pair<double, int>> thresholds = {{0.0, 3}, {0.05, 2}, {0.1, 1},
+                                                          {0.2, 0}, {-1.0, 3}, {at_node_2, 1}};
   for (const auto& [error, fast] : thresholds) {
     p->ERROR = error;
     take_over_solution(*p, *col, *loop);
@@ -454,6 +458,31 @@ TEST(IterationPass, BothEndsFixedTakeTheirBoundaryVoidRatios) {
   EXPECT_EQ(col.EN[col.NN], std::min(ends.ETOP, col.EOLD[col.NN]));
   EXPECT_LT(ends.EBOT, 1.0);
   for (int i = 2; i <= col.NN - 1; ++i) ASSERT_EQ(col.EN[i], col.XSOL[i - 1]) << i;
+}
+
+TEST(IterationPass, TheErrorLevelIsMeasuredBeforeTheNoSwellingClamp) {
+  // Over an impervious base the solver lifts the base node above its
+  // start-of-step value in the second step; the clamp takes it back, but the
+  // change between the iterates is that of the solution.
+  CapturedRun r(Answers{});
+  begin_output_interval(*r.run);
+  ASSERT_EQ(time_step(*r.run, r.out()), StepOutcome::Next);
+  r.p().T += r.p().DT;
+  take_step_snapshot(*r.run);
+  take_restart_snapshot(*r.run);
+  r.loop().KIT = 0;
+  iteration_pass(*r.run);
+  const SoilColumn& col = r.col();
+  ASSERT_EQ(r.p().IBOT, 1);
+  ASSERT_EQ(r.p().ITOP, 3);
+  ASSERT_GT(col.XSOL[1], col.EOLD[1]);
+  EXPECT_EQ(col.EN[1], col.EOLD[1]);
+  double esq = 0.0;
+  for (int i = 1; i <= col.NN; ++i) {
+    const double taken = i < col.NN ? col.XSOL[i] : r.loop().ends.ETOP;
+    esq += (taken - col.EIT[i]) * (taken - col.EIT[i]);
+  }
+  EXPECT_EQ(r.loop().ESQ, esq);
 }
 
 TEST(IterationPass, GeometryAndBaseStressFollowTheNewVoidRatios) {
