@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "driver/run_answers.hpp"
+#include "driver/run_stop.hpp"
 #include "driver/time_loop.hpp"
 
 namespace slurry1d::testing {
@@ -483,6 +484,75 @@ TEST(IterationPass, TheErrorLevelIsMeasuredBeforeTheNoSwellingClamp) {
     esq += (taken - col.EIT[i]) * (taken - col.EIT[i]);
   }
   EXPECT_EQ(r.loop().ESQ, esq);
+}
+
+// A layer filled from a thin first layer at 0.5 per time unit for 100 time
+// units, drained at both ends.
+Answers filling_answers() {
+  Answers a;
+  a.soil = "7.0 -0.05 6.8e-8 4.0 100.0";
+  a.H0 = 0.0;
+  a.IFIL = 1;
+  a.stages = {{0.0, 100.0, 0.5}};
+  a.bottom = 3;
+  a.OPT = {50.0};
+  a.MAXDT = 1.0;
+  return a;
+}
+
+TEST(IterationPass, StagedFillingTestsTheBaseAgainstTheTopOfTheMidStepColumn) {
+  // A repeated pass about mid-step void ratios below those of the column: the
+  // elevations follow them before the boundary rows read the top. A base
+  // head between the two tops leaves no effective stress at the base only
+  // under the mid-step top.
+  for (const bool below : {true, false}) {
+    CapturedRun r = started_step(filling_answers());
+    SoilColumn& col = r.col();
+    RunParameters& p = r.p();
+    for (int i = 1; i <= col.NN; ++i) col.EMID[i] = 0.9 - 1e-4 * i;
+    r.loop().KIT = 1;
+    double z = p.ZBOT;
+    double w = 0.0;
+    for (int k = 1; k <= col.NN - 1; ++k) {
+      const double e = p.E0 * (col.EMID[k] + col.EMID[k + 1]) / 2.0;
+      const double next = z + (e + 1.0) / (p.E0 + 1.0) * col.DXI[k] * p.HTOT;
+      w += (next - z) * (e + p.GS) * p.GW / (e + 1.0);
+      z = next;
+    }
+    const double top = col.Z[col.NN];
+    ASSERT_LT(z, top);
+    p.IBOT = 2;
+    p.HB = p.ZBOT + (below ? (z + top) / 2.0 : z - (top - z)) + col.SIGE[1] / p.GW;
+    if (below) {
+      EXPECT_THROW(iteration_pass(*r.run), RunStop);
+    } else {
+      iteration_pass(*r.run);
+    }
+    // The base stress of the mid-step column is what the rows were given.
+    if (below) {
+      EXPECT_EQ(col.Z[col.NN], z);
+      EXPECT_EQ(col.WSUM, p.LT + w + p.LB);
+    }
+  }
+}
+
+TEST(IterateStep, AHalvedStagedFillingStepIsRepeatedFromTheFillingAdvance) {
+  CapturedRun r = started_step(filling_answers());
+  r.loop().FONE = 0.0;
+  const double DT = r.p().DT;
+  EXPECT_EQ(iterate_step(*r.run, r.out()), IterationResult::RepeatFromFilling);
+  EXPECT_EQ(r.loop().NHALF, 1);
+  EXPECT_EQ(r.p().DT, DT / 2.0);
+  EXPECT_EQ(count_lines(r.io->console.str(), " ITERATION NO.="), 1);
+
+  // A drying run with the (warned) filling switch repeats the iteration
+  // itself.
+  Answers drying = filling_answers();
+  drying.IDES = 1;
+  CapturedRun d = started_step(drying);
+  d.loop().FONE = 0.0;
+  EXPECT_EQ(iterate_step(*d.run, d.out()), IterationResult::Converged);
+  EXPECT_GE(d.loop().NHALF, 1);
 }
 
 TEST(IterationPass, GeometryAndBaseStressFollowTheNewVoidRatios) {

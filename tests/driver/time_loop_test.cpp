@@ -359,6 +359,46 @@ TEST(FinishStep, LeavesTheStepLoopAtAnOutputTimeAndEndsAtTheLast) {
 // ---------------------------------------------------------------------------
 // Whole runs
 
+TEST(March, StagedFillingRaisesTheInitialHeightWithTheFilledTop) {
+  Answers a;
+  a.soil = "7.0 -0.05 6.8e-8 4.0 100.0";
+  a.H0 = 0.0;
+  a.IFIL = 1;
+  a.stages = {{0.0, 100.0, 0.5}};
+  a.OPT = {50.0};
+  a.MAXDT = 1.0;
+  CapturedRun r(a);
+  ASSERT_EQ(r.p().H0IN, 0.0);
+  begin_output_interval(*r.run);
+  double H0IN = 0.0;
+  for (int step = 1; step <= 20; ++step) {
+    ASSERT_EQ(time_step(*r.run, r.out()), StepOutcome::Next);
+    // The height right after the filling advance, before the step settles it.
+    EXPECT_GT(r.p().H0IN, H0IN) << step;
+    EXPECT_GE(r.p().H0IN, r.col().Z[r.col().NN]) << step;
+    H0IN = r.p().H0IN;
+  }
+  EXPECT_EQ(r.p().H0IN, r.run->restart_snapshot.Z[r.run->restart_snapshot.NN]);
+}
+
+TEST(March, EvaporationIsCumulatedOnlyWithVelocitiesAtBothEnds) {
+  for (const int top : {1, 2}) {
+    Answers a = drying_answers();
+    a.top = top;
+    a.top_value = top == 1 ? 0.005 : 0.0;
+    a.OPT = {0.5};
+    CapturedRun r(a);
+    march_in_time(*r.run, r.out());
+    if (top == 1) {
+      EXPECT_EQ(r.loop().TEFT, r.p().T - r.p().T0N);
+      EXPECT_GT(r.loop().VEVAP, 0.0);
+    } else {
+      EXPECT_EQ(r.loop().TEFT, 0.0);
+      EXPECT_EQ(r.loop().VEVAP, 0.0);
+    }
+  }
+}
+
 TEST(March, WithoutOutputTimesTheRunEndsAtOnce) {
   Answers a;
   a.OPT = {};
