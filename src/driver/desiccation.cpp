@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "driver/iteration.hpp"
 #include "soil/constitutive.hpp"
 
 namespace slurry1d {
@@ -90,16 +91,8 @@ void update_cracked_column(const RunParameters& p, SoilColumn& col) {
 }
 
 void restore_restart_snapshot(Run& run) {
-  SoilColumn& col = run.col;
-  const ColumnSnapshot& snap = run.restart_snapshot;
-  col.NN = snap.NN;
-  col.EN.copy_from(col.EOLD, col.NN);
-  col.EIT.copy_from(col.EOLD, col.NN);
-  col.EMID.copy_from(col.EOLD, col.NN);
-  col.Z.copy_from(snap.Z, col.NN);
-  col.SIGE.copy_from(snap.SIGE, col.NN);
-  col.DXI.copy_from(snap.DXI, col.NN);
-  col.WSUM = snap.WSUM;
+  restore_restart_column(run);
+  run.col.EMID.copy_from(run.col.EOLD, run.col.NN);
 }
 
 namespace {

@@ -34,6 +34,18 @@ void take_restart_snapshot(Run& run) {
   snap.WSUM = col.WSUM;
 }
 
+void restore_restart_column(Run& run) {
+  SoilColumn& col = run.col;
+  const ColumnSnapshot& snap = run.restart_snapshot;
+  col.NN = snap.NN;
+  col.EN.copy_from(col.EOLD, col.NN);
+  col.EIT.copy_from(col.EOLD, col.NN);
+  col.Z.copy_from(snap.Z, col.NN);
+  col.SIGE.copy_from(snap.SIGE, col.NN);
+  col.DXI.copy_from(snap.DXI, col.NN);
+  col.WSUM = snap.WSUM;
+}
+
 void restore_step_snapshot(Run& run) {
   SoilColumn& col = run.col;
   const ColumnSnapshot& snap = run.step_snapshot;
@@ -62,6 +74,8 @@ void filling_geometry(const RunParameters& p, SoilColumn& col) {
   }
   col.WSUM = p.LT + weight + p.LB;
 }
+
+}  // namespace
 
 // A void ratio above E0 is stored as E0 (the soil does not swell past its
 // fresh state); one at or below zero as half the minimum void ratio. Returns
@@ -147,6 +161,8 @@ void take_over_solution(const RunParameters& p, SoilColumn& col, LoopState& loop
   if (p.ITOP >= 2) col.EN[NN] = loop.ends.ETOP;
 }
 
+namespace {
+
 double iterate_change(const SoilColumn& col) {
   double esq = 0.0;
   for (int i = 1; i <= col.NN; ++i) esq += (col.EN[i] - col.EIT[i]) * (col.EN[i] - col.EIT[i]);
@@ -214,6 +230,8 @@ PassResult solve_pass(Run& run) {
   return result;
 }
 
+}  // namespace
+
 // Halves the step and puts the column back where the step began.
 void halve_step(Run& run) {
   RunParameters& p = run.p;
@@ -221,15 +239,20 @@ void halve_step(Run& run) {
   ++loop.NHALF;
   p.T = p.T - p.DT / 2.0;
   p.DT = p.DT / 2.0;
-  restore_restart_snapshot(run);
   if (p.IFIL == 1 && loop.stage.KF7 == 0) {
     // The step had just closed a stage; its shorter repeat lies inside it again.
     loop.stage.KF7 = 1;
     if (loop.stage.KSTG != 1) --loop.stage.KSTG;
   }
   loop.FONE = 1.0;
-  if (p.IFIL == 1 || p.IDES == 1) restore_step_snapshot(run);
+  if (p.IFIL == 1 || p.IDES == 1) {
+    restore_step_snapshot(run);
+  } else {
+    restore_restart_column(run);
+  }
 }
+
+namespace {
 
 // A step halved so often that it no longer moves the clock cannot be solved.
 bool halved_to_nothing(const RunParameters& p, const LoopState& loop) {
@@ -275,6 +298,9 @@ IterationResult iterate_step(Run& run, Outputs& out) {
 
     out.console.free(" INSTABILITY OCCURS!!!!!!!!");
     halve_step(run);
+    // The mid-step void ratios of a pass that is not a number are no point to
+    // linearise about: the halved step starts afresh from its own void ratios.
+    if (!pass.finite) loop.KIT = 0;
     if (halved_to_nothing(p, loop)) {
       p.T = p.T - p.DT;
       return IterationResult::Failed;

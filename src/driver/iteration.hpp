@@ -31,9 +31,26 @@ IterationResult iterate_step(Run& run, Outputs& out);
 // iterate agrees with the last one to ERROR1 at every node.
 bool iteration_pass(Run& run);
 
+// The pieces of one pass and of a halving.
+
+// Clips the first NN solution values to (0, 1]: above 1 to 1, at or below 0
+// to ME/(2 E0). Returns false when one of them is not a number.
+bool clip_solution(const RunParameters& p, SoilColumn& col);
+// Moves the solution into EN (the fixed end nodes take EBOT and ETOP) and sums
+// the change over the step into DSQ and the nodes changing faster than ERROR
+// into NFAST.
+void take_over_solution(const RunParameters& p, SoilColumn& col, LoopState& loop);
+// Halves DT, moves T back by the half step removed and restores the snapshot
+// the step is repeated from. The mid-step void ratios EMID of the diverged
+// pass stay: the repeat is a repeated pass and linearises about them.
+void halve_step(Run& run);
+
 // The snapshots from which a step is repeated.
 void take_step_snapshot(Run& run);
 void take_restart_snapshot(Run& run);
 void restore_step_snapshot(Run& run);
+// The restart snapshot of a halving: NN, EN and EIT from its void ratios (kept
+// in EOLD), Z, SIGE, DXI and WSUM.
+void restore_restart_column(Run& run);
 
 }  // namespace slurry1d

@@ -23,8 +23,6 @@ bool reached_time(double T, double target) {
 
 namespace {
 
-enum class StepOutcome { Next, OutputTimeReached, RunEnded };
-
 void write_report(Run& run, Outputs& out) {
   const ReportContext ctx{run.loop.added, run.loop.ISTEADY, run.loop.QTOP, run.loop.QBOT};
   write_state_report(run.p, run.col, ctx, run.report_work, out);
@@ -124,6 +122,23 @@ void account_for_step(Run& run, Outputs& out) {
   }
 }
 
+int first_node_at_minimum(const RunParameters& p, const SoilColumn& col) {
+  for (int i = 1; i <= col.NN; ++i) {
+    if (col.EN[i] <= p.ME / p.E0) return i;
+  }
+  return 0;
+}
+
+// The top has settled to its steady-state height (in staged filling only once
+// the last stage has begun; a filling run without stages has nothing to wait
+// for).
+bool reached_steady_height(const RunParameters& p, const SoilColumn& col, const LoopState& loop) {
+  if (p.IFIL == 1 && p.NS >= 1 && !(p.T > p.TBFN[p.NS])) return false;
+  return loop.ZTOPP >= col.ZSS[col.NN] && col.Z[col.NN] / col.ZSS[col.NN] <= 1.0;
+}
+
+}  // namespace
+
 // The next step: once reset to the natural time scale of the compression
 // curve at the first crack, otherwise grown by half up to the largest step.
 void choose_next_step(Run& run) {
@@ -143,20 +158,6 @@ void choose_next_step(Run& run) {
   p.DT = 1.5 * p.DT;
   if (p.DT > p.DTMAX) p.DT = p.DTMAX;
   loop.DTSAVE = p.DT;
-}
-
-int first_node_at_minimum(const RunParameters& p, const SoilColumn& col) {
-  for (int i = 1; i <= col.NN; ++i) {
-    if (col.EN[i] <= p.ME / p.E0) return i;
-  }
-  return 0;
-}
-
-// The top has settled to its steady-state height (in staged filling only once
-// the last stage has begun).
-bool reached_steady_height(const RunParameters& p, const SoilColumn& col, const LoopState& loop) {
-  if (p.IFIL == 1 && !(p.T > p.TBFN[p.NS])) return false;
-  return loop.ZTOPP >= col.ZSS[col.NN] && col.Z[col.NN] / col.ZSS[col.NN] <= 1.0;
 }
 
 StepOutcome time_step(Run& run, Outputs& out) {
@@ -180,8 +181,14 @@ StepOutcome time_step(Run& run, Outputs& out) {
   solve_step(run, out);
   account_for_step(run, out);
   choose_next_step(run);
+  return finish_step(run, out);
+}
 
-  // Stops.
+StepOutcome finish_step(Run& run, Outputs& out) {
+  const RunParameters& p = run.p;
+  const SoilColumn& col = run.col;
+  LoopState& loop = run.loop;
+
   if (loop.NFAST > 0) {
     loop.NQUIET = 0;
   } else if (++loop.NQUIET > 3) {
@@ -220,15 +227,16 @@ StepOutcome time_step(Run& run, Outputs& out) {
   return StepOutcome::Next;
 }
 
-}  // namespace
+void begin_output_interval(Run& run) {
+  if (run.loop.IOUT != 1) run.p.DT = run.loop.DTSAVE;
+  run.loop.DTSAVE = run.p.DT;
+  run.loop.ISTEP = 1;
+}
 
 void march_in_time(Run& run, Outputs& out) {
-  RunParameters& p = run.p;
   LoopState& loop = run.loop;
-  for (loop.IOUT = 1; loop.IOUT <= p.NO; ++loop.IOUT) {
-    if (loop.IOUT != 1) p.DT = loop.DTSAVE;
-    loop.DTSAVE = p.DT;
-    loop.ISTEP = 1;
+  for (loop.IOUT = 1; loop.IOUT <= run.p.NO; ++loop.IOUT) {
+    begin_output_interval(run);
     for (long n = 0; n < MAX_STEPS_PER_OUTPUT; ++n) {
       const StepOutcome outcome = time_step(run, out);
       if (outcome == StepOutcome::RunEnded) return;

@@ -19,4 +19,23 @@ void march_in_time(Run& run, Outputs& out);
 bool passed_time(double T, double target);
 bool reached_time(double T, double target);
 
+// The pieces of march_in_time, in the order it takes them.
+
+enum class StepOutcome { Next, OutputTimeReached, RunEnded };
+
+// Start of output interval IOUT: the step carried over from the last interval
+// (DTSAVE) and the step count.
+void begin_output_interval(Run& run);
+// One time step: the clock, regrid, snapshots, the iteration with its
+// repeats, the bookkeeping of the accepted step, the next step length and
+// finish_step.
+StepOutcome time_step(Run& run, Outputs& out);
+// The length of the next step: reset once at the first crack, otherwise grown
+// by half up to DTMAX unless the step ended on the output time.
+void choose_next_step(Run& run);
+// The end of an accepted step: the stop conditions, the step line and the
+// crack tip, the steady-height stop and the test for the output time. Every
+// end of the run writes its records before returning RunEnded.
+StepOutcome finish_step(Run& run, Outputs& out);
+
 }  // namespace slurry1d

@@ -1,0 +1,398 @@
+// Desiccation geometry: the column below and above the crack tip, the base
+// stress, the crack tip, the volumes of soil and cracks, the exposure times
+// and the start of cracking.
+
+#include "driver/desiccation.hpp"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <vector>
+
+#include "driver/run_answers.hpp"
+#include "driver/time_loop.hpp"
+#include "soil/constitutive.hpp"
+#include "solver/column_fixture.hpp"
+
+namespace slurry1d::testing {
+namespace {
+
+constexpr int NN = 8;
+
+double crack_fn(const RunParameters& p, double s) {
+  return crack_onset_void_ratio(s, p.CRD, p.CRA, p.CRB, p.CRC);
+}
+
+double f(const RunParameters& p, double r, double x) {
+  return shrinkage_ratio(r, x, p.E0);
+}
+
+// A drying run of eight nodes on a base at ZBOT = 0.5 under a surcharge of 2:
+// the void ratios fall towards the top, the crack-onset void ratios are
+// given (about 1.4 at the soil's stresses) and a crack-tip marker is chosen
+// by each test.
+struct DryingColumn {
+  std::unique_ptr<Run> run = std::make_unique<Run>();
+  RunParameters& p = run->p;
+  SoilColumn& col = run->col;
+  LoopState& loop = run->loop;
+
+  DryingColumn(int NN1, int NN2) {
+    p = *make_soil();
+    p.IDES = 1;
+    p.ZBOT = 0.5;
+    p.LT = 2.0;
+    col.NN = NN;
+    col.NN1 = NN1;
+    col.NN2 = NN2;
+    for (int i = 1; i <= NN; ++i) {
+      col.EN[i] = 0.95 - 0.06 * i;
+      col.ER[i] = p.E0 * col.EN[i];
+      col.DXI[i] = 0.1 + 0.01 * i;
+      col.DXIC[i] = col.DXI[i] * 0.8;
+      col.ECR[i] = 1.3 + 0.02 * i;
+      col.ESTEP[i] = col.EN[i] + 0.01;
+      col.SIGV[i] = 3.0 * (NN - i) + p.LT;
+      col.SIGE[i] = -99.0;
+      col.Z[i] = -99.0;
+    }
+  }
+
+  // The elevations and saturated weight of the elements below the tip, and
+  // the cracked elements above it, as the geometry defines them.
+  struct Geometry {
+    std::vector<double> Z;
+    double weight = 0.0;
+  };
+  Geometry expected_geometry() const {
+    Geometry g;
+    g.Z.assign(NN + 1, 0.0);
+    g.Z[1] = p.ZBOT;
+    const int last = std::min(col.NN1, NN);
+    for (int k = 1; k <= last - 1; ++k) {
+      const double e = (col.ER[k] + col.ER[k + 1]) / 2.0;
+      g.Z[k + 1] = g.Z[k] + p.HTOT * col.DXI[k] * (e + 1.0) / (p.E0 + 1.0);
+      g.weight += (g.Z[k + 1] - g.Z[k]) * (e + p.GS) * p.GW / (e + 1.0);
+    }
+    for (int k = col.NN1; k <= NN - 1; ++k) {
+      const double r = (col.EN[k] + col.EN[k + 1]) / 2.0;
+      const double x = (col.ECR[k] + col.ECR[k + 1]) / 2.0;
+      g.Z[k + 1] = g.Z[k] + p.HTOT * col.DXIC[k] * (p.E0 * r + 1.0) / ((x + 1.0) * f(p, r, x));
+      const double e = p.E0 * r;
+      g.weight += (g.Z[k + 1] - g.Z[k]) * (e + p.GS) * p.GW / (e + 1.0);
+    }
+    return g;
+  }
+};
+
+// ---------------------------------------------------------------------------
+// update_cracked_column
+
+TEST(CrackedColumn, WithoutACrackTheBaseStressLeavesTheSurchargeOut) {
+  DryingColumn d(NN + 1, NN + 1);
+  const auto g = d.expected_geometry();
+  const std::vector<double> SIGV(d.col.SIGV.data(), d.col.SIGV.data() + NN);
+  update_cracked_column(d.p, d.col);
+  for (int i = 1; i <= NN; ++i) ASSERT_EQ(d.col.Z[i], g.Z[i]) << i;
+  EXPECT_EQ(d.col.WSUM, g.weight);
+  // Only the top stress is set; the others are those of the last crack.
+  EXPECT_EQ(d.col.SIGV[NN], d.p.LT);
+  for (int i = 1; i < NN; ++i) EXPECT_EQ(d.col.SIGV[i], SIGV[i - 1]) << i;
+  EXPECT_EQ(d.col.SIGE[3], -99.0);
+  EXPECT_EQ(d.col.NN1, NN + 1);  // ER well above ECR: nothing cracks
+}
+
+TEST(CrackedColumn, WithACrackTheBaseStressIncludesTheSurcharge) {
+  DryingColumn d(5, 5);
+  d.col.EN[4] = 1.0;  // the node below the tip stays wet
+  d.col.ER[4] = d.p.E0;
+  const auto g = d.expected_geometry();
+  update_cracked_column(d.p, d.col);
+  for (int i = 1; i <= NN; ++i) ASSERT_EQ(d.col.Z[i], g.Z[i]) << i;
+  EXPECT_EQ(d.col.WSUM, g.weight + d.p.LT);
+
+  // Total stress from the surcharge down, effective stress against a water
+  // table at the top node.
+  double sigv = d.p.LT;
+  EXPECT_EQ(d.col.SIGV[NN], sigv);
+  for (int k = NN - 1; k >= 1; --k) {
+    const double e = (d.col.ER[k] + d.col.ER[k + 1]) / 2.0;
+    sigv = sigv + (g.Z[k + 1] - g.Z[k]) * (e + d.p.GS) * d.p.GW / (e + 1.0);
+    ASSERT_EQ(d.col.SIGV[k], sigv) << k;
+    ASSERT_EQ(d.col.SIGE[k], sigv - (g.Z[NN] - g.Z[k]) * d.p.GW) << k;
+  }
+  // Node 4 is tested against the new stress and stays uncracked.
+  EXPECT_EQ(d.col.ECR[4], crack_fn(d.p, d.col.SIGV[4]));
+  EXPECT_EQ(d.col.NN1, 5);
+}
+
+// Void ratios that put node k just below (cracked) or above its crack-onset
+// void ratio at the stresses of the column.
+void set_cracked(DryingColumn& d, const std::vector<int>& cracked) {
+  for (int k = 1; k <= NN; ++k) {
+    const double ecr = crack_fn(d.p, d.col.SIGV[k]);
+    const bool is_cracked = std::find(cracked.begin(), cracked.end(), k) != cracked.end();
+    d.col.ER[k] = ecr * (is_cracked ? 0.99 : 1.01);
+    d.col.EN[k] = d.col.ER[k] / d.p.E0;
+  }
+}
+
+TEST(CrackTip, RunsDownOnlyThroughConsecutiveCrackedNodes) {
+  DryingColumn d(NN + 1, NN + 1);
+  set_cracked(d, {8, 7, 5, 4});
+  const std::vector<double> DXIC(d.col.DXIC.data(), d.col.DXIC.data() + NN);
+  update_cracked_column(d.p, d.col);
+  EXPECT_EQ(d.col.NN1, 7);
+  // Tested from the top down to the first uncracked node, no further.
+  for (int k = 6; k <= 8; ++k) EXPECT_EQ(d.col.ECR[k], crack_fn(d.p, d.col.SIGV[k])) << k;
+  EXPECT_EQ(d.col.ECR[5], 1.3 + 0.02 * 5);
+  // The newly cracked element keeps its solids at the crack-onset state of
+  // its mean stress; the others are untouched.
+  const double ec = crack_fn(d.p, (d.col.SIGV[7] + d.col.SIGV[8]) / 2.0);
+  EXPECT_EQ(d.col.DXIC[7], (ec + 1.0) / (d.p.E0 + 1.0) * d.col.DXI[7]);
+  for (int k = 1; k <= 6; ++k) EXPECT_EQ(d.col.DXIC[k], DXIC[k - 1]) << k;
+}
+
+TEST(CrackTip, NeverMovesUp) {
+  DryingColumn d(5, 5);
+  // Nothing is cracked any more by the values: the tip stays where it was.
+  for (int k = 1; k <= NN; ++k) {
+    d.col.EN[k] = 1.0;
+    d.col.ER[k] = d.p.E0;
+  }
+  update_cracked_column(d.p, d.col);
+  EXPECT_EQ(d.col.NN1, 5);
+}
+
+TEST(CrackTip, MovesOnFromTheTipOfTheLastStep) {
+  // Within the step the tip has already gone down to node 6; the test starts
+  // again below the tip of the last step (node 8), where node 7 is wet, and
+  // does not reach the dry node 5.
+  DryingColumn d(6, 8);
+  d.col.ER[7] = 2.5;
+  d.col.ER[5] = 0.3;
+  for (const int k : {5, 7}) d.col.EN[k] = d.col.ER[k] / d.p.E0;
+  update_cracked_column(d.p, d.col);
+  ASSERT_GT(d.col.ER[7] / d.col.ECR[7], 1.0);
+  ASSERT_LT(d.col.ER[5], crack_fn(d.p, d.col.SIGV[5]));
+  EXPECT_EQ(d.col.NN1, 6);
+}
+
+TEST(CrackTip, ACrackAtTheBaseIsNotTestedAgain) {
+  DryingColumn d(1, 1);
+  update_cracked_column(d.p, d.col);
+  EXPECT_EQ(d.col.NN1, 1);
+  EXPECT_EQ(d.col.ECR[1], 1.3 + 0.02);  // no test below the base
+}
+
+TEST(CrackTip, ANodeWithoutAPositiveCrackOnsetVoidRatioCountsAsCracked) {
+  DryingColumn d(NN + 1, NN + 1);
+  d.p.CRD = -0.5;  // 1/d = -2: the crack-onset void ratio is below zero
+  for (int k = 1; k <= NN; ++k) ASSERT_LT(crack_fn(d.p, d.col.SIGV[k]), 0.0);
+  update_cracked_column(d.p, d.col);
+  EXPECT_EQ(d.col.NN1, 1);
+}
+
+TEST(CrackTip, OnlyTheTopNodeCrackedLeavesTheElementLengthsAlone) {
+  DryingColumn d(NN + 1, NN + 1);
+  set_cracked(d, {8});
+  const std::vector<double> DXIC(d.col.DXIC.data(), d.col.DXIC.data() + NN);
+  update_cracked_column(d.p, d.col);
+  EXPECT_EQ(d.col.NN1, NN);
+  for (int k = 1; k <= NN; ++k) EXPECT_EQ(d.col.DXIC[k], DXIC[k - 1]) << k;
+}
+
+// ---------------------------------------------------------------------------
+// final_geometry
+
+struct Volumes {
+  std::vector<double> Z;
+  double VSOIL = 0.0, VCRACK = 0.0;
+};
+
+Volumes expected_volumes(const DryingColumn& d, double VSOIL_before) {
+  Volumes v;
+  v.Z.assign(NN + 1, 0.0);
+  const RunParameters& p = d.p;
+  const SoilColumn& col = d.col;
+  v.Z[1] = p.ZBOT;
+  v.VSOIL = VSOIL_before;
+  if (col.NN1 > 1) {
+    const int last = std::min(col.NN1, NN);
+    for (int k = 1; k <= last - 1; ++k) {
+      const double e = p.E0 * (col.EN[k] + col.EN[k + 1]) / 2.0;
+      v.Z[k + 1] = v.Z[k] + p.HTOT * col.DXI[k] * (e + 1.0) / (p.E0 + 1.0);
+    }
+    v.VSOIL = v.Z[last] - p.ZBOT;
+  }
+  if (col.NN1 < NN) {
+    if (col.NN1 == 1) v.VSOIL = 0.0;
+    for (int k = col.NN1; k <= NN - 1; ++k) {
+      const double r = (col.EN[k] + col.EN[k + 1]) / 2.0;
+      const double x = (col.ECR[k] + col.ECR[k + 1]) / 2.0;
+      v.Z[k + 1] = v.Z[k] + p.HTOT * col.DXIC[k] * (p.E0 * r + 1.0) / ((x + 1.0) * f(p, r, x));
+      const double f1 = f(p, col.EN[k], col.ECR[k]);
+      const double f2 = f(p, col.EN[k + 1], col.ECR[k + 1]);
+      v.VSOIL += (v.Z[k + 1] - v.Z[k]) * (f1 + f2) / 2.0;
+      v.VCRACK += (v.Z[k + 1] - v.Z[k]) * (2.0 - f1 - f2) / 2.0;
+    }
+  }
+  return v;
+}
+
+class FinalGeometry : public ::testing::TestWithParam<int> {};
+
+TEST_P(FinalGeometry, SoilAndCrackVolumesFillTheColumnAboveTheBase) {
+  const int NN1 = GetParam();
+  DryingColumn d(NN1, NN1);
+  // The cracked nodes have dried below their crack-onset void ratios.
+  for (int i = NN1; i <= NN; ++i) d.col.ECR[i] = 1.2 * d.col.ER[i];
+  d.loop.VSOIL = 123.0;
+  d.loop.VCRACK = 45.0;
+  d.col.WSUM = 9.0;
+  const Volumes v = expected_volumes(d, 123.0);
+  final_geometry(*d.run);
+  for (int i = 1; i <= NN; ++i) ASSERT_EQ(d.col.Z[i], v.Z[i]) << "NN1 " << NN1 << " node " << i;
+  EXPECT_EQ(d.loop.VSOIL, v.VSOIL) << NN1;
+  EXPECT_EQ(d.loop.VCRACK, v.VCRACK) << NN1;
+  EXPECT_NEAR(d.loop.VSOIL + d.loop.VCRACK, d.col.Z[NN] - d.p.ZBOT, 1e-12) << NN1;
+  EXPECT_GT(d.loop.VSOIL, 0.0);
+  EXPECT_EQ(d.col.WSUM, 9.0);  // the base stress is the iteration's
+  if (NN1 < NN) {
+    EXPECT_GT(d.loop.VCRACK, 0.0) << NN1;
+  } else {
+    EXPECT_EQ(d.loop.VCRACK, 0.0) << NN1;
+    EXPECT_EQ(d.loop.VSOIL, d.col.Z[NN] - d.p.ZBOT) << NN1;
+  }
+}
+
+// A crack at the base (NN1 = 1) counts its soil volume from 0.
+INSTANTIATE_TEST_SUITE_P(CrackTips, FinalGeometry, ::testing::Values(NN + 1, NN, 5, 2, 1));
+
+TEST(FinalGeometry, WithoutDesiccationTheElevationsFollowTheVoidRatios) {
+  DryingColumn d(NN + 1, NN + 1);
+  d.p.IDES = 2;
+  final_geometry(*d.run);
+  double z = d.p.ZBOT;
+  EXPECT_EQ(d.col.Z[1], z);
+  for (int k = 1; k <= NN - 1; ++k) {
+    const double r = (d.col.EN[k] + d.col.EN[k + 1]) / 2.0;
+    z = z + (d.p.E0 * r + 1.0) / (d.p.E0 + 1.0) * d.col.DXI[k] * d.p.HTOT;
+    ASSERT_EQ(d.col.Z[k + 1], z) << k;
+  }
+  EXPECT_EQ(d.loop.KF4, 0);
+}
+
+TEST(FinalGeometry, MarksTheStartOfCrackingOnce) {
+  struct Case {
+    int NN2, NN1;
+    bool marks;
+  };
+  for (const Case& c : {Case{NN + 1, 5, true}, Case{NN, 5, true}, Case{NN + 1, NN, false},
+                        Case{NN + 1, NN + 1, false}, Case{6, 5, false}}) {
+    DryingColumn d(c.NN1, c.NN2);
+    d.p.T = 0.75;
+    d.p.DT = 0.25;
+    d.p.TMARK = 0.1;
+    d.run->step_snapshot.NN = NN;
+    d.run->step_snapshot.Z[NN] = 3.25;
+    d.run->step_snapshot.Z[NN - 1] = 3.0;
+    final_geometry(*d.run);
+    EXPECT_EQ(d.loop.KF4, c.marks ? 1 : 0) << c.NN2 << " " << c.NN1;
+    EXPECT_EQ(d.p.TMARK, c.marks ? 0.75 - 0.25 : 0.1) << c.NN2 << " " << c.NN1;
+    EXPECT_EQ(d.loop.HCRK, c.marks ? 3.25 : 0.0) << c.NN2 << " " << c.NN1;
+  }
+}
+
+// ---------------------------------------------------------------------------
+// accumulate_evaporation
+
+TEST(Evaporation, ExposureTimesShrinkWithThePlanAreaOnceTheSurfaceHasCracked) {
+  struct Case {
+    int NN1;
+    bool top_cracked, base_cracked;
+  };
+  for (const Case& c : {Case{NN + 1, false, false}, Case{NN, true, false}, Case{4, true, false},
+                        Case{1, true, true}}) {
+    DryingColumn d(c.NN1, c.NN1);
+    RunParameters& p = d.p;
+    p.VT = 5e-3;
+    p.VB = -2e-3;
+    p.T0N = 0.125;
+    p.T = 0.875;
+    p.DT = 0.0625;
+    d.loop.TEFT = 0.5;
+    d.loop.TEFB = 0.25;
+    const SoilColumn& col = d.col;
+    accumulate_evaporation(p, col, d.loop);
+    const double TEFT =
+        c.top_cracked
+            ? 0.5 +
+                  0.0625 * (f(p, col.EN[NN], col.ECR[NN]) + f(p, col.ESTEP[NN], col.ECR[NN])) / 2.0
+            : 0.875 - 0.125;
+    const double TEFB =
+        c.base_cracked
+            ? 0.25 + 0.0625 * (f(p, col.EN[1], col.ECR[1]) + f(p, col.ESTEP[1], col.ECR[1])) / 2.0
+            : 0.875 - 0.125;
+    EXPECT_EQ(d.loop.TEFT, TEFT) << c.NN1;
+    EXPECT_EQ(d.loop.TEFB, TEFB) << c.NN1;
+    EXPECT_EQ(d.loop.VEVAP, (p.VT * TEFT + p.VB * TEFB) * p.HTOT / p.K0) << c.NN1;
+  }
+}
+
+// ---------------------------------------------------------------------------
+// The step after the first crack
+
+TEST(FirstCrack, ResetsTheStepOnceToTheCompressionTimeScale) {
+  DryingColumn d(5, NN + 1);
+  RunParameters& p = d.p;
+  LoopState& loop = d.loop;
+  p.Z1N = p.Z1 / (p.GW * p.HTOT);
+  p.DTMAX = 1.0;
+  p.OPTN[1] = 10.0;
+  p.T = 1.0;
+  p.DT = 0.01;
+  loop.IOUT = 1;
+  loop.FONE = 1e-9;
+  loop.DTSAVE = 0.02;
+  loop.DMARCH = 7.0;
+  loop.DSQ = 8.0;
+
+  choose_next_step(*d.run);
+  EXPECT_EQ(d.col.NN2, 5);
+  EXPECT_EQ(loop.DTPREV, 0.01);
+  EXPECT_EQ(p.DT, -(p.K0 / p.HTOT) / (p.B1 / p.Z1N));
+  EXPECT_NEAR(p.DT, -p.Z1 / (p.GW * p.HTOT * p.B1) * p.K0 / p.HTOT, 1e-15);
+  EXPECT_EQ(loop.KF5, 1);
+  // Nothing else of the growth rule happens at the reset.
+  EXPECT_EQ(loop.FONE, 1e-9);
+  EXPECT_EQ(loop.DTSAVE, 0.02);
+  EXPECT_EQ(loop.DMARCH, 7.0);
+
+  // The next step with the crack grows as usual.
+  const double reset = p.DT;
+  d.col.NN1 = 4;
+  choose_next_step(*d.run);
+  EXPECT_EQ(p.DT, std::min(1.5 * reset, p.DTMAX));
+  EXPECT_EQ(loop.DTSAVE, p.DT);
+  EXPECT_EQ(loop.FONE, 1.0);
+  EXPECT_EQ(loop.DMARCH, 8.0 / NN);
+  EXPECT_EQ(loop.KF5, 1);
+}
+
+TEST(FirstCrack, WithoutACrackTheStepGrows) {
+  DryingColumn d(NN + 1, NN + 1);
+  d.p.DTMAX = 1.0;
+  d.p.OPTN[1] = 10.0;
+  d.p.T = 1.0;
+  d.p.DT = 0.01;
+  d.loop.IOUT = 1;
+  choose_next_step(*d.run);
+  EXPECT_EQ(d.p.DT, 1.5 * 0.01);
+  EXPECT_EQ(d.loop.KF5, 0);
+}
+
+}  // namespace
+}  // namespace slurry1d::testing
