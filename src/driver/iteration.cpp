@@ -12,51 +12,30 @@
 namespace slurry1d {
 
 void take_step_snapshot(Run& run) {
-  SoilColumn& col = run.col;
-  ColumnSnapshot& snap = run.step_snapshot;
-  snap.NN = col.NN;
-  col.ESTEP.copy_from(col.EN, col.NN);
-  snap.Z.copy_from(col.Z, col.NN);
-  snap.SIGE.copy_from(col.SIGE, col.NN);
-  snap.DXI.copy_from(col.DXI, col.NN);
-  snap.WSUM = col.WSUM;
+  run.step_snapshot.capture(run.col);
+  run.col.ESTEP.copy_from(run.col.EN, run.col.NN);
 }
 
 void take_restart_snapshot(Run& run) {
   SoilColumn& col = run.col;
-  ColumnSnapshot& snap = run.restart_snapshot;
-  snap.NN = col.NN;
+  run.restart_snapshot.capture(col);
   col.EOLD.copy_from(col.EN, col.NN);
   col.EIT.copy_from(col.EN, col.NN);
-  snap.Z.copy_from(col.Z, col.NN);
-  snap.SIGE.copy_from(col.SIGE, col.NN);
-  snap.DXI.copy_from(col.DXI, col.NN);
-  snap.WSUM = col.WSUM;
 }
 
 void restore_restart_column(Run& run) {
   SoilColumn& col = run.col;
-  const ColumnSnapshot& snap = run.restart_snapshot;
-  col.NN = snap.NN;
+  run.restart_snapshot.restore(col);
   col.EN.copy_from(col.EOLD, col.NN);
   col.EIT.copy_from(col.EOLD, col.NN);
-  col.Z.copy_from(snap.Z, col.NN);
-  col.SIGE.copy_from(snap.SIGE, col.NN);
-  col.DXI.copy_from(snap.DXI, col.NN);
-  col.WSUM = snap.WSUM;
 }
 
 void restore_step_snapshot(Run& run) {
   SoilColumn& col = run.col;
-  const ColumnSnapshot& snap = run.step_snapshot;
-  col.NN = snap.NN;
+  run.step_snapshot.restore(col);
   col.EN.copy_from(col.ESTEP, col.NN);
   col.EIT.copy_from(col.ESTEP, col.NN);
   col.EOLD.copy_from(col.ESTEP, col.NN);
-  col.DXI.copy_from(snap.DXI, col.NN);
-  col.Z.copy_from(snap.Z, col.NN);
-  col.SIGE.copy_from(snap.SIGE, col.NN);
-  col.WSUM = snap.WSUM;
   col.NN1 = col.NN2;
 }
 

@@ -22,6 +22,23 @@ struct ColumnSnapshot {
   NodalArray SIGE;
   NodalArray DXI;
   double WSUM = 0.0;
+
+  // Node count, elevations, effective stresses, element lengths and base
+  // stress, over the first NN entries.
+  void capture(const SoilColumn& col) {
+    NN = col.NN;
+    Z.copy_from(col.Z, NN);
+    SIGE.copy_from(col.SIGE, NN);
+    DXI.copy_from(col.DXI, NN);
+    WSUM = col.WSUM;
+  }
+  void restore(SoilColumn& col) const {
+    col.NN = NN;
+    col.Z.copy_from(Z, NN);
+    col.SIGE.copy_from(SIGE, NN);
+    col.DXI.copy_from(DXI, NN);
+    col.WSUM = WSUM;
+  }
 };
 
 // The variables of the time loop, the boundary switches and the crack
