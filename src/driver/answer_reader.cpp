@@ -139,10 +139,15 @@ std::string_view AnswerReader::next_token(std::string_view name) {
   }
 }
 
-double AnswerReader::real(std::string_view name) {
-  const std::string_view token = next_token(name);
-  double value = 0.0;
-  switch (parse_real_token(token, value)) {
+namespace {
+
+// Parses a token into a value of the wanted kind, or refuses it naming the
+// answer: "is out of range", or `not_a_kind` ("is not a number").
+template <typename T, typename Parse>
+T parse_or_refuse(std::string_view name, std::string_view token, Parse parse,
+                  std::string_view not_a_kind) {
+  T value{};
+  switch (parse(token, value)) {
     case TokenRead::Ok:
       return value;
     case TokenRead::OutOfRange:
@@ -150,21 +155,17 @@ double AnswerReader::real(std::string_view name) {
     case TokenRead::NotANumber:
       break;
   }
-  refuse_token(name, token, "is not a number");
+  refuse_token(name, token, not_a_kind);
+}
+
+}  // namespace
+
+double AnswerReader::real(std::string_view name) {
+  return parse_or_refuse<double>(name, next_token(name), parse_real_token, "is not a number");
 }
 
 int AnswerReader::integer(std::string_view name) {
-  const std::string_view token = next_token(name);
-  int value = 0;
-  switch (parse_integer_token(token, value)) {
-    case TokenRead::Ok:
-      return value;
-    case TokenRead::OutOfRange:
-      refuse_token(name, token, "is out of range");
-    case TokenRead::NotANumber:
-      break;
-  }
-  refuse_token(name, token, "is not an integer");
+  return parse_or_refuse<int>(name, next_token(name), parse_integer_token, "is not an integer");
 }
 
 }  // namespace slurry1d

@@ -95,6 +95,15 @@ int row_label(int i) {
   return (i - 1) / 10 + 1;
 }
 
+// The columns both tables share: label, elevation, void ratio, solid content
+// and water pressure of node i.
+Line node_row(const SoilColumn& col, const ReportWork& work, int i) {
+  Line row;
+  row.I(4, row_label(i)).E(12, 4, work.ZP[i]).E(12, 4, col.ER[i]);
+  row.E(12, 4, work.SC[i]).E(12, 4, work.UP[i]);
+  return row;
+}
+
 // The first table of a run shows the steady state beside the initial state.
 void write_initial_table(const RunParameters& p, const SoilColumn& col, ReportWork& work,
                          RecordWriter& vd) {
@@ -103,14 +112,7 @@ void write_initial_table(const RunParameters& p, const SoilColumn& col, ReportWo
   vd.free("-NODE--ELEVATION-   -RATIO-   -CONTENT-  -PRESSURE-", "  -ELEVATION-   -RATIO-");
   for (int i = work.M; i >= 1; i -= 10) {
     work.SC[i] = p.GS / (col.ER[i] + p.GS);
-    vd.write(Line()
-                 .I(4, row_label(i))
-                 .E(12, 4, work.ZP[i])
-                 .E(12, 4, col.ER[i])
-                 .E(12, 4, work.SC[i])
-                 .E(12, 4, work.UP[i])
-                 .E(12, 4, col.ZSS[i])
-                 .E(12, 4, col.ESS[i]));
+    vd.write(node_row(col, work, i).E(12, 4, col.ZSS[i]).E(12, 4, col.ESS[i]));
   }
 }
 
@@ -123,13 +125,7 @@ void write_regular_table(const RunParameters& p, SoilColumn& col, ReportWork& wo
   for (int i = work.M; i >= 1; i -= 10) {
     work.SC[i] = p.GS / (col.ER[i] + p.GS);
     if (col.ER[i] <= p.ME) col.ER[i] = p.ME;
-    vd.write(Line()
-                 .I(4, row_label(i))
-                 .E(12, 4, work.ZP[i])
-                 .E(12, 4, col.ER[i])
-                 .E(12, 4, work.SC[i])
-                 .E(12, 4, work.UP[i])
-                 .E(12, 4, work.ALPHA[i]));
+    vd.write(node_row(col, work, i).E(12, 4, work.ALPHA[i]));
   }
 }
 
