@@ -7,10 +7,16 @@ namespace slurry1d {
 
 // Steps allowed within one output interval.
 inline constexpr long MAX_STEPS_PER_OUTPUT = 10'000'000;
+// Steps over which the pace of the clock is measured: a run whose clock, at
+// that pace, cannot reach the output time within MAX_STEPS_PER_OUTPUT steps
+// ends as failed instead of creeping on for hours.
+inline constexpr long PACE_WINDOW = 1000;
 
 // Marches the column from the starting time through every output time, or to
 // an earlier stop, and writes the end-of-run records. A step that cannot be
-// solved ends the run with its records written and RunStop (StopKind::Failure).
+// solved, a clock that has stalled, and an output time not reached within
+// MAX_STEPS_PER_OUTPUT steps end the run with its records written and RunStop
+// (StopKind::Failure).
 void march_in_time(Run& run, Outputs& out);
 
 // T has passed, or stands exactly on, the time `target`. For positive times
