@@ -102,6 +102,27 @@ std::string filling_refusal(double H0, int IFIL) {
   return refused("H0", H0, "a layer of no height needs staged filling (IFIL = 1)");
 }
 
+// A stage places soil at a rate (or, instantaneous, a height) over a period
+// that runs forward; the total height of the layer counts every stage, so a
+// stage running backward or placing a negative amount would shrink the length
+// scale of the whole run below the soil it holds.
+std::string stage_refusal(const FillingStage& s, int i) {
+  const std::string n = "(" + std::to_string(i) + ")";
+  if (s.TEF < s.TBF) {
+    return refused("TEF" + n, s.TEF,
+                   "a stage cannot end before it begins (TBF" + n + " = " + real_text(s.TBF) + ")");
+  }
+  if (s.FRH < 0.0) return refused("FRH" + n, s.FRH, "a filling stage cannot take soil away");
+  return {};
+}
+
+// Two iterates are taken as converged when their squared difference at every
+// node lies below ERROR1, which no difference does when ERROR1 is not positive.
+std::string tolerance_refusal(double ERROR1) {
+  if (ERROR1 > 0.0) return {};
+  return refused("ERROR1", ERROR1, "the convergence tolerance must be positive");
+}
+
 // Set-up and the time loop know a new run (2) and a continued one (1) only.
 std::string continuation_refusal(int ICONT) {
   if (ICONT == 1 || ICONT == 2) return {};
@@ -319,8 +340,10 @@ void Dialog::ask_desiccation_switch() {
   // and taken as it comes.
   say("PLEASE ASSIGN THE VALUE OF ERROR.");
   p_.ERROR = ask_real("ERROR");
-  say("PLEASE ASSIGN THE VALUE OF ERROR1.");
-  p_.ERROR1 = ask_real("ERROR1");
+  do {
+    say("PLEASE ASSIGN THE VALUE OF ERROR1.");
+    p_.ERROR1 = ask_real("ERROR1");
+  } while (!accepted(tolerance_refusal(p_.ERROR1)));
   p_.IDES = ask_integer("IDES");
 }
 
@@ -409,10 +432,12 @@ void Dialog::ask_filling_stages() {
   for (int i = 1; i <= p_.NS; ++i) {
     const std::string n = "(" + std::to_string(i) + ")";
     FillingStage& s = p_.stage[i];
-    start_answer();
-    s.TBF = reader_.real("TBF" + n);
-    s.TEF = reader_.real("TEF" + n);
-    s.FRH = reader_.real("FRH" + n);
+    do {
+      start_answer();
+      s.TBF = reader_.real("TBF" + n);
+      s.TEF = reader_.real("TEF" + n);
+      s.FRH = reader_.real("FRH" + n);
+    } while (!accepted(stage_refusal(s, i)));
     echo(stage_record(s));
   }
   for (int i = p_.NS + 1; i <= MAXSTAGE; ++i) p_.stage[i] = FillingStage{-1.0, -1.0, -1.0};
