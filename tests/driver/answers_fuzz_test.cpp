@@ -105,6 +105,7 @@ std::string describe(std::uint64_t seed, const MutatedCase& c) {
 
 struct Tally {
   std::map<Mutation, std::map<std::string, int>> by_kind;
+  std::map<Mutation, std::map<std::string, std::uint64_t>> first_seed;
   std::map<Mutation, int> cases;
   double slowest = 0.0;
   std::string slowest_case;
@@ -115,7 +116,10 @@ void print_summary(const Tally& t, long count, double total_seconds) {
             << t.slowest << " s (" << t.slowest_case << ")\n";
   for (const auto& [kind, outcomes] : t.by_kind) {
     std::cout << "  " << testing::mutation_name(kind) << ": " << t.cases.at(kind) << " cases\n";
-    for (const auto& [label, n] : outcomes) std::cout << "      " << n << "  " << label << "\n";
+    for (const auto& [label, n] : outcomes) {
+      std::cout << "      " << n << "  " << label << "  (first: seed "
+                << t.first_seed.at(kind).at(label) << ")\n";
+    }
   }
 }
 
@@ -149,7 +153,9 @@ TEST(AnswerFuzz, MutatedAnswerFilesEndThroughTheProgramsOwnPaths) {
     const RunOutcome r = isolated ? testing::run_answers_isolated(c.text, c.interactive, allowance)
                                   : testing::run_answers_in_process(c.text, c.interactive);
     ++tally.cases[c.kind];
-    ++tally.by_kind[c.kind][outcome_label(r)];
+    const std::string label = outcome_label(r);
+    ++tally.by_kind[c.kind][label];
+    tally.first_seed[c.kind].emplace(label, seed);
     if (r.seconds > tally.slowest) {
       tally.slowest = r.seconds;
       tally.slowest_case = "seed " + std::to_string(seed);
