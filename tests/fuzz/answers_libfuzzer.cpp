@@ -1,20 +1,23 @@
 // Coverage-guided fuzzing of the whole program with libFuzzer: each input is
 // an answer file, run through the dialog, the set-up and the time loop in a
 // scratch directory. Not part of the CMake build; with clang, from the
-// repository root (one command line):
+// repository root (each command on one line):
 //
 //   clang++ -std=c++20 -O1 -g -fsanitize=fuzzer,address,undefined -Isrc -Itests
 //     -DSLURRY1D_VERSION='"fuzz"' tests/fuzz/answers_libfuzzer.cpp
 //     src/driver/*.cpp src/solver/*.cpp src/steady/*.cpp src/output/*.cpp
 //     -o answers_libfuzzer
-//   ./answers_libfuzzer -max_len=2048 -timeout=20 corpus tests/fuzz/corpus
+//   mkdir -p corpus && ./answers_libfuzzer -max_len=2048 -timeout=60
+//     -artifact_prefix=$PWD/ corpus tests/fuzz/corpus
 //
 // tests/fuzz/corpus holds one valid answer file of every kind of run. An
 // input ends in a crash when the program lets an exception other than its own
 // stop escape, returns a status other than 0, 2 or 3, or ends with status 0
 // after writing a number that is not finite into a file. A timeout is a run
 // that takes longer than -timeout: a hang, or a legitimately long run (a tiny
-// largest step, thousands of refined nodes) to look at.
+// largest step, thousands of refined nodes, a step kept small by halvings for
+// tens of thousands of steps) to look at. The artifacts need an absolute
+// -artifact_prefix, as the runs change the current directory.
 
 #include <cstddef>
 #include <cstdint>
@@ -38,6 +41,10 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
       (std::filesystem::temp_directory_path() / "slurry1d-libfuzzer-XXXXXX").string();
   if (mkdtemp(name.data()) == nullptr) std::abort();
   run_directory = name;
+  std::atexit([] {
+    std::error_code ignored;
+    std::filesystem::remove_all(run_directory, ignored);
+  });
   return 0;
 }
 
