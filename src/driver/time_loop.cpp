@@ -67,14 +67,14 @@ std::string time_text(const RunParameters& p, double T) {
                " times; the run stops there");
 }
 
-// The clock has crept so slowly over the last PACE_WINDOW steps (a step that
+// The clock has crept so slowly over the last `steps` steps (a step that
 // keeps being halved back to a sliver where a node cracks and closes again, or
 // a largest step far too small for the output times) that the output time
 // cannot be reached within the steps an output interval may take.
-[[noreturn]] void fail_stalled_clock(Run& run, Outputs& out, double window_start) {
+[[noreturn]] void fail_stalled_clock(Run& run, Outputs& out, double window_start, long steps) {
   const RunParameters& p = run.p;
   fail_run(run, out,
-           "the clock has stalled: the last " + std::to_string(PACE_WINDOW) +
+           "the clock has stalled: the last " + std::to_string(steps) +
                " steps moved it from time " + time_text(p, window_start) + " to " +
                time_text(p, p.T) + ", too slowly to reach the output time " +
                time_text(p, p.OPTN[run.loop.IOUT]) + " within the " +
@@ -192,13 +192,13 @@ bool reached_steady_height(const RunParameters& p, const SoilColumn& col, const 
   return loop.ZTOPP >= col.ZSS[col.NN] && col.Z[col.NN] / col.ZSS[col.NN] <= 1.0;
 }
 
-// Whether the clock, moving on at its pace over the last PACE_WINDOW steps
-// (from window_start to T), reaches the output time within the steps left of
-// the interval's allowance. The pace is that of the accepted steps, halvings
-// and all, so a step that keeps being cut back to a sliver shows here.
+// Whether the clock, moving on at its pace over the last `steps` steps (from
+// window_start to T), reaches the output time within the steps left of the
+// interval's allowance. The pace is that of the accepted steps, halvings and
+// all, so a step that keeps being cut back to a sliver shows here.
 bool can_reach_output_time(const RunParameters& p, const LoopState& loop, double window_start,
-                           long steps_taken) {
-  const double pace = (p.T - window_start) / static_cast<double>(PACE_WINDOW);
+                           long steps, long steps_taken) {
+  const double pace = (p.T - window_start) / static_cast<double>(steps);
   const double steps_left = static_cast<double>(MAX_STEPS_PER_OUTPUT - steps_taken);
   return p.OPTN[loop.IOUT] - p.T <= pace * steps_left;
 }
@@ -274,14 +274,17 @@ void march_in_time(Run& run, Outputs& out) {
     loop.DTSAVE = p.DT;
     loop.ISTEP = 1;
     bool reached = false;
-    double window_start = p.T;
+    long check_at = FIRST_PACE_CHECK;
+    double half_way = p.T;  // the clock after check_at / 2 steps
     for (long n = 0; n < MAX_STEPS_PER_OUTPUT && !reached; ++n) {
-      if (n > 0 && n % PACE_WINDOW == 0) {
-        if (!can_reach_output_time(p, loop, window_start, n)) {
-          fail_stalled_clock(run, out, window_start);
+      if (n == check_at) {
+        const long steps = check_at - check_at / 2;
+        if (!can_reach_output_time(p, loop, half_way, steps, n)) {
+          fail_stalled_clock(run, out, half_way, steps);
         }
-        window_start = p.T;
+        check_at *= 2;
       }
+      if (n == check_at / 2) half_way = p.T;
       const StepOutcome outcome = time_step(run, out);
       if (outcome == StepOutcome::RunEnded) return;
       reached = outcome == StepOutcome::OutputTimeReached;
