@@ -4,11 +4,9 @@
 
 #include <unistd.h>
 
-#include <exception>
 #include <iostream>
 
 #include "driver/command_line.hpp"
-#include "driver/run_stop.hpp"
 #include "driver/simulation.hpp"
 
 int main(int argc, char** argv) {
@@ -19,21 +17,5 @@ int main(int argc, char** argv) {
   slurry1d::Outputs out;
   out.console.attach(std::cout);
   out.errors.attach(std::cerr);
-
-  int status = 0;
-  slurry1d::Simulation simulation(out);
-  try {
-    simulation.run(std::cin, isatty(STDIN_FILENO) != 0);
-  } catch (const slurry1d::RunStop& stop) {
-    slurry1d::report_stop(stop, out);
-    status = stop.exit_status();
-  }
-  try {
-    simulation.close_files();
-  } catch (const slurry1d::RunStop& stop) {
-    slurry1d::report_stop(stop, out);
-    if (status == 0) status = stop.exit_status();
-  }
-  out.console.flush();
-  return status;
+  return slurry1d::run_program(std::cin, isatty(STDIN_FILENO) != 0, out);
 }

@@ -102,6 +102,13 @@ std::string filling_refusal(double H0, int IFIL) {
   return refused("H0", H0, "a layer of no height needs staged filling (IFIL = 1)");
 }
 
+// Two iterates are taken as converged when their squared difference at every
+// node lies below ERROR1, which no difference does when ERROR1 is not positive.
+std::string tolerance_refusal(double ERROR1) {
+  if (ERROR1 > 0.0) return {};
+  return refused("ERROR1", ERROR1, "the convergence tolerance must be positive");
+}
+
 // Set-up and the time loop know a new run (2) and a continued one (1) only.
 std::string continuation_refusal(int ICONT) {
   if (ICONT == 1 || ICONT == 2) return {};
@@ -115,7 +122,9 @@ std::string pair_count_refusal(int ND) {
 }
 
 // Stages are worked through one after the other: each ends at or after its
-// beginning (a stage ending before it begins would run the clock backwards)
+// beginning (a stage ending before it begins would run the clock backwards),
+// places no negative amount (the total height counts every stage, so soil
+// taken away would shrink the length scale below the soil the layer holds),
 // and begins at or after the end of the stage before it.
 std::string stage_refusal(const RunParameters& p, int i) {
   const FillingStage& s = p.stage[i];
@@ -124,6 +133,7 @@ std::string stage_refusal(const RunParameters& p, int i) {
     return refused("TEF" + n, s.TEF,
                    "a stage cannot end before it begins (TBF" + n + " = " + real_text(s.TBF) + ")");
   }
+  if (s.FRH < 0.0) return refused("FRH" + n, s.FRH, "a filling stage cannot take soil away");
   if (i > 1 && s.TBF < p.stage[i - 1].TEF) {
     return refused("TBF" + n, s.TBF,
                    "stages must follow one another (TEF(" + std::to_string(i - 1) +
@@ -337,8 +347,10 @@ void Dialog::ask_desiccation_switch() {
   // and taken as it comes.
   say("PLEASE ASSIGN THE VALUE OF ERROR.");
   p_.ERROR = ask_real("ERROR");
-  say("PLEASE ASSIGN THE VALUE OF ERROR1.");
-  p_.ERROR1 = ask_real("ERROR1");
+  do {
+    say("PLEASE ASSIGN THE VALUE OF ERROR1.");
+    p_.ERROR1 = ask_real("ERROR1");
+  } while (!accepted(tolerance_refusal(p_.ERROR1)));
   p_.IDES = ask_integer("IDES");
 }
 

@@ -1,5 +1,7 @@
 #include "driver/simulation.hpp"
 
+#include <string>
+
 #include "driver/dialog.hpp"
 #include "driver/run_stop.hpp"
 #include "driver/setup.hpp"
@@ -44,6 +46,45 @@ void report_stop(const RunStop& stop, Outputs& out) {
   }
   out.console.flush();
   for (const std::string& line : stop.lines()) out.errors.write_text("slurry1d: " + line);
+}
+
+namespace {
+
+RunStop non_finite_failure(const NonFiniteResult& where) {
+  return RunStop(StopKind::Failure,
+                 {"line " + std::to_string(where.line) + " of " + where.file +
+                      " holds a number that is not finite (NaN or infinite): the run failed "
+                      "numerically",
+                  "the answers lead to values the model cannot compute; check the constants and "
+                  "boundary values"});
+}
+
+}  // namespace
+
+int run_program(std::istream& answers, bool interactive, Outputs& out) {
+  int status = 0;
+  Simulation simulation(out);
+  try {
+    simulation.run(answers, interactive);
+  } catch (const RunStop& stop) {
+    report_stop(stop, out);
+    status = stop.exit_status();
+  }
+  try {
+    simulation.close_files();
+  } catch (const RunStop& stop) {
+    report_stop(stop, out);
+    if (status == 0) status = stop.exit_status();
+  }
+  if (status == 0) {
+    if (const auto where = simulation.non_finite_result()) {
+      const RunStop failure = non_finite_failure(*where);
+      report_stop(failure, out);
+      status = failure.exit_status();
+    }
+  }
+  out.console.flush();
+  return status;
 }
 
 }  // namespace slurry1d

@@ -2,6 +2,7 @@
 
 #include <istream>
 #include <memory>
+#include <optional>
 
 #include "driver/run_state.hpp"
 #include "output/record_writer.hpp"
@@ -21,6 +22,8 @@ class Simulation {
   void run(std::istream& answers, bool interactive);
   // Flushes and closes every file.
   void close_files();
+  // Where a file was first written a number that is not finite, if anywhere.
+  std::optional<NonFiniteResult> non_finite_result() const { return files_.first_non_finite(); }
 
   const Run& state() const { return *run_; }
 
@@ -38,5 +41,13 @@ class Simulation {
 // Writes the message of a stop where it belongs: the program's own stops on
 // the console as free-form records, refused input and failures on stderr.
 void report_stop(const class RunStop& stop, Outputs& out);
+
+// The whole program after its command line: the run on `answers`, the files
+// closed, every stop reported. Returns the exit status: 0 for a normal end or
+// a stop of the program's own, 2 for refused or unreadable input, 3 for a run
+// that failed numerically (a run that wrote a number which is not finite into
+// its files counts as failed, however it ended), 4 for a file that could not
+// be written.
+int run_program(std::istream& answers, bool interactive, Outputs& out);
 
 }  // namespace slurry1d

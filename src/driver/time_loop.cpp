@@ -1,6 +1,7 @@
 #include "driver/time_loop.hpp"
 
 #include <string>
+#include <utility>
 
 #include "driver/desiccation.hpp"
 #include "driver/iteration.hpp"
@@ -45,13 +46,45 @@ void end_run_at_minimum_void_ratio(Run& run, Outputs& out, int node) {
   write_summary_lines(out.ts, run.p, run.loop);
 }
 
-[[noreturn]] void fail_run(Run& run, Outputs& out) {
+// A run that cannot go on: the end-of-run records at the time reached, then
+// the failure with its reason.
+[[noreturn]] void fail_run(Run& run, Outputs& out, std::string reason) {
   end_run(run, out);
-  const std::string time = format_free_real(dimensional_time(run.p, run.p.T));
   throw RunStop(StopKind::Failure,
-                {"the iteration kept diverging at time " + time + " although the step was halved " +
-                     std::to_string(run.loop.NHALF) + " times; the run stops there",
-                 "the files hold the state reached at that time"});
+                {std::move(reason), "the files hold the state reached at that time"});
+}
+
+std::string time_text(const RunParameters& p, double T) {
+  return format_free_real(dimensional_time(p, T));
+}
+
+[[noreturn]] void fail_diverging_step(Run& run, Outputs& out) {
+  fail_run(run, out,
+           "the iteration kept diverging at time " + time_text(run.p, run.p.T) +
+               " although the step was halved " + std::to_string(run.loop.NHALF) +
+               " times; the run stops there");
+}
+
+// The clock has crept so slowly over the last `steps` steps (a step that
+// keeps being halved back to a sliver where a node cracks and closes again, or
+// a largest step far too small for the output times) that the output time
+// cannot be reached within the steps an output interval may take.
+[[noreturn]] void fail_stalled_clock(Run& run, Outputs& out, double window_start, long steps) {
+  const RunParameters& p = run.p;
+  fail_run(run, out,
+           "the clock has stalled: the last " + std::to_string(steps) +
+               " steps moved it from time " + time_text(p, window_start) + " to " +
+               time_text(p, p.T) + ", too slowly to reach the output time " +
+               time_text(p, p.OPTN[run.loop.IOUT]) + " within the " +
+               std::to_string(MAX_STEPS_PER_OUTPUT) + " steps an output interval may take");
+}
+
+[[noreturn]] void fail_step_cap(Run& run, Outputs& out) {
+  const RunParameters& p = run.p;
+  fail_run(run, out,
+           "the output time " + time_text(p, p.OPTN[run.loop.IOUT]) + " was not reached within " +
+               std::to_string(MAX_STEPS_PER_OUTPUT) + " steps; the run stops at time " +
+               time_text(p, p.T));
 }
 
 void write_output_time_records(Run& run, Outputs& out) {
@@ -98,7 +131,7 @@ void solve_step(Run& run, Outputs& out) {
   for (;;) {
     if (from_filling) prepare_iteration(run, out);
     const IterationResult result = iterate_step(run, out);
-    if (result == IterationResult::Failed) fail_run(run, out);
+    if (result == IterationResult::Failed) fail_diverging_step(run, out);
     from_filling = result == IterationResult::RepeatFromFilling;
     if (from_filling) continue;
     if (run.p.IDES != 1 && check_boundary_switch(run, out)) continue;
@@ -158,6 +191,17 @@ void choose_next_step(Run& run) {
   p.DT = 1.5 * p.DT;
   if (p.DT > p.DTMAX) p.DT = p.DTMAX;
   loop.DTSAVE = p.DT;
+}
+
+// Whether the clock, moving on at its pace over the last `steps` steps (from
+// window_start to T), reaches the output time within the steps left of the
+// interval's allowance. The pace is that of the accepted steps, halvings and
+// all, so a step that keeps being cut back to a sliver shows here.
+bool can_reach_output_time(const RunParameters& p, const LoopState& loop, double window_start,
+                           long steps, long steps_taken) {
+  const double pace = (p.T - window_start) / static_cast<double>(steps);
+  const double steps_left = static_cast<double>(MAX_STEPS_PER_OUTPUT - steps_taken);
+  return p.OPTN[loop.IOUT] - p.T <= pace * steps_left;
 }
 
 StepOutcome time_step(Run& run, Outputs& out) {
@@ -235,13 +279,26 @@ void begin_output_interval(Run& run) {
 
 void march_in_time(Run& run, Outputs& out) {
   LoopState& loop = run.loop;
-  for (loop.IOUT = 1; loop.IOUT <= run.p.NO; ++loop.IOUT) {
+  const RunParameters& p = run.p;
+  for (loop.IOUT = 1; loop.IOUT <= p.NO; ++loop.IOUT) {
     begin_output_interval(run);
-    for (long n = 0; n < MAX_STEPS_PER_OUTPUT; ++n) {
+    bool reached = false;
+    long check_at = FIRST_PACE_CHECK;
+    double half_way = p.T;  // the clock after check_at / 2 steps
+    for (long n = 0; n < MAX_STEPS_PER_OUTPUT && !reached; ++n) {
+      if (n == check_at) {
+        const long steps = check_at - check_at / 2;
+        if (!can_reach_output_time(p, loop, half_way, steps, n)) {
+          fail_stalled_clock(run, out, half_way, steps);
+        }
+        check_at *= 2;
+      }
+      if (n == check_at / 2) half_way = p.T;
       const StepOutcome outcome = time_step(run, out);
       if (outcome == StepOutcome::RunEnded) return;
-      if (outcome == StepOutcome::OutputTimeReached) break;
+      reached = outcome == StepOutcome::OutputTimeReached;
     }
+    if (!reached) fail_step_cap(run, out);
     write_output_time_records(run, out);
   }
   end_run(run, out);
