@@ -121,6 +121,15 @@ std::string pair_count_refusal(int ND) {
   return count_refusal("ND", ND, MAXPAIR, "pairs");
 }
 
+// "(i)", the index of a table entry in an answer's name. Built in steps: GCC
+// 12 misreads "(" + std::string&& at -O3 as an overlapping copy.
+std::string index_text(int i) {
+  std::string n = "(";
+  n += std::to_string(i);
+  n += ")";
+  return n;
+}
+
 // Stages are worked through one after the other: each ends at or after its
 // beginning (a stage ending before it begins would run the clock backwards),
 // places no negative amount (the total height counts every stage, so soil
@@ -128,7 +137,7 @@ std::string pair_count_refusal(int ND) {
 // and begins at or after the end of the stage before it.
 std::string stage_refusal(const RunParameters& p, int i) {
   const FillingStage& s = p.stage[i];
-  const std::string n = "(" + std::to_string(i) + ")";
+  const std::string n = index_text(i);
   if (s.TEF < s.TBF) {
     return refused("TEF" + n, s.TEF,
                    "a stage cannot end before it begins (TBF" + n + " = " + real_text(s.TBF) + ")");
@@ -437,9 +446,7 @@ void Dialog::ask_filling_stages() {
   say("FORMAT:");
   say("BEGINNING TIME, ENDING TIME, HEIGHTS OR RATES");
   for (int i = 1; i <= p_.NS; ++i) {
-    std::string n = "(";  // built in steps: GCC 12 misreads "(" + string&& at -O3
-    n += std::to_string(i);
-    n += ")";
+    const std::string n = index_text(i);
     FillingStage& s = p_.stage[i];
     bool again = false;
     do {

@@ -6,6 +6,7 @@
 #include "driver/desiccation.hpp"
 #include "driver/loop_records.hpp"
 #include "solver/boundary_rows.hpp"
+#include "solver/column_pass.hpp"
 #include "solver/interior_rows.hpp"
 #include "solver/tridiagonal.hpp"
 
@@ -193,11 +194,19 @@ PassResult solve_pass(Run& run) {
   RunParameters& p = run.p;
   SoilColumn& col = run.col;
   LoopState& loop = run.loop;
-  assemble_interior_rows(p, col, loop.KIT);
-  if (p.IDES == 2 && p.IFIL == 1) filling_geometry(p, col);
-  assemble_boundary_rows(p, col, loop.ends);
-  col.EIT.copy_from(col.EN, col.NN);
-  solve_tridiagonal(col, p.ITOP, p.IBOT, run.solver_work);
+  if (can_assemble_and_solve_in_one_sweep(p, col)) {
+    // The same system, assembled and solved in one sweep up the column.
+    if (loop.KIT != 1) col.EMID.copy_from(col.EN, col.NN);
+    if (p.IDES == 2 && p.IFIL == 1) filling_geometry(p, col);
+    col.EIT.copy_from(col.EN, col.NN);
+    assemble_and_solve_in_one_sweep(p, col, loop.ends, run.solver_work);
+  } else {
+    assemble_interior_rows(p, col, loop.KIT);
+    if (p.IDES == 2 && p.IFIL == 1) filling_geometry(p, col);
+    assemble_boundary_rows(p, col, loop.ends);
+    col.EIT.copy_from(col.EN, col.NN);
+    solve_tridiagonal(col, p.ITOP, p.IBOT, run.solver_work);
+  }
   PassResult result;
   result.finite = clip_solution(p, col);
   take_over_solution(p, col, loop);

@@ -105,15 +105,17 @@ void fix_bottom_node(SoilColumn& col, double EBOT, BoundaryValues& ends) {
 
 }  // namespace
 
-void assemble_boundary_rows(const RunParameters& p, SoilColumn& col, BoundaryValues& ends) {
-  // Top first. A head of water on top (ITOP = 2) is never stored by the
-  // dialog; it has no row of its own here and leaves row NN as it stands.
+void assemble_top_boundary_rows(const RunParameters& p, SoilColumn& col, BoundaryValues& ends) {
+  // A head of water on top (ITOP = 2) is never stored by the dialog; it has no
+  // row of its own here and leaves row NN as it stands.
   if (p.ITOP < 2) {
     assemble_top_velocity_row(p, col);
   } else if (p.ITOP > 2) {
     fix_top_node(p, col, ends);
   }
+}
 
+void assemble_bottom_boundary_rows(const RunParameters& p, SoilColumn& col, BoundaryValues& ends) {
   if (p.IBOT < 2) {
     assemble_bottom_velocity_row(p, col);
   } else if (p.IBOT == 2) {
@@ -121,6 +123,11 @@ void assemble_boundary_rows(const RunParameters& p, SoilColumn& col, BoundaryVal
   } else {
     fix_bottom_node(col, bottom_void_ratio_drained(p, col), ends);
   }
+}
+
+void assemble_boundary_rows(const RunParameters& p, SoilColumn& col, BoundaryValues& ends) {
+  assemble_top_boundary_rows(p, col, ends);
+  assemble_bottom_boundary_rows(p, col, ends);
 }
 
 }  // namespace slurry1d

@@ -23,4 +23,10 @@ struct BoundaryValues {
 // PRESSURE  AT BOTTOM" when a pressure-head bottom leaves no effective stress.
 void assemble_boundary_rows(const RunParameters& p, SoilColumn& col, BoundaryValues& ends);
 
+// Its two halves: rows NN-1 and NN, and rows 1 and 2. They touch different
+// rows once the column has five nodes or more, and may then be taken in
+// either order.
+void assemble_top_boundary_rows(const RunParameters& p, SoilColumn& col, BoundaryValues& ends);
+void assemble_bottom_boundary_rows(const RunParameters& p, SoilColumn& col, BoundaryValues& ends);
+
 }  // namespace slurry1d

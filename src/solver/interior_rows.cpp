@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "soil/constitutive.hpp"
+#include "solver/uncracked_rows.hpp"
 
 namespace slurry1d {
 
@@ -12,42 +13,6 @@ namespace {
 // as 1 inside the column.
 double clamp_to_one(double R) {
   return R <= 1.0 ? R : 1.0;
-}
-
-// What the rows need of one uncracked element k (nodes k and k+1): the
-// diffusivity over the element length, d/DXI(k), and the self-weight flux.
-// Both rows that share the element use the same values, so each element is
-// evaluated once.
-struct UncrackedHalf {
-  double q = 0.0;  // diffusivity / DXI(k)
-  double g = 0.0;  // gravity_flux at the element's middle
-};
-
-// The two powers of an uncracked element, the permeability ratio r^D and the
-// power in the slope of the compression curve, kept apart from the divisions
-// that finish the element (see assemble_uncracked_rows).
-struct UncrackedPowers {
-  double r = 0.0;      // mid-element scaled void ratio
-  double slope = 0.0;  // ((r E0)/A1)^(1/B1 - 1)
-  double rD = 0.0;     // r^D
-};
-
-UncrackedPowers uncracked_powers(const RunParameters& p, const SoilColumn& col, int k) {
-  UncrackedPowers w;
-  w.r = (col.EMID[k] + col.EMID[k + 1]) / 2.0;
-  w.slope = std::pow((w.r * p.E0) / p.A1, 1.0 / p.B1 - 1.0);
-  w.rD = std::pow(w.r, p.D);
-  return w;
-}
-
-UncrackedHalf finish_uncracked_half(const RunParameters& p, const SoilColumn& col, int k,
-                                    const UncrackedPowers& w) {
-  const double sp = stress_slope_of_power(w.slope, p.A1, p.B1);
-  const double d = diffusivity_of_power(w.r, w.rD, p.E0, p.GW, p.HTOT, sp);
-  UncrackedHalf h;
-  h.q = d / col.DXI[k];
-  h.g = gravity_flux_of_power(p.GS, w.r, w.rD, p.E0);
-  return h;
 }
 
 UncrackedHalf uncracked_half(const RunParameters& p, const SoilColumn& col, int k) {
@@ -82,27 +47,11 @@ double node_shrinkage(const RunParameters& p, const SoilColumn& col, int i) {
 }
 
 // Rows first..last below the crack tip: both half-elements follow the 1-D
-// curve. The upper half of row i is the lower half of row i+1, so every
-// element is evaluated once. The loop is pipelined by one element: the long
-// chain of divisions that finishes element i is started before the powers of
-// element i+1 are called, so that the two overlap in the processor.
+// curve.
 void assemble_uncracked_rows(const RunParameters& p, SoilColumn& col, int first, int last) {
   if (last < first) return;
-  const double E0 = p.E0;
-  const double DT = p.DT;
-  const double storage = E0 / (E0 + 1.0) / DT / 2.0;
-  UncrackedHalf below = uncracked_half(p, col, first - 1);
-  UncrackedPowers powers = uncracked_powers(p, col, first);
-  for (int i = first; i <= last; ++i) {
-    const UncrackedHalf above = finish_uncracked_half(p, col, i, powers);
-    if (i < last) powers = uncracked_powers(p, col, i + 1);
-    const double L = col.DXI[i] + col.DXI[i - 1];
-    col.RHS[i] = L * (E0 * col.EOLD[i] / DT / (E0 + 1.0) / 2.0) + (below.g - above.g);
-    col.CU[i] = above.q;
-    col.CD[i] = L * storage + (-above.q - below.q);
-    col.CL[i] = below.q;
-    below = above;
-  }
+  UncrackedRows rows(p, col, first, last);
+  for (int i = first; i <= last; ++i) rows.fill(i);
 }
 
 // Row NN1, the crack tip: an uncracked element below, a cracked one above,

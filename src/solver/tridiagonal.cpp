@@ -41,4 +41,16 @@ void solve_tridiagonal(SoilColumn& col, int ITOP, int IBOT, TridiagonalWork& wor
   col.XSOL.fill_range(1.0, unknowns + 1, NN);
 }
 
+TridiagonalSweep::TridiagonalSweep(SoilColumn& col, TridiagonalWork& work, int first_node)
+    : col_(col), work_(work), first_(first_node), pivot_(col.CD[first_node]) {
+  col_.XSOL[1] = col_.RHS[first_node] / pivot_;
+}
+
+void TridiagonalSweep::finish(int last_node) {
+  const int n = last_node - first_ + 1;
+  for (int j = n - 1; j >= 1; --j)
+    col_.XSOL[j] = col_.XSOL[j] - work_.factor[j + 1] * col_.XSOL[j + 1];
+  col_.XSOL.fill_range(1.0, n + 1, col_.NN);
+}
+
 }  // namespace slurry1d

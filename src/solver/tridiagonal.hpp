@@ -27,4 +27,28 @@ void solve_tridiagonal_rows(std::span<const double> CL, std::span<const double> 
 // are 1.0 on return.
 void solve_tridiagonal(SoilColumn& col, int ITOP, int IBOT, TridiagonalWork& work);
 
+// The same elimination one free node at a time, so that it can run alongside
+// the assembly of the rows above it: the constructor takes the first free
+// node, eliminate() each following node in ascending order once its row is
+// final, finish() the back substitution up to the last free node (XSOL
+// entries past the last unknown, up to NN, become 1.0). The values are those
+// of solve_tridiagonal on the same rows.
+class TridiagonalSweep {
+ public:
+  TridiagonalSweep(SoilColumn& col, TridiagonalWork& work, int first_node);
+  void eliminate(int node) {
+    const int j = node - first_ + 1;
+    work_.factor[j] = col_.CU[node - 1] / pivot_;
+    pivot_ = col_.CD[node] - col_.CL[node] * work_.factor[j];
+    col_.XSOL[j] = (col_.RHS[node] - col_.CL[node] * col_.XSOL[j - 1]) / pivot_;
+  }
+  void finish(int last_node);
+
+ private:
+  SoilColumn& col_;
+  TridiagonalWork& work_;
+  int first_;
+  double pivot_;
+};
+
 }  // namespace slurry1d
