@@ -10,6 +10,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <system_error>
 #include <vector>
 
 namespace slurry1d::e2e {
@@ -40,10 +41,29 @@ struct ProgramRun {
   std::vector<std::string> console_lines() const { return split_lines(console); }
 };
 
+// The scratch directories of this test process, removed when it ends (set
+// SLURRY1D_KEEP_SCRATCH to keep them for a look).
+class ScratchDirectories {
+ public:
+  ~ScratchDirectories() {
+    if (std::getenv("SLURRY1D_KEEP_SCRATCH") != nullptr) return;
+    std::error_code ignored;
+    for (const auto& dir : dirs_) std::filesystem::remove_all(dir, ignored);
+  }
+  std::filesystem::path make() {
+    std::string templ = (std::filesystem::temp_directory_path() / "slurry1d-e2e-XXXXXX").string();
+    if (mkdtemp(templ.data()) == nullptr) return {};
+    dirs_.emplace_back(templ);
+    return dirs_.back();
+  }
+
+ private:
+  std::vector<std::filesystem::path> dirs_;
+};
+
 inline std::filesystem::path scratch_directory() {
-  std::string templ = (std::filesystem::temp_directory_path() / "slurry1d-e2e-XXXXXX").string();
-  if (mkdtemp(templ.data()) == nullptr) return {};
-  return templ;
+  static ScratchDirectories scratch;
+  return scratch.make();
 }
 
 // Runs the program with `arguments` on the given answers.
