@@ -1,8 +1,10 @@
 #include "driver/dialog.hpp"
 
 #include <cmath>
+#include <initializer_list>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "driver/answer_reader.hpp"
 #include "driver/run_stop.hpp"
@@ -297,6 +299,11 @@ class Dialog {
     start_answer();
     return reader_.real(name);
   }
+  // The values of one question, read into the fields named.
+  void read_reals(std::initializer_list<std::pair<std::string_view, double*>> fields) {
+    start_answer();
+    for (const auto& [name, field] : fields) *field = reader_.real(name);
+  }
   int ask_integer(std::string_view name) {
     start_answer();
     return reader_.integer(name);
@@ -336,12 +343,7 @@ void Dialog::ask_compression_constants() {
   do {
     say("SPECIFY THE CONSTANTS OF THE 1-D COMPRESSION CONSTITUTIVE EQUATION.");
     say("A1=?, B1=?, C=?, D=?, Z1=?");
-    start_answer();
-    p_.A1 = reader_.real("A1");
-    p_.B1 = reader_.real("B1");
-    p_.C = reader_.real("C");
-    p_.D = reader_.real("D");
-    p_.Z1 = reader_.real("Z1");
+    read_reals({{"A1", &p_.A1}, {"B1", &p_.B1}, {"C", &p_.C}, {"D", &p_.D}, {"Z1", &p_.Z1}});
   } while (!accepted(compression_refusal(p_)));
   echo(constants_record(p_));
 }
@@ -366,19 +368,13 @@ void Dialog::ask_desiccation_switch() {
 void Dialog::ask_desiccation_constants() {
   say("SPECIFY THE CONSTANTS OF THE 3-D SHRINKAGE CONSITUTIVE EQUATION.");
   say("A2=?, B2=?");
-  start_answer();
-  p_.A2 = reader_.real("A2");
-  p_.B2 = reader_.real("B2");
+  read_reals({{"A2", &p_.A2}, {"B2", &p_.B2}});
   echo(shrinkage_record(p_));
 
   do {
     say("SPECIFY THE CONSTANTS OF THE CRACKING FUNCTION.");
     say("a=?, b=?, c=?, d=?");
-    start_answer();
-    p_.CRA = reader_.real("CRA");
-    p_.CRB = reader_.real("CRB");
-    p_.CRC = reader_.real("CRC");
-    p_.CRD = reader_.real("CRD");
+    read_reals({{"CRA", &p_.CRA}, {"CRB", &p_.CRB}, {"CRC", &p_.CRC}, {"CRD", &p_.CRD}});
   } while (!accepted(cracking_refusal(p_)));
   echo(cracking_record(p_));
 

@@ -20,9 +20,7 @@ namespace slurry1d::testing {
 namespace {
 
 std::string shortest(double v) {
-  char buf[64];
-  const auto res = std::to_chars(buf, buf + sizeof buf, v);
-  return std::string(buf, res.ptr);
+  return format_free_real(v);
 }
 
 struct Console {

@@ -60,6 +60,19 @@ struct Answers {
   }
 };
 
+// A staged filling run without initial height: one stage of 100 days at 0.5,
+// output at 50, largest step 1 (-Z1/(GW HTOT B1) = 4.08 at HTOT = 50).
+inline Answers thin_layer_filling_answers() {
+  Answers a;
+  a.soil = "7.0 -0.05 6.8e-8 4.0 100.0";
+  a.H0 = 0.0;
+  a.IFIL = 1;
+  a.stages = {{0.0, 100.0, 0.5}};
+  a.OPT = {50.0};
+  a.MAXDT = 1.0;
+  return a;
+}
+
 // A drying layer 1 high under evaporation at the top over an impervious base,
 // cracking within a few time units.
 inline Answers drying_answers() {

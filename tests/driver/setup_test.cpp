@@ -17,14 +17,13 @@
 #include "driver/run_answers.hpp"
 #include "driver/run_stop.hpp"
 #include "driver/simulation.hpp"
+#include "output/fields.hpp"
 
 namespace slurry1d::testing {
 namespace {
 
 std::string shortest(double v) {
-  char buf[64];
-  const auto res = std::to_chars(buf, buf + sizeof buf, v);
-  return std::string(buf, res.ptr);
+  return format_free_real(v);
 }
 
 double self_weight_E0() {
@@ -207,13 +206,7 @@ INSTANTIATE_TEST_SUITE_P(
                                     7.0, 0.3, 4.0, 10.0, 4.0}));
 
 TEST(SetUp, AStagedFillingRunWithoutInitialHeightStartsFromAThinLayer) {
-  Answers a;
-  a.soil = "7.0 -0.05 6.8e-8 4.0 100.0";  // -Z1/(GW HTOT B1) = 4.08 at HTOT = 50
-  a.H0 = 0.0;
-  a.IFIL = 1;
-  a.stages = {{0.0, 100.0, 0.5}};
-  a.OPT = {50.0};
-  a.MAXDT = 1.0;
+  const Answers a = thin_layer_filling_answers();
   CapturedRun r(a);
   const RunParameters& p = r.p();
   EXPECT_EQ(p.HTOT, 50.0);

@@ -360,13 +360,7 @@ TEST(FinishStep, LeavesTheStepLoopAtAnOutputTimeAndEndsAtTheLast) {
 // Whole runs
 
 TEST(March, StagedFillingRaisesTheInitialHeightWithTheFilledTop) {
-  Answers a;
-  a.soil = "7.0 -0.05 6.8e-8 4.0 100.0";
-  a.H0 = 0.0;
-  a.IFIL = 1;
-  a.stages = {{0.0, 100.0, 0.5}};
-  a.OPT = {50.0};
-  a.MAXDT = 1.0;
+  const Answers a = thin_layer_filling_answers();
   CapturedRun r(a);
   ASSERT_EQ(r.p().H0IN, 0.0);
   begin_output_interval(*r.run);
