@@ -40,12 +40,20 @@ TEST_P(FieldRendering, RendersExactly) {
   EXPECT_EQ(render(c), c.expected) << c.kind << c.w << "." << c.d << " of " << c.value;
 }
 
+// Names such as G10_5_case3, so a failing case says which field it is.
+std::string field_case_name(const ::testing::TestParamInfo<FieldCase>& info) {
+  const FieldCase& c = info.param;
+  return std::string(1, c.kind) + std::to_string(c.w) + "_" + std::to_string(c.d) + "_case" +
+         std::to_string(info.index);
+}
+
 const FieldCase kIntegerCases[] = {
     {'I', 4, 0, 51, "  51"}, {'I', 4, 0, 12345, "****"}, {'I', 4, 0, 9999, "9999"},
     {'I', 2, 0, 1, " 1"},    {'I', 2, 0, -1, "-1"},      {'I', 2, 0, -10, "**"},
     {'I', 3, 0, 0, "  0"},   {'I', 3, 0, 600, "600"},    {'I', 3, 0, 1000, "***"},
 };
-INSTANTIATE_TEST_SUITE_P(Integer, FieldRendering, ::testing::ValuesIn(kIntegerCases));
+INSTANTIATE_TEST_SUITE_P(Integer, FieldRendering, ::testing::ValuesIn(kIntegerCases),
+                         field_case_name);
 
 const FieldCase kFixedCases[] = {
     {'F', 10, 2, 0.05, "      0.05"},
@@ -69,7 +77,7 @@ const FieldCase kFixedCases[] = {
     {'F', 10, 6, 0.25, "  0.250000"},
     {'F', 10, 4, 2.00005, "    2.0000"},  // 2.00005 is just below the tie in binary
 };
-INSTANTIATE_TEST_SUITE_P(Fixed, FieldRendering, ::testing::ValuesIn(kFixedCases));
+INSTANTIATE_TEST_SUITE_P(Fixed, FieldRendering, ::testing::ValuesIn(kFixedCases), field_case_name);
 
 const FieldCase kExponentCases[] = {
     {'E', 12, 4, 1.0, "  0.1000E+01"},
@@ -89,7 +97,8 @@ const FieldCase kExponentCases[] = {
     {'E', 12, 4, 9.999999682655225e-21, "  0.1000E-19"},
     {'E', 15, 6, -1e-20, "  -0.100000E-19"},
 };
-INSTANTIATE_TEST_SUITE_P(Exponent, FieldRendering, ::testing::ValuesIn(kExponentCases));
+INSTANTIATE_TEST_SUITE_P(Exponent, FieldRendering, ::testing::ValuesIn(kExponentCases),
+                         field_case_name);
 
 const FieldCase kGeneralCases[] = {
     {'G', 10, 5, 12.5, "12.500    "},
@@ -124,7 +133,8 @@ const FieldCase kGeneralCases[] = {
     {'G', 15, 4, 0.0, "      0.000    "},
     {'G', 14, 6, 1.0e-5, "  0.100000E-04"},
 };
-INSTANTIATE_TEST_SUITE_P(General, FieldRendering, ::testing::ValuesIn(kGeneralCases));
+INSTANTIATE_TEST_SUITE_P(General, FieldRendering, ::testing::ValuesIn(kGeneralCases),
+                         field_case_name);
 
 TEST(FieldRendering, NonFiniteValuesAreSpelledOut) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
