@@ -90,11 +90,6 @@ void update_cracked_column(const RunParameters& p, SoilColumn& col) {
   }
 }
 
-void restore_restart_snapshot(Run& run) {
-  restore_restart_column(run);
-  run.col.EMID.copy_from(run.col.EOLD, run.col.NN);
-}
-
 namespace {
 
 // Pore-water velocity through the element between nodes lower and lower+1, at
@@ -112,7 +107,8 @@ double element_velocity(const RunParameters& p, const SoilColumn& col, int lower
 // tiny level of the pass that had just converged, which would count as a
 // divergence and halve the step back before its own start.
 void switch_and_repeat(Run& run, double& switch_time) {
-  restore_restart_snapshot(run);
+  restore_restart_column(run);
+  run.col.EMID.copy_from(run.col.EOLD, run.col.NN);  // the switch restarts the linearisation too
   run.p.T = run.p.T - run.p.DT;
   switch_time = run.p.T;
   run.loop.FONE = 1.0;

@@ -19,10 +19,6 @@ void update_cracked_column(const RunParameters& p, SoilColumn& col);
 // to the start of the step and returns true: the step is solved again.
 bool check_boundary_switch(Run& run, Outputs& out);
 
-// Restores the restart snapshot of the step: void ratios from EOLD into EN,
-// EIT and EMID; elevations, stresses, element lengths and base stress.
-void restore_restart_snapshot(Run& run);
-
 // Runs without desiccation, after a step that did not switch: the cumulated
 // outflows through the top and the bottom (trapezoidal rule over the step).
 void accumulate_outflows(const RunParameters& p, LoopState& loop);

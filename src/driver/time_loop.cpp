@@ -29,18 +29,23 @@ void write_report(Run& run, Outputs& out) {
   write_state_report(run.p, run.col, ctx, run.report_work, out);
 }
 
+// The report at the end of a run and the final profile a later run can
+// continue from.
+void write_final_state(Run& run, Outputs& out) {
+  write_report(run, out);
+  write_restart_profile(run.p, run.col, run.report_work, out.input);
+}
+
 // The normal end: final report and profile, the final crack record of a
 // desiccation run and the summary lines.
 void end_run(Run& run, Outputs& out) {
-  write_report(run, out);
-  write_restart_profile(run.p, run.col, run.report_work, out.input);
+  write_final_state(run, out);
   if (run.p.IDES == 1) write_crack_record(out.tc, final_crack_record(run.p, run.col, run.loop));
   write_summary_lines(out.ts, run.p, run.loop);
 }
 
 void end_run_at_minimum_void_ratio(Run& run, Outputs& out, int node) {
-  write_report(run, out);
-  write_restart_profile(run.p, run.col, run.report_work, out.input);
+  write_final_state(run, out);
   out.console.free(" REACH THE MINIMUM VOID RATIO AT NODE ", node);
   out.console.free(" PROGRAM STOPS FOR REACHING MINIMUM VOID RATIO!");
   write_summary_lines(out.ts, run.p, run.loop);
