@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "driver/run_stop.hpp"
+#include "model/run_stop.hpp"
 
 namespace slurry1d {
 

@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "driver/answer_reader.hpp"
-#include "driver/run_stop.hpp"
+#include "model/run_stop.hpp"
 #include "output/fields.hpp"
 #include "soil/constitutive.hpp"
 

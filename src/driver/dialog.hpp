@@ -2,7 +2,7 @@
 
 #include <istream>
 
-#include "driver/run_parameters.hpp"
+#include "model/run_parameters.hpp"
 #include "output/record_writer.hpp"
 
 namespace slurry1d {

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "driver/profile.hpp"
-#include "driver/run_stop.hpp"
+#include "model/run_stop.hpp"
 #include "solver/refine.hpp"
 #include "steady/steady_state.hpp"
 

@@ -3,9 +3,9 @@
 #include <string>
 
 #include "driver/dialog.hpp"
-#include "driver/run_stop.hpp"
 #include "driver/setup.hpp"
 #include "driver/time_loop.hpp"
+#include "model/run_stop.hpp"
 
 namespace slurry1d {
 

@@ -6,7 +6,7 @@
 #include "driver/desiccation.hpp"
 #include "driver/iteration.hpp"
 #include "driver/loop_records.hpp"
-#include "driver/run_stop.hpp"
+#include "model/run_stop.hpp"
 #include "output/fields.hpp"
 #include "output/state_report.hpp"
 #include "solver/filling.hpp"

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "driver/fixed_array.hpp"
-#include "driver/run_parameters.hpp"
-#include "driver/soil_column.hpp"
+#include "model/fixed_array.hpp"
+#include "model/node_addition.hpp"
+#include "model/run_parameters.hpp"
+#include "model/soil_column.hpp"
 #include "output/record_writer.hpp"
-#include "solver/refine.hpp"
 
 namespace slurry1d {
 

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "driver/run_stop.hpp"
+#include "model/run_stop.hpp"
 #include "soil/constitutive.hpp"
 
 namespace slurry1d {

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "driver/run_parameters.hpp"
-#include "driver/soil_column.hpp"
+#include "model/run_parameters.hpp"
+#include "model/soil_column.hpp"
 
 namespace slurry1d {
 

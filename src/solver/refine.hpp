@@ -1,19 +1,11 @@
 #pragma once
 
-#include "driver/run_parameters.hpp"
-#include "driver/soil_column.hpp"
+#include "model/node_addition.hpp"
+#include "model/run_parameters.hpp"
+#include "model/soil_column.hpp"
 #include "output/record_writer.hpp"
 
 namespace slurry1d {
-
-// What the last boundary refinement did: a flag and a count of inserted nodes
-// at each end. The state report leaves the inserted nodes out of its tables.
-struct NodeAddition {
-  int KTOPADD = 0;
-  int KBOTADD = 0;
-  int NTOPADD = 0;
-  int NBOTADD = 0;
-};
 
 // At a velocity boundary (IBOT = 1, ITOP = 1) estimates the thickness of the
 // boundary layer, a tenth of the distance over which the void ratio would fall

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "driver/fixed_array.hpp"
-#include "driver/soil_column.hpp"
+#include "model/fixed_array.hpp"
+#include "model/soil_column.hpp"
 
 namespace slurry1d {
 

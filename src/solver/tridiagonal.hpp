@@ -2,8 +2,8 @@
 
 #include <span>
 
-#include "driver/fixed_array.hpp"
-#include "driver/soil_column.hpp"
+#include "model/fixed_array.hpp"
+#include "model/soil_column.hpp"
 
 namespace slurry1d {
 

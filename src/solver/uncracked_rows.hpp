@@ -6,8 +6,8 @@
 
 #include <cmath>
 
-#include "driver/run_parameters.hpp"
-#include "driver/soil_column.hpp"
+#include "model/run_parameters.hpp"
+#include "model/soil_column.hpp"
 #include "soil/constitutive.hpp"
 
 namespace slurry1d {

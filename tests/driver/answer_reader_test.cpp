@@ -6,7 +6,7 @@
 #include <sstream>
 #include <string>
 
-#include "driver/run_stop.hpp"
+#include "model/run_stop.hpp"
 
 namespace slurry1d {
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/run_stop.hpp"
+#include "model/run_stop.hpp"
 
 namespace slurry1d {
 namespace {

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "driver/run_answers.hpp"
-#include "driver/run_stop.hpp"
 #include "driver/time_loop.hpp"
+#include "model/run_stop.hpp"
 
 namespace slurry1d::testing {
 namespace {

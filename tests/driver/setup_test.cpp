@@ -15,8 +15,8 @@
 
 #include "driver/dialog.hpp"
 #include "driver/run_answers.hpp"
-#include "driver/run_stop.hpp"
 #include "driver/simulation.hpp"
+#include "model/run_stop.hpp"
 #include "output/fields.hpp"
 
 namespace slurry1d::testing {

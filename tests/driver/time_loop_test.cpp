@@ -12,7 +12,7 @@
 
 #include "driver/iteration.hpp"
 #include "driver/run_answers.hpp"
-#include "driver/run_stop.hpp"
+#include "model/run_stop.hpp"
 #include "output/fields.hpp"
 
 namespace slurry1d::testing {

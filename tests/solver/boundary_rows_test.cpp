@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "driver/run_stop.hpp"
+#include "model/run_stop.hpp"
 #include "soil/constitutive.hpp"
 #include "solver/column_fixture.hpp"
 #include "solver/interior_rows.hpp"

@@ -7,8 +7,8 @@
 #include <limits>
 #include <memory>
 
-#include "driver/run_parameters.hpp"
-#include "driver/soil_column.hpp"
+#include "model/run_parameters.hpp"
+#include "model/soil_column.hpp"
 
 namespace slurry1d::testing {
 

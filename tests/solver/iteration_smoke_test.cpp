@@ -6,8 +6,8 @@
 #include <cmath>
 #include <memory>
 
-#include "driver/run_parameters.hpp"
-#include "driver/soil_column.hpp"
+#include "model/run_parameters.hpp"
+#include "model/soil_column.hpp"
 #include "solver/boundary_rows.hpp"
 #include "solver/interior_rows.hpp"
 #include "solver/tridiagonal.hpp"

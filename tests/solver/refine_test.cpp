@@ -7,7 +7,7 @@
 #include <sstream>
 #include <string>
 
-#include "driver/run_stop.hpp"
+#include "model/run_stop.hpp"
 #include "solver/nodeset_columns.hpp"
 
 namespace slurry1d {
