@@ -26,7 +26,7 @@ std::unique_ptr<Run> consolidating_column(testing::DiscardedOutputs& sink) {
   march_in_time(*run, sink.out);
   take_step_snapshot(*run);
   take_restart_snapshot(*run);
-  run->p.T += run->p.DT;
+  run->clock.advance();
   return run;
 }
 

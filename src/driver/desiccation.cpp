@@ -109,8 +109,8 @@ double element_velocity(const RunParameters& p, const SoilColumn& col, int lower
 void switch_and_repeat(Run& run, double& switch_time) {
   restore_restart_column(run);
   run.col.EMID.copy_from(run.col.EOLD, run.col.NN);  // the switch restarts the linearisation too
-  run.p.T = run.p.T - run.p.DT;
-  switch_time = run.p.T;
+  run.clock.step_back();
+  switch_time = run.clock.T();
   run.loop.FONE = 1.0;
 }
 
@@ -146,27 +146,28 @@ bool check_boundary_switch(Run& run, Outputs& out) {
   return false;
 }
 
-void accumulate_outflows(const RunParameters& p, LoopState& loop) {
+void accumulate_outflows(const RunParameters& p, double DT, LoopState& loop) {
   if (p.ITOP == 1 && loop.JTOP == 0) loop.VTC = p.VT;
   if (p.IBOT == 1) loop.VBC = p.VB;
-  loop.QTOP += (loop.VTC0 + loop.VTC) / 2.0 * p.DT * p.HTOT / p.K0;
-  loop.QBOT += (loop.VBC0 + loop.VBC) / 2.0 * p.DT * p.HTOT / p.K0;
+  loop.QTOP += (loop.VTC0 + loop.VTC) / 2.0 * DT * p.HTOT / p.K0;
+  loop.QBOT += (loop.VBC0 + loop.VBC) / 2.0 * DT * p.HTOT / p.K0;
 }
 
-void accumulate_evaporation(const RunParameters& p, const SoilColumn& col, LoopState& loop) {
+void accumulate_evaporation(const RunParameters& p, const Clock& clock, const SoilColumn& col,
+                            LoopState& loop) {
   const int NN = col.NN;
   if (col.NN1 > NN) {
-    loop.TEFT = p.T - p.T0N;
+    loop.TEFT = clock.T() - p.T0N;
   } else {
-    loop.TEFT += p.DT *
+    loop.TEFT += clock.DT() *
                  (area_fraction(col.EN[NN], col.ECR[NN], p.E0) +
                   area_fraction(col.ESTEP[NN], col.ECR[NN], p.E0)) /
                  2.0;
   }
   if (col.NN1 > 1) {
-    loop.TEFB = p.T - p.T0N;
+    loop.TEFB = clock.T() - p.T0N;
   } else {
-    loop.TEFB += p.DT *
+    loop.TEFB += clock.DT() *
                  (area_fraction(col.EN[1], col.ECR[1], p.E0) +
                   area_fraction(col.ESTEP[1], col.ECR[1], p.E0)) /
                  2.0;
@@ -214,7 +215,7 @@ void final_geometry_with_cracks(Run& run) {
   }
   // Cracking begins in the step in which the tip first goes below the top node.
   if (col.NN1 < NN && col.NN2 >= NN) {
-    run.p.TMARK = p.T - p.DT;
+    run.clock.mark_step_start();
     loop.HCRK = run.step_snapshot.Z[run.step_snapshot.NN];
     loop.KF4 = 1;
   }

@@ -21,12 +21,13 @@ bool check_boundary_switch(Run& run, Outputs& out);
 
 // Runs without desiccation, after a step that did not switch: the cumulated
 // outflows through the top and the bottom (trapezoidal rule over the step).
-void accumulate_outflows(const RunParameters& p, LoopState& loop);
+void accumulate_outflows(const RunParameters& p, double DT, LoopState& loop);
 
 // Desiccation runs with velocity conditions at both ends: the exposure times
 // of the soil surfaces (reduced by the 3-D shrinkage factor once cracked) and
 // the volume evaporated through them.
-void accumulate_evaporation(const RunParameters& p, const SoilColumn& col, LoopState& loop);
+void accumulate_evaporation(const RunParameters& p, const Clock& clock, const SoilColumn& col,
+                            LoopState& loop);
 
 // After convergence: the elevations of the accepted void ratios and, in
 // desiccation runs, the soil and crack volumes and the start of cracking.

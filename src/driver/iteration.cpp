@@ -83,9 +83,10 @@ bool clip_solution(const RunParameters& p, SoilColumn& col) {
 // (subnormal values are below any normal ERROR either way).
 class FastNodeTest {
  public:
-  explicit FastNodeTest(const RunParameters& p)
+  FastNodeTest(const RunParameters& p, double DT)
       : p_(p),
-        factor_(p.K0 / (p.DT * p.HTOT)),
+        DT_(DT),
+        factor_(p.K0 / (DT * p.HTOT)),
         above_(p.ERROR * (1.0 + 1e-9)),
         below_(p.ERROR * (1.0 - 1e-9)),
         estimate_(std::isnormal(p.ERROR) && p.ERROR > 0.0 && std::isnormal(factor_)) {}
@@ -96,11 +97,12 @@ class FastNodeTest {
       if (estimate > above_) return true;
       if (estimate < below_) return false;
     }
-    return change / p_.DT * p_.K0 / p_.HTOT > p_.ERROR;
+    return change / DT_ * p_.K0 / p_.HTOT > p_.ERROR;
   }
 
  private:
   const RunParameters& p_;
+  double DT_;
   double factor_;
   double above_;
   double below_;
@@ -109,11 +111,11 @@ class FastNodeTest {
 
 // Moves the solution into EN and sums the change over the step (DSQ) and the
 // nodes changing faster than ERROR (NFAST).
-void take_over_solution(const RunParameters& p, SoilColumn& col, LoopState& loop) {
+void take_over_solution(const RunParameters& p, double DT, SoilColumn& col, LoopState& loop) {
   const int NN = col.NN;
   loop.DSQ = 0.0;
   loop.NFAST = 0;
-  const FastNodeTest fast(p);
+  const FastNodeTest fast(p, DT);
   const auto accumulate = [&](int node, double x) {
     const double change = (col.EOLD[node] - x) * (col.EOLD[node] - x);
     loop.DSQ += change;
@@ -191,7 +193,8 @@ struct PassResult {
 };
 
 PassResult solve_pass(Run& run) {
-  RunParameters& p = run.p;
+  const RunParameters& p = run.p;
+  const double DT = run.clock.DT();
   SoilColumn& col = run.col;
   LoopState& loop = run.loop;
   if (can_assemble_and_solve_in_one_sweep(p, col)) {
@@ -199,9 +202,9 @@ PassResult solve_pass(Run& run) {
     if (loop.KIT != 1) col.EMID.copy_from(col.EN, col.NN);
     if (p.IDES == 2 && p.IFIL == 1) filling_geometry(p, col);
     col.EIT.copy_from(col.EN, col.NN);
-    assemble_and_solve_in_one_sweep(p, col, loop.ends, run.solver_work);
+    assemble_and_solve_in_one_sweep(p, DT, col, loop.ends, run.solver_work);
   } else {
-    assemble_interior_rows(p, col, loop.KIT);
+    assemble_interior_rows(p, DT, col, loop.KIT);
     if (p.IDES == 2 && p.IFIL == 1) filling_geometry(p, col);
     assemble_boundary_rows(p, col, loop.ends);
     col.EIT.copy_from(col.EN, col.NN);
@@ -209,7 +212,7 @@ PassResult solve_pass(Run& run) {
   }
   PassResult result;
   result.finite = clip_solution(p, col);
-  take_over_solution(p, col, loop);
+  take_over_solution(p, DT, col, loop);
   loop.ESQ = iterate_change(col);
   loop.KIT = 0;
   prevent_swelling(p, col);
@@ -222,11 +225,10 @@ PassResult solve_pass(Run& run) {
 
 // Halves the step and puts the column back where the step began.
 void halve_step(Run& run) {
-  RunParameters& p = run.p;
+  const RunParameters& p = run.p;
   LoopState& loop = run.loop;
   ++loop.NHALF;
-  p.T = p.T - p.DT / 2.0;
-  p.DT = p.DT / 2.0;
+  run.clock.halve();
   if (p.IFIL == 1 && loop.stage.KF7 == 0) {
     // The step had just closed a stage; its shorter repeat lies inside it again.
     loop.stage.KF7 = 1;
@@ -243,8 +245,8 @@ void halve_step(Run& run) {
 namespace {
 
 // A step halved so often that it no longer moves the clock cannot be solved.
-bool halved_to_nothing(const RunParameters& p, const LoopState& loop) {
-  return loop.NHALF > MAX_HALVINGS || p.T - p.DT == p.T || !(p.DT > 0.0);
+bool halved_to_nothing(const Clock& clock, const LoopState& loop) {
+  return loop.NHALF > MAX_HALVINGS || clock.T() - clock.DT() == clock.T() || !(clock.DT() > 0.0);
 }
 
 bool column_is_finite(const SoilColumn& col) {
@@ -261,7 +263,7 @@ bool iteration_pass(Run& run) {
 }
 
 IterationResult iterate_step(Run& run, Outputs& out) {
-  RunParameters& p = run.p;
+  const RunParameters& p = run.p;
   SoilColumn& col = run.col;
   LoopState& loop = run.loop;
   for (;;) {
@@ -289,8 +291,8 @@ IterationResult iterate_step(Run& run, Outputs& out) {
     // The mid-step void ratios of a pass that is not a number are no point to
     // linearise about: the halved step starts afresh from its own void ratios.
     if (!pass.finite) loop.KIT = 0;
-    if (halved_to_nothing(p, loop)) {
-      p.T = p.T - p.DT;
+    if (halved_to_nothing(run.clock, loop)) {
+      run.clock.step_back();
       return IterationResult::Failed;
     }
     if (p.IFIL == 1 && p.IDES != 1) return IterationResult::RepeatFromFilling;

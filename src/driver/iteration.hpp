@@ -39,8 +39,8 @@ bool clip_solution(const RunParameters& p, SoilColumn& col);
 // Moves the solution into EN (the fixed end nodes take EBOT and ETOP) and sums
 // the change over the step into DSQ and the nodes changing faster than ERROR
 // into NFAST.
-void take_over_solution(const RunParameters& p, SoilColumn& col, LoopState& loop);
-// Halves DT, moves T back by the half step removed and restores the snapshot
+void take_over_solution(const RunParameters& p, double DT, SoilColumn& col, LoopState& loop);
+// Halves the step, moves the clock back by the half removed and restores the snapshot
 // the step is repeated from. The mid-step void ratios EMID of the diverged
 // pass stay: the repeat is a repeated pass and linearises about them.
 void halve_step(Run& run);

@@ -27,20 +27,20 @@ void write_crack_record(RecordWriter& tc, const CrackRecord& r) {
   tc.write(line);
 }
 
-double rate_since_start(const RunParameters& p, const LoopState& loop) {
-  if (p.T == p.T0N) return 0.0;
-  return (p.H0IN - loop.VSOIL) / (p.T - p.T0N) * p.K0 / p.HTOT;
+double rate_since_start(const RunParameters& p, const Clock& clock, const LoopState& loop) {
+  if (clock.T() == p.T0N) return 0.0;
+  return (p.H0IN - loop.VSOIL) / (clock.T() - p.T0N) * p.K0 / p.HTOT;
 }
 
-double rate_since_cracking(const RunParameters& p, const LoopState& loop) {
-  if (p.T == p.TMARK) return 0.0;
-  return (loop.HCRK - loop.VSOIL) / (p.T - p.TMARK) * p.K0 / p.HTOT;
+double rate_since_cracking(const RunParameters& p, const Clock& clock, const LoopState& loop) {
+  if (clock.T() == clock.TMARK()) return 0.0;
+  return (loop.HCRK - loop.VSOIL) / (clock.T() - clock.TMARK()) * p.K0 / p.HTOT;
 }
 
-CrackRecord crack_progress_record(const RunParameters& p, const SoilColumn& col,
+CrackRecord crack_progress_record(const RunParameters& p, const Clock& clock, const SoilColumn& col,
                                   const LoopState& loop, double rate) {
   CrackRecord r;
-  r.time = dimensional_time(p, p.T);
+  r.time = dimensional_time(p, clock.T());
   r.depth = col.Z[col.NN] - col.Z[col.NN1];
   r.height = col.Z[col.NN];
   r.VSOIL = loop.VSOIL;
@@ -53,17 +53,17 @@ CrackRecord crack_progress_record(const RunParameters& p, const SoilColumn& col,
 
 // A run that never cracked has no crack depth and no time of cracking: its
 // record shows depth 0 and the rate since the start of the run.
-CrackRecord final_crack_record(const RunParameters& p, const SoilColumn& col,
+CrackRecord final_crack_record(const RunParameters& p, const Clock& clock, const SoilColumn& col,
                                const LoopState& loop) {
   CrackRecord r;
-  r.time = dimensional_time(p, p.T);
+  r.time = dimensional_time(p, clock.T());
   r.depth = col.NN1 <= col.NN ? col.Z[col.NN] - col.Z[col.NN1] : 0.0;
   r.height = col.Z[col.NN];
   r.VSOIL = loop.VSOIL;
   r.VCRACK = loop.VCRACK;
   r.sixth = loop.VEVAP;
   r.seventh = p.H0IN - loop.VSOIL - loop.VEVAP;
-  r.rate = loop.KF4 == 1 ? rate_since_cracking(p, loop) : rate_since_start(p, loop);
+  r.rate = loop.KF4 == 1 ? rate_since_cracking(p, clock, loop) : rate_since_start(p, clock, loop);
   return r;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/clock.hpp"
 #include "model/fixed_array.hpp"
 #include "model/run_parameters.hpp"
 #include "model/soil_column.hpp"
@@ -44,13 +45,11 @@ struct ColumnSnapshot {
 // The variables of the time loop, the boundary switches and the crack
 // bookkeeping, carried from step to step.
 struct LoopState {
-  int IOUT = 1;   // current output time
-  int ISTEP = 1;  // step within the output interval
-  int ITER = 0;   // iteration count of the step
-  int KIT = 0;    // 0 on the first pass of a step, 1 on repeated passes
-  int NHALF = 0;  // halvings of the current step
-  double DTSAVE = 0.0;
-  double DTPREV = 0.0;
+  int IOUT = 1;       // current output time
+  int ISTEP = 1;      // step within the output interval
+  int ITER = 0;       // iteration count of the step
+  int KIT = 0;        // 0 on the first pass of a step, 1 on repeated passes
+  int NHALF = 0;      // halvings of the current step
   double FONE = 1.0;  // error level of the previous pass
   double ESQ = 0.0;   // change between two iterates
   double DSQ = 0.0;   // change over the step
@@ -86,6 +85,7 @@ struct LoopState {
 // the heap; nothing in it is ever reallocated.
 struct Run {
   RunParameters p;
+  Clock clock;
   SoilColumn col;
   LoopState loop;
   ColumnSnapshot step_snapshot;

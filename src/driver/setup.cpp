@@ -50,7 +50,7 @@ double limited(double current, double candidate) {
 // -Z1/(GW HTOT B1), limited by the first output time, the largest step and, in
 // staged filling, by the first stage. A new filling run without initial
 // height starts from a thin layer of what the first stage places in that step.
-void choose_first_step(RunParameters& p) {
+double choose_first_step(RunParameters& p) {
   const double natural = -p.Z1 / (p.GW * p.HTOT * p.B1);
   double dt = p.OPT[1];
   dt = limited(dt, p.MAXDT);
@@ -62,7 +62,7 @@ void choose_first_step(RunParameters& p) {
     if (stage_length > 0.0) dt = limited(stage_length, dt);
     if (p.H0IN == 0.0) p.H0 = dt * 0.05000000074505806 * p.stage[1].FRH;
   }
-  p.DT = dt;
+  return dt;
 }
 
 // NN nodes at the void ratio E0, equally spaced by H0/(NN-1) from ZBOT up.
@@ -77,7 +77,6 @@ void build_uniform_column(const RunParameters& p, SoilColumn& col) {
 
 // Times become K0 t / HTOT.
 void make_times_nondimensional(RunParameters& p) {
-  p.DT = p.K0 * p.DT / p.HTOT;
   p.DTMAX = p.K0 * p.MAXDT / p.HTOT;
   for (int i = 1; i <= MAXSTAGE; ++i) {
     p.OPTN[i] = p.K0 * p.OPT[i] / p.HTOT;
@@ -151,7 +150,7 @@ void set_up_run(Run& run, Outputs& out) {
   if (p.ICONT == 1) {
     for (int i = 1; i <= col.NN; ++i) col.DXI[i] = col.DXI[i] / p.HTOT;
   }
-  choose_first_step(p);
+  const double first_step = choose_first_step(p);
   if (p.ICONT == 2) {
     if (p.IFIL == 1 && p.stage[1].TBF == p.stage[1].TEF) {
       throw RunStop(StopKind::Stop,
@@ -162,7 +161,7 @@ void set_up_run(Run& run, Outputs& out) {
   make_times_nondimensional(p);
   initialise_column_arrays(col, p.E0);
   p.T0N = p.K0 * p.TS / p.HTOT;
-  p.TMARK = p.T0N;
+  run.clock = Clock(p.T0N, p.K0 * first_step / p.HTOT);
 
   loop = LoopState{};
   loop.VTC = p.VT;
@@ -176,9 +175,8 @@ void set_up_run(Run& run, Outputs& out) {
   col.NN1 = col.NN + 1;
   col.NN2 = col.NN + 1;
   take_first_snapshots(col);
-  p.T = p.K0 * p.TS / p.HTOT;
 
-  const ReportContext ctx{loop.added, loop.ISTEADY, loop.QTOP, loop.QBOT};
+  const ReportContext ctx{run.clock.T(), loop.added, loop.ISTEADY, loop.QTOP, loop.QBOT};
   write_state_report(p, col, ctx, run.report_work, out);
 }
 

@@ -16,7 +16,7 @@ void set_up_run(Run& run, Outputs& out);
 void write_result_headings(Outputs& out);
 void compute_reference_values(RunParameters& p, Outputs& out);
 void compute_total_height(RunParameters& p);
-void choose_first_step(RunParameters& p);
+double choose_first_step(RunParameters& p);
 void build_uniform_column(const RunParameters& p, SoilColumn& col);
 void make_times_nondimensional(RunParameters& p);
 void initialise_column_arrays(SoilColumn& col, double E0);

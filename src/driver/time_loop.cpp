@@ -15,17 +15,11 @@
 
 namespace slurry1d {
 
-bool passed_time(double T, double target) {
-  return target > 0.0 ? T / target > 1.0 : T > target;
-}
-bool reached_time(double T, double target) {
-  return target > 0.0 ? T / target == 1.0 : T == target;
-}
-
 namespace {
 
 void write_report(Run& run, Outputs& out) {
-  const ReportContext ctx{run.loop.added, run.loop.ISTEADY, run.loop.QTOP, run.loop.QBOT};
+  const ReportContext ctx{run.clock.T(), run.loop.added, run.loop.ISTEADY, run.loop.QTOP,
+                          run.loop.QBOT};
   write_state_report(run.p, run.col, ctx, run.report_work, out);
 }
 
@@ -33,14 +27,16 @@ void write_report(Run& run, Outputs& out) {
 // continue from.
 void write_final_state(Run& run, Outputs& out) {
   write_report(run, out);
-  write_restart_profile(run.p, run.col, run.report_work, out.input);
+  write_restart_profile(run.p, run.clock.T(), run.col, run.report_work, out.input);
 }
 
 // The normal end: final report and profile, the final crack record of a
 // desiccation run and the summary lines.
 void end_run(Run& run, Outputs& out) {
   write_final_state(run, out);
-  if (run.p.IDES == 1) write_crack_record(out.tc, final_crack_record(run.p, run.col, run.loop));
+  if (run.p.IDES == 1) {
+    write_crack_record(out.tc, final_crack_record(run.p, run.clock, run.col, run.loop));
+  }
   write_summary_lines(out.ts, run.p, run.loop);
 }
 
@@ -65,7 +61,7 @@ std::string time_text(const RunParameters& p, double T) {
 
 [[noreturn]] void fail_diverging_step(Run& run, Outputs& out) {
   fail_run(run, out,
-           "the iteration kept diverging at time " + time_text(run.p, run.p.T) +
+           "the iteration kept diverging at time " + time_text(run.p, run.clock.T()) +
                " although the step was halved " + std::to_string(run.loop.NHALF) +
                " times; the run stops there");
 }
@@ -79,7 +75,7 @@ std::string time_text(const RunParameters& p, double T) {
   fail_run(run, out,
            "the clock has stalled: the last " + std::to_string(steps) +
                " steps moved it from time " + time_text(p, window_start) + " to " +
-               time_text(p, p.T) + ", too slowly to reach the output time " +
+               time_text(p, run.clock.T()) + ", too slowly to reach the output time " +
                time_text(p, p.OPTN[run.loop.IOUT]) + " within the " +
                std::to_string(MAX_STEPS_PER_OUTPUT) + " steps an output interval may take");
 }
@@ -89,26 +85,22 @@ std::string time_text(const RunParameters& p, double T) {
   fail_run(run, out,
            "the output time " + time_text(p, p.OPTN[run.loop.IOUT]) + " was not reached within " +
                std::to_string(MAX_STEPS_PER_OUTPUT) + " steps; the run stops at time " +
-               time_text(p, p.T));
+               time_text(p, run.clock.T()));
 }
 
 void write_output_time_records(Run& run, Outputs& out) {
   write_report(run, out);
   const SoilColumn& col = run.col;
   if (run.p.IDES == 1 && col.NN2 <= col.NN) {
-    write_crack_record(
-        out.tc, crack_progress_record(run.p, col, run.loop, rate_since_start(run.p, run.loop)));
+    const double rate = rate_since_start(run.p, run.clock, run.loop);
+    write_crack_record(out.tc, crack_progress_record(run.p, run.clock, col, run.loop, rate));
   }
 }
 
 // Ends the step exactly on the output time it would overshoot.
-void advance_clock(RunParameters& p, const LoopState& loop) {
-  p.T = p.T + p.DT;
-  const double target = p.OPTN[loop.IOUT];
-  if (passed_time(p.T, target)) {
-    p.DT = target - p.T + p.DT;
-    p.T = target;
-  }
+void advance_clock(Clock& clock, const RunParameters& p, const LoopState& loop) {
+  clock.advance();
+  clock.land_on(p.OPTN[loop.IOUT]);
 }
 
 // Staged filling and node addition at velocity boundaries, then the restart
@@ -120,7 +112,7 @@ void prepare_iteration(Run& run, Outputs& out) {
   if (p.IDES == 1) return;
   if (p.IDES == 2) {
     if (p.IFIL == 1) {
-      advance_filling(p, col, loop.stage, loop.DTPREV, run.filling_work);
+      advance_filling(p, run.clock, col, loop.stage, run.filling_work);
       if (p.H0IN < col.Z[col.NN]) p.H0IN = col.Z[col.NN];
     }
     refine_boundary_elements(p, col, loop.added, out.console);
@@ -149,14 +141,15 @@ void account_for_step(Run& run, Outputs& out) {
   const RunParameters& p = run.p;
   SoilColumn& col = run.col;
   LoopState& loop = run.loop;
-  if (p.IDES != 1) accumulate_outflows(p, loop);
+  if (p.IDES != 1) accumulate_outflows(p, run.clock.DT(), loop);
   ++loop.ITER;
   write_iteration_line(out.console, loop.ITER, loop.ESQ / col.NN);
-  if (p.IDES == 1 && p.ITOP == 1 && p.IBOT == 1) accumulate_evaporation(p, col, loop);
+  if (p.IDES == 1 && p.ITOP == 1 && p.IBOT == 1) accumulate_evaporation(p, run.clock, col, loop);
   final_geometry(run);
   if (p.IDES == 1 && col.NN2 <= col.NN && col.NN1 < col.NN2) {
-    const double rate = loop.KF4 == 1 ? rate_since_cracking(p, loop) : rate_since_start(p, loop);
-    write_crack_record(out.tc, crack_progress_record(p, col, loop, rate));
+    const double rate = loop.KF4 == 1 ? rate_since_cracking(p, run.clock, loop)
+                                      : rate_since_start(p, run.clock, loop);
+    write_crack_record(out.tc, crack_progress_record(p, run.clock, col, loop, rate));
   }
 }
 
@@ -170,8 +163,9 @@ int first_node_at_minimum(const RunParameters& p, const SoilColumn& col) {
 // The top has settled to its steady-state height (in staged filling only once
 // the last stage has begun; a filling run without stages has nothing to wait
 // for).
-bool reached_steady_height(const RunParameters& p, const SoilColumn& col, const LoopState& loop) {
-  if (p.IFIL == 1 && p.NS >= 1 && !(p.T > p.TBFN[p.NS])) return false;
+bool reached_steady_height(const RunParameters& p, double T, const SoilColumn& col,
+                           const LoopState& loop) {
+  if (p.IFIL == 1 && p.NS >= 1 && !(T > p.TBFN[p.NS])) return false;
   return loop.ZTOPP >= col.ZSS[col.NN] && col.Z[col.NN] / col.ZSS[col.NN] <= 1.0;
 }
 
@@ -180,33 +174,32 @@ bool reached_steady_height(const RunParameters& p, const SoilColumn& col, const 
 // The next step: once reset to the natural time scale of the compression
 // curve at the first crack, otherwise grown by half up to the largest step.
 void choose_next_step(Run& run) {
-  RunParameters& p = run.p;
+  const RunParameters& p = run.p;
+  Clock& clock = run.clock;
   SoilColumn& col = run.col;
   LoopState& loop = run.loop;
   col.NN2 = col.NN1;
-  loop.DTPREV = p.DT;
+  clock.remember_step();
   if (loop.KF5 == 0 && col.NN2 <= col.NN) {
-    p.DT = -(p.K0 / p.HTOT) / (p.B1 / p.Z1N);
+    clock.restart_step(-(p.K0 / p.HTOT) / (p.B1 / p.Z1N));
     loop.KF5 = 1;
     return;
   }
   loop.DMARCH = loop.DSQ / col.NN;
   loop.FONE = 1.0;
-  if (reached_time(p.T, p.OPTN[loop.IOUT])) return;
-  p.DT = 1.5 * p.DT;
-  if (p.DT > p.DTMAX) p.DT = p.DTMAX;
-  loop.DTSAVE = p.DT;
+  if (reached_time(clock.T(), p.OPTN[loop.IOUT])) return;
+  clock.grow(p.DTMAX);
 }
 
 // Whether the clock, moving on at its pace over the last `steps` steps (from
 // window_start to T), reaches the output time within the steps left of the
 // interval's allowance. The pace is that of the accepted steps, halvings and
 // all, so a step that keeps being cut back to a sliver shows here.
-bool can_reach_output_time(const RunParameters& p, const LoopState& loop, double window_start,
-                           long steps, long steps_taken) {
-  const double pace = (p.T - window_start) / static_cast<double>(steps);
+bool can_reach_output_time(double T, double target, double window_start, long steps,
+                           long steps_taken) {
+  const double pace = (T - window_start) / static_cast<double>(steps);
   const double steps_left = static_cast<double>(MAX_STEPS_PER_OUTPUT - steps_taken);
-  return p.OPTN[loop.IOUT] - p.T <= pace * steps_left;
+  return target - T <= pace * steps_left;
 }
 
 StepOutcome time_step(Run& run, Outputs& out) {
@@ -214,7 +207,7 @@ StepOutcome time_step(Run& run, Outputs& out) {
   SoilColumn& col = run.col;
   LoopState& loop = run.loop;
 
-  advance_clock(p, loop);
+  advance_clock(run.clock, p, loop);
   loop.ITER = 0;
   loop.KIT = 0;
   loop.NHALF = 0;
@@ -257,18 +250,18 @@ StepOutcome finish_step(Run& run, Outputs& out) {
     return StepOutcome::RunEnded;
   }
 
-  write_step_line(out.console, dimensional_time(p, p.T), loop.DMARCH, loop.ITER);
+  const double T = run.clock.T();
+  write_step_line(out.console, dimensional_time(p, T), loop.DMARCH, loop.ITER);
   if (p.IDES == 1 && col.NN1 <= col.NN) write_crack_tip(out.console, col);
-  const bool steady = reached_steady_height(p, col, loop);
+  const bool steady = reached_steady_height(p, T, col, loop);
   loop.ZTOPP = col.Z[col.NN];
   if (steady) {
     end_run(run, out);
     return StepOutcome::RunEnded;
   }
 
-  if (loop.IOUT < p.NO && reached_time(p.T, p.OPTN[loop.IOUT]))
-    return StepOutcome::OutputTimeReached;
-  if (reached_time(p.T, p.OPTN[p.NO])) {
+  if (loop.IOUT < p.NO && reached_time(T, p.OPTN[loop.IOUT])) return StepOutcome::OutputTimeReached;
+  if (reached_time(T, p.OPTN[p.NO])) {
     end_run(run, out);
     return StepOutcome::RunEnded;
   }
@@ -277,8 +270,7 @@ StepOutcome finish_step(Run& run, Outputs& out) {
 }
 
 void begin_output_interval(Run& run) {
-  if (run.loop.IOUT != 1) run.p.DT = run.loop.DTSAVE;
-  run.loop.DTSAVE = run.p.DT;
+  run.clock.begin_output_interval(run.loop.IOUT == 1);
   run.loop.ISTEP = 1;
 }
 
@@ -289,16 +281,16 @@ void march_in_time(Run& run, Outputs& out) {
     begin_output_interval(run);
     bool reached = false;
     long check_at = FIRST_PACE_CHECK;
-    double half_way = p.T;  // the clock after check_at / 2 steps
+    double half_way = run.clock.T();  // the clock after check_at / 2 steps
     for (long n = 0; n < MAX_STEPS_PER_OUTPUT && !reached; ++n) {
       if (n == check_at) {
         const long steps = check_at - check_at / 2;
-        if (!can_reach_output_time(p, loop, half_way, steps, n)) {
+        if (!can_reach_output_time(run.clock.T(), p.OPTN[loop.IOUT], half_way, steps, n)) {
           fail_stalled_clock(run, out, half_way, steps);
         }
         check_at *= 2;
       }
-      if (n == check_at / 2) half_way = p.T;
+      if (n == check_at / 2) half_way = run.clock.T();
       const StepOutcome outcome = time_step(run, out);
       if (outcome == StepOutcome::RunEnded) return;
       reached = outcome == StepOutcome::OutputTimeReached;

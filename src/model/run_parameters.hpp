@@ -66,13 +66,10 @@ struct RunParameters {
   double K0 = 0.0;    // reference permeability C E0^D
   double H0IN = 0.0;  // initial height as answered (raised during filling)
   double HTOT = 0.0;  // total nominal height, the length scale
-  double DT = 0.0;    // current time step (nondimensional after set-up)
   double DTMAX = 0.0;
   StageArray OPTN, TBFN, TEFN;  // nondimensional output and stage times
   double Z1N = 0.0;
   double T0N = 0.0;
-  double T = 0.0;
-  double TMARK = 0.0;
 };
 
 }  // namespace slurry1d

@@ -9,8 +9,8 @@ namespace slurry1d {
 namespace {
 
 // Time in the units of the input.
-double dimensional_time(const RunParameters& p) {
-  return p.T * p.HTOT / p.K0;
+double dimensional_time(const RunParameters& p, double T) {
+  return T * p.HTOT / p.K0;
 }
 
 // Void ratios, elevations, pressures and shrinkage factors of every node
@@ -143,14 +143,14 @@ double average_dry_density(const RunParameters& p, const SoilColumn& col) {
 
 void write_state_report(const RunParameters& p, SoilColumn& col, const ReportContext& ctx,
                         ReportWork& work, Outputs& out) {
-  const double time = dimensional_time(p);
+  const double time = dimensional_time(p, ctx.T);
   copy_column(p, col, work);
   const double CRUST = crust_thickness(p, col);
   compute_water_pressures(p, col, work);
   out.vd.write(Line().text("TIME = ").G(15, 4, time));
   drop_added_nodes(col, ctx.added, work);
-  if (ctx.ISTEADY == 1 && p.T != p.T0N) write_height_comparison(col, work, out.console);
-  if (p.T == p.T0N) {
+  if (ctx.ISTEADY == 1 && ctx.T != p.T0N) write_height_comparison(col, work, out.console);
+  if (ctx.T == p.T0N) {
     write_initial_table(p, col, work, out.vd);
   } else {
     write_regular_table(p, col, work, out.vd);
@@ -166,11 +166,11 @@ void write_state_report(const RunParameters& p, SoilColumn& col, const ReportCon
                    .E(11, 4, CRUST));
 }
 
-void write_restart_profile(const RunParameters& p, const SoilColumn& col, const ReportWork& work,
-                           RecordWriter& input) {
+void write_restart_profile(const RunParameters& p, double T, const SoilColumn& col,
+                           const ReportWork& work, RecordWriter& input) {
   for (int i = work.M; i >= 1; i -= 10) input.free(col.ER[i], work.ZP[i]);
   input.write(Line().blank().G(10, 5, work.ZP[work.M]).tab().tab().text("FINAL HEIGHT OF SOIL"));
-  input.write(Line().blank().G(10, 5, dimensional_time(p)).tab().tab().text("STOPPING TIME"));
+  input.write(Line().blank().G(10, 5, dimensional_time(p, T)).tab().tab().text("STOPPING TIME"));
 }
 
 }  // namespace slurry1d

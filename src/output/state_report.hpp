@@ -10,6 +10,7 @@ namespace slurry1d {
 
 // The values of the run a report shows besides the column itself.
 struct ReportContext {
+  double T = 0.0;      // the time of the report, nondimensional
   NodeAddition added;  // node addition of the last step
   int ISTEADY = 0;     // 1 when a steady state is known
   double QTOP = 0.0;   // cumulated outflow at the top
@@ -37,7 +38,7 @@ void write_state_report(const RunParameters& p, SoilColumn& col, const ReportCon
 // Appends the final profile of the last report to "input" in the order a
 // continued run reads it back (one void ratio and elevation per line from the
 // top node down), then the final height and the stopping time.
-void write_restart_profile(const RunParameters& p, const SoilColumn& col, const ReportWork& work,
-                           RecordWriter& input);
+void write_restart_profile(const RunParameters& p, double T, const SoilColumn& col,
+                           const ReportWork& work, RecordWriter& input);
 
 }  // namespace slurry1d

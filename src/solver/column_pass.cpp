@@ -8,10 +8,10 @@ bool can_assemble_and_solve_in_one_sweep(const RunParameters& p, const SoilColum
   return col.NN1 >= col.NN && col.NN >= 6 && p.ITOP != 2;
 }
 
-void assemble_and_solve_in_one_sweep(const RunParameters& p, SoilColumn& col, BoundaryValues& ends,
-                                     TridiagonalWork& work) {
+void assemble_and_solve_in_one_sweep(const RunParameters& p, double DT, SoilColumn& col,
+                                     BoundaryValues& ends, TridiagonalWork& work) {
   const int NN = col.NN;
-  UncrackedRows rows(p, col, 2, NN - 1);
+  UncrackedRows rows(p, DT, col, 2, NN - 1);
   // Row 2 carries the bottom condition too; with it rows 1 and 2 are final.
   rows.fill(2);
   assemble_bottom_boundary_rows(p, col, ends);

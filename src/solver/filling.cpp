@@ -18,26 +18,17 @@ constexpr int MIN_OLD_NODES = 50;
 
 // Time control of a stage that adds nothing (FRH <= 0): a step that passes
 // the stage end is cut back to it and the next stage begins.
-void control_time_without_filling(RunParameters& p, StageCursor& c) {
+void control_time_without_filling(const RunParameters& p, Clock& clock, StageCursor& c) {
   const double TE = p.TEFN[c.KSTG];
-  if (c.KF7 != 0 && p.T > TE) {
-    p.DT = TE - (p.T - p.DT);
-    p.T = TE;
+  if (c.KF7 != 0 && clock.T() > TE) {
+    clock.cut_at(TE);
     c.KF7 = 0;
     c.KSTG = c.KSTG + 1;
-  } else if (c.KF7 != 0 && p.T / TE == 1.0) {
+  } else if (c.KF7 != 0 && clock.T() / TE == 1.0) {
     c.KF7 = 0;
     c.KSTG = c.KSTG + 1;
   } else {
     c.KF7 = 1;
-  }
-}
-
-// Shortens the step to S, moving its end with it.
-void limit_step(RunParameters& p, double S) {
-  if (S != 0.0 && p.DT > S) {
-    p.T = (p.T - p.DT) + S;
-    p.DT = S;
   }
 }
 
@@ -48,27 +39,29 @@ void limit_step(RunParameters& p, double S) {
 // Nothing is credited for a step that ends at or before the stage's beginning
 // time: in a gap between two stages the cursor already stands on the next
 // stage, and the gap must not be filled at its rate.
-double credit_gradual_stage(RunParameters& p, StageCursor& c, double& DTPREV, double S, double A) {
+double credit_gradual_stage(const RunParameters& p, Clock& clock, StageCursor& c, double S,
+                            double A) {
   const int ks = c.KSTG;
   const double FRH = p.stage[ks].FRH;
   const double TB = p.TBFN[ks];
   const double TE = p.TEFN[ks];
 
-  limit_step(p, S);
-  if (c.KF7 != 0 && p.T >= TE) {
-    p.DT = TE - (p.T - p.DT);
-    p.T = TE;
+  clock.limit_step(S);
+  if (c.KF7 != 0 && clock.T() >= TE) {
+    clock.cut_at(TE);
     c.KF7 = 0;
   } else {
     c.KF7 = 1;
   }
-  if (c.KF7 == 0 && p.T > TB) {
-    A = FRH * 0.5 * p.DT * p.HTOT / p.K0 + A;
-    DTPREV = p.DT;
+  if (c.KF7 == 0 && clock.T() > TB) {
+    A = FRH * 0.5 * clock.DT() * p.HTOT / p.K0 + A;
+    clock.remember_step();
   }
-  if (c.KF7 == 1 && p.T > TB) A = (p.DT + DTPREV) * FRH / 2.0 * p.HTOT / p.K0 + A;
-  if (c.KF7 == 0 && p.T / TE == 1.0) {
-    A = FRH * 0.5 * p.DT * p.HTOT / p.K0 + A;
+  if (c.KF7 == 1 && clock.T() > TB) {
+    A = (clock.DT() + clock.DTPREV()) * FRH / 2.0 * p.HTOT / p.K0 + A;
+  }
+  if (c.KF7 == 0 && clock.T() / TE == 1.0) {
+    A = FRH * 0.5 * clock.DT() * p.HTOT / p.K0 + A;
     c.KSTG = c.KSTG + 1;
   }
   return A;
@@ -163,7 +156,7 @@ void remesh_with_added_layer(const RunParameters& p, SoilColumn& col, double A, 
 
 }  // namespace
 
-void advance_filling(RunParameters& p, SoilColumn& col, StageCursor& cursor, double& DTPREV,
+void advance_filling(const RunParameters& p, Clock& clock, SoilColumn& col, StageCursor& cursor,
                      FillingWork& work) {
   // Past the last stage there is nothing to fill and no stage end to reach.
   if (cursor.KSTG > p.NS) {
@@ -173,7 +166,7 @@ void advance_filling(RunParameters& p, SoilColumn& col, StageCursor& cursor, dou
   double A = 0.0;
   double S = (p.TEFN[cursor.KSTG] - p.TBFN[cursor.KSTG]) / 20.0;
   if (S > p.DTMAX) S = p.DTMAX;
-  limit_step(p, S);
+  clock.limit_step(S);
 
   // Instantaneous stages place their height at once; the loop goes on with the
   // next stage, with the step limit of the first (so a further stage with
@@ -182,11 +175,11 @@ void advance_filling(RunParameters& p, SoilColumn& col, StageCursor& cursor, dou
     const double FRH = cursor.KSTG <= p.NS ? p.stage[cursor.KSTG].FRH : -1.0;
     if (A != 0.0 && FRH <= 0.0) break;
     if (A == 0.0 && FRH <= 0.0) {
-      control_time_without_filling(p, cursor);
+      control_time_without_filling(p, clock, cursor);
       return;
     }
     if (S != 0.0) {
-      A = credit_gradual_stage(p, cursor, DTPREV, S, A);
+      A = credit_gradual_stage(p, clock, cursor, S, A);
       if (!(A / (col.Z[col.NN] - p.ZBOT) > MIN_ADDED_FRACTION)) return;
       break;
     }

@@ -48,18 +48,18 @@ double node_shrinkage(const RunParameters& p, const SoilColumn& col, int i) {
 
 // Rows first..last below the crack tip: both half-elements follow the 1-D
 // curve.
-void assemble_uncracked_rows(const RunParameters& p, SoilColumn& col, int first, int last) {
+void assemble_uncracked_rows(const RunParameters& p, double DT, SoilColumn& col, int first,
+                             int last) {
   if (last < first) return;
-  UncrackedRows rows(p, col, first, last);
+  UncrackedRows rows(p, DT, col, first, last);
   for (int i = first; i <= last; ++i) rows.fill(i);
 }
 
 // Row NN1, the crack tip: an uncracked element below, a cracked one above,
 // and the control volume measured by the elevations. No loss through crack
 // walls is counted here.
-void assemble_junction_row(const RunParameters& p, SoilColumn& col, int i) {
+void assemble_junction_row(const RunParameters& p, double DT, SoilColumn& col, int i) {
   const double E0 = p.E0;
-  const double DT = p.DT;
   const UncrackedHalf below = uncracked_half(p, col, i - 1);
   const CrackedHalf above = cracked_half(p, col, i);
   const double H = col.Z[i + 1] - col.Z[i - 1];
@@ -72,10 +72,10 @@ void assemble_junction_row(const RunParameters& p, SoilColumn& col, int i) {
 
 // Rows first..last above the crack tip: 3-D shrinkage in both halves, with
 // the water lost through the crack walls added to the storage.
-void assemble_cracked_rows(const RunParameters& p, SoilColumn& col, int first, int last) {
+void assemble_cracked_rows(const RunParameters& p, double DT, SoilColumn& col, int first,
+                           int last) {
   if (last < first) return;
   const double E0 = p.E0;
-  const double DT = p.DT;
   const double wall_loss = (p.VT / p.K0) * p.ETA;
   CrackedHalf below = cracked_half(p, col, first - 1);
   double Q0 = node_shrinkage(p, col, first);
@@ -97,7 +97,7 @@ void assemble_cracked_rows(const RunParameters& p, SoilColumn& col, int first, i
 
 }  // namespace
 
-void assemble_interior_rows(const RunParameters& p, SoilColumn& col, int KIT) {
+void assemble_interior_rows(const RunParameters& p, double DT, SoilColumn& col, int KIT) {
   const int NN = col.NN;
   const int NN1 = col.NN1;
   if (KIT != 1) col.EMID.copy_from(col.EN, NN);
@@ -105,9 +105,9 @@ void assemble_interior_rows(const RunParameters& p, SoilColumn& col, int KIT) {
 
   const int last = NN - 1;
   // Rows 2..NN1-1 uncracked, row NN1 the junction, rows NN1+1..NN-1 cracked.
-  assemble_uncracked_rows(p, col, 2, NN1 - 1 < last ? NN1 - 1 : last);
-  if (NN1 >= 2 && NN1 <= last) assemble_junction_row(p, col, NN1);
-  assemble_cracked_rows(p, col, NN1 + 1 > 2 ? NN1 + 1 : 2, last);
+  assemble_uncracked_rows(p, DT, col, 2, NN1 - 1 < last ? NN1 - 1 : last);
+  if (NN1 >= 2 && NN1 <= last) assemble_junction_row(p, DT, col, NN1);
+  assemble_cracked_rows(p, DT, col, NN1 + 1 > 2 ? NN1 + 1 : 2, last);
 }
 
 }  // namespace slurry1d

@@ -55,17 +55,18 @@ inline UncrackedHalf finish_uncracked_half(const RunParameters& p, const SoilCol
 // so that the two overlap in the processor.
 class UncrackedRows {
  public:
-  UncrackedRows(const RunParameters& p, SoilColumn& col, int first, int last)
+  UncrackedRows(const RunParameters& p, double DT, SoilColumn& col, int first, int last)
       : p_(p),
         col_(col),
+        DT_(DT),
         last_(last),
-        storage_(p.E0 / (p.E0 + 1.0) / p.DT / 2.0),
+        storage_(p.E0 / (p.E0 + 1.0) / DT / 2.0),
         below_(finish_uncracked_half(p, col, first - 1, uncracked_powers(p, col, first - 1))),
         powers_(uncracked_powers(p, col, first)) {}
 
   void fill(int i) {
     const double E0 = p_.E0;
-    const double DT = p_.DT;
+    const double DT = DT_;
     const UncrackedHalf above = finish_uncracked_half(p_, col_, i, powers_);
     if (i < last_) powers_ = uncracked_powers(p_, col_, i + 1);
     const double L = col_.DXI[i] + col_.DXI[i - 1];
@@ -79,6 +80,7 @@ class UncrackedRows {
  private:
   const RunParameters& p_;
   SoilColumn& col_;
+  double DT_;  // the step, nondimensional
   int last_;
   double storage_;  // E0/(E0+1)/DT/2
   UncrackedHalf below_;

@@ -52,7 +52,7 @@ CapturedRun converged_with_deferred_ends() {
   col.EMID[2] = 0.9;
   col.EMID[NN - 1] = 0.95;
   col.EMID[NN] = 0.97;
-  r.p().T += r.p().DT;
+  r.clock().advance();
   r.loop().FONE = 1e-12;
   r.clear_outputs();
   return r;
@@ -105,8 +105,8 @@ TEST_P(BoundarySwitchCases, SwitchesOnceSelfWeightConsolidationNoLongerDominates
   p.VB = VBC + c.VB_offset * std::abs(VBC);
   loop.JTOP = c.JTOP;
   loop.JBOT = c.JBOT;
-  const double T = p.T;
-  const double DT = p.DT;
+  const double T = r.clock().T();
+  const double DT = r.clock().DT();
 
   const bool repeated = check_boundary_switch(*r.run, r.out());
 
@@ -120,8 +120,8 @@ TEST_P(BoundarySwitchCases, SwitchesOnceSelfWeightConsolidationNoLongerDominates
   EXPECT_EQ(loop.JBOT, c.bottom_switches ? 0 : c.JBOT) << c.what;
   EXPECT_EQ(loop.TTOPSW, c.top_switches ? T - DT : 0.0) << c.what;
   EXPECT_EQ(loop.TBOTSW, c.bottom_switches ? T - DT : 0.0) << c.what;
-  EXPECT_EQ(p.T, repeated ? T - DT : T) << c.what;
-  EXPECT_EQ(p.DT, DT) << c.what;
+  EXPECT_EQ(r.clock().T(), repeated ? T - DT : T) << c.what;
+  EXPECT_EQ(r.clock().DT(), DT) << c.what;
 
   const SoilColumn& col = r.col();
   const ColumnSnapshot& snap = r.run->restart_snapshot;
@@ -192,14 +192,14 @@ TEST(BoundarySwitch, TheSwitchingStepIsSolvedAgainAndEndsAtItsStartTime) {
   twin->p().ITOP = 1;
   twin->loop().JTOP = 0;
 
-  const double T_start = r.p().T;
+  const double T_start = r.clock().T();
   r.clear_outputs();
   begin_output_interval(*r.run);
   EXPECT_EQ(time_step(*r.run, r.out()), StepOutcome::Next);
   EXPECT_EQ(r.p().ITOP, 1);
   EXPECT_EQ(r.loop().JTOP, 0);
-  EXPECT_NEAR(r.p().T, T_start, 1e-15);
-  EXPECT_EQ(r.loop().TTOPSW, r.p().T);
+  EXPECT_NEAR(r.clock().T(), T_start, 1e-15);
+  EXPECT_EQ(r.loop().TTOPSW, r.clock().T());
   EXPECT_EQ(count_lines(r.io->console.str(), " TIME =  5.0000 "), 1) << r.io->console.str();
 
   begin_output_interval(*twin->run);
@@ -239,7 +239,6 @@ TEST(Outflows, IntegrateTheVelocitiesByTheTrapezoidalRule) {
     p->IBOT = c.IBOT;
     p->VT = 5e-5;
     p->VB = -7e-5;
-    p->DT = 3e-3;
     p->HTOT = 7.0;
     p->K0 = 1.3e-3;
     loop->JTOP = c.JTOP;
@@ -249,7 +248,7 @@ TEST(Outflows, IntegrateTheVelocitiesByTheTrapezoidalRule) {
     loop->VBC = c.VBC;
     loop->QTOP = 0.25;
     loop->QBOT = -0.5;
-    accumulate_outflows(*p, *loop);
+    accumulate_outflows(*p, 3e-3, *loop);
     EXPECT_EQ(loop->VTC, c.VTC_after) << c.what;
     EXPECT_EQ(loop->VBC, c.VBC_after) << c.what;
     EXPECT_EQ(loop->QTOP, 0.25 + (1e-4 + c.VTC_after) / 2.0 * 3e-3 * 7.0 / 1.3e-3) << c.what;
@@ -269,10 +268,10 @@ TEST(Outflows, EachStepStartsFromTheVelocitiesTheLastStepEndedWith) {
   time_step(*r.run, r.out());
   const double Q1 = loop.QTOP;
   const double V1 = loop.VTC;
-  EXPECT_EQ(Q1, (0.0 + V1) / 2.0 * loop.DTPREV * p.HTOT / p.K0);
+  EXPECT_EQ(Q1, (0.0 + V1) / 2.0 * r.clock().DTPREV() * p.HTOT / p.K0);
   time_step(*r.run, r.out());
   EXPECT_EQ(loop.VTC0, V1);
-  EXPECT_EQ(loop.QTOP, Q1 + (V1 + loop.VTC) / 2.0 * loop.DTPREV * p.HTOT / p.K0);
+  EXPECT_EQ(loop.QTOP, Q1 + (V1 + loop.VTC) / 2.0 * r.clock().DTPREV() * p.HTOT / p.K0);
 }
 
 TEST(Outflows, AWholeRunCumulatesTheTopOutflowIntoTheTimeSeries) {

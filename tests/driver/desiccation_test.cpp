@@ -293,15 +293,18 @@ TEST(FinalGeometry, MarksTheStartOfCrackingOnce) {
   for (const Case& c : {Case{NN + 1, 5, true}, Case{NN, 5, true}, Case{NN + 1, NN, false},
                         Case{NN + 1, NN + 1, false}, Case{6, 5, false}}) {
     DryingColumn d(c.NN1, c.NN2);
-    d.p.T = 0.75;
-    d.p.DT = 0.25;
-    d.p.TMARK = 0.1;
+    // Two steps of 0.25 from 0.1: cracking would have begun at 0.35.
+    d.run->clock = Clock(0.1, 0.25);
+    d.run->clock.advance();
+    d.run->clock.advance();
     d.run->step_snapshot.NN = NN;
     d.run->step_snapshot.Z[NN] = 3.25;
     d.run->step_snapshot.Z[NN - 1] = 3.0;
     final_geometry(*d.run);
     EXPECT_EQ(d.loop.KF4, c.marks ? 1 : 0) << c.NN2 << " " << c.NN1;
-    EXPECT_EQ(d.p.TMARK, c.marks ? 0.75 - 0.25 : 0.1) << c.NN2 << " " << c.NN1;
+    const Clock& clock = d.run->clock;
+    EXPECT_EQ(clock.TMARK(), c.marks ? clock.T() - clock.DT() : 0.1) << c.NN2 << " " << c.NN1;
+    EXPECT_NE(clock.T() - clock.DT(), 0.1);
     EXPECT_EQ(d.loop.HCRK, c.marks ? 3.25 : 0.0) << c.NN2 << " " << c.NN1;
   }
 }
@@ -321,12 +324,12 @@ TEST(Evaporation, ExposureTimesShrinkWithThePlanAreaOnceTheSurfaceHasCracked) {
     p.VT = 5e-3;
     p.VB = -2e-3;
     p.T0N = 0.125;
-    p.T = 0.875;
-    p.DT = 0.0625;
+    Clock clock(0.8125, 0.0625);
+    clock.advance();  // to 0.875
     d.loop.TEFT = 0.5;
     d.loop.TEFB = 0.25;
     const SoilColumn& col = d.col;
-    accumulate_evaporation(p, col, d.loop);
+    accumulate_evaporation(p, clock, col, d.loop);
     const double TEFT =
         c.top_cracked
             ? 0.5 +
@@ -352,31 +355,36 @@ TEST(FirstCrack, ResetsTheStepOnceToTheCompressionTimeScale) {
   p.Z1N = p.Z1 / (p.GW * p.HTOT);
   p.DTMAX = 1.0;
   p.OPTN[1] = 10.0;
-  p.T = 1.0;
-  p.DT = 0.01;
+  // A step of 0.01 to 1.0, halved from the 0.02 carried into the interval.
+  Clock& clock = d.run->clock;
+  clock = Clock(0.98, 0.02);
+  clock.begin_output_interval(true);
+  clock.advance();
+  clock.halve();
+  ASSERT_EQ(clock.T(), 0.99);
+  ASSERT_EQ(clock.DT(), 0.01);
   loop.IOUT = 1;
   loop.FONE = 1e-9;
-  loop.DTSAVE = 0.02;
   loop.DMARCH = 7.0;
   loop.DSQ = 8.0;
 
   choose_next_step(*d.run);
   EXPECT_EQ(d.col.NN2, 5);
-  EXPECT_EQ(loop.DTPREV, 0.01);
-  EXPECT_EQ(p.DT, -(p.K0 / p.HTOT) / (p.B1 / p.Z1N));
-  EXPECT_NEAR(p.DT, -p.Z1 / (p.GW * p.HTOT * p.B1) * p.K0 / p.HTOT, 1e-15);
+  EXPECT_EQ(clock.DTPREV(), 0.01);
+  EXPECT_EQ(clock.DT(), -(p.K0 / p.HTOT) / (p.B1 / p.Z1N));
+  EXPECT_NEAR(clock.DT(), -p.Z1 / (p.GW * p.HTOT * p.B1) * p.K0 / p.HTOT, 1e-15);
   EXPECT_EQ(loop.KF5, 1);
   // Nothing else of the growth rule happens at the reset.
   EXPECT_EQ(loop.FONE, 1e-9);
-  EXPECT_EQ(loop.DTSAVE, 0.02);
+  EXPECT_EQ(clock.DTSAVE(), 0.02);
   EXPECT_EQ(loop.DMARCH, 7.0);
 
   // The next step with the crack grows as usual.
-  const double reset = p.DT;
+  const double reset = clock.DT();
   d.col.NN1 = 4;
   choose_next_step(*d.run);
-  EXPECT_EQ(p.DT, std::min(1.5 * reset, p.DTMAX));
-  EXPECT_EQ(loop.DTSAVE, p.DT);
+  EXPECT_EQ(clock.DT(), std::min(1.5 * reset, p.DTMAX));
+  EXPECT_EQ(clock.DTSAVE(), clock.DT());
   EXPECT_EQ(loop.FONE, 1.0);
   EXPECT_EQ(loop.DMARCH, 8.0 / NN);
   EXPECT_EQ(loop.KF5, 1);
@@ -386,11 +394,10 @@ TEST(FirstCrack, WithoutACrackTheStepGrows) {
   DryingColumn d(NN + 1, NN + 1);
   d.p.DTMAX = 1.0;
   d.p.OPTN[1] = 10.0;
-  d.p.T = 1.0;
-  d.p.DT = 0.01;
+  d.run->clock = Clock(1.0, 0.01);
   d.loop.IOUT = 1;
   choose_next_step(*d.run);
-  EXPECT_EQ(d.p.DT, 1.5 * 0.01);
+  EXPECT_EQ(d.run->clock.DT(), 1.5 * 0.01);
   EXPECT_EQ(d.loop.KF5, 0);
 }
 

@@ -24,7 +24,7 @@ constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
 // time loop leaves it before iterating.
 CapturedRun started_step(const Answers& a = Answers{}) {
   CapturedRun r(a);
-  r.p().T += r.p().DT;
+  r.clock().advance();
   take_step_snapshot(*r.run);
   take_restart_snapshot(*r.run);
   r.clear_outputs();
@@ -103,7 +103,7 @@ TEST_P(TakeOver, EndNodesAndTheStepChangeFollowTheBoundaryKinds) {
   p->ITOP = ITOP;
   p->K0 = 2e-3;
   p->HTOT = 4.0;
-  p->DT = p->K0 / p->HTOT;  // the rate of a node is then close to its squared change
+  const double DT = p->K0 / p->HTOT;  // the rate of a node is then close to its squared change
   p->ERROR = 0.01;
   col->NN = NN;
   loop->ends.EBOT = 0.125;
@@ -119,7 +119,7 @@ TEST_P(TakeOver, EndNodesAndTheStepChangeFollowTheBoundaryKinds) {
   for (int i = bottom_fixed ? 2 : 1; i <= NN; ++i)
     col->XSOL[bottom_fixed ? i - 1 : i] = node_value(i);
 
-  take_over_solution(*p, *col, *loop);
+  take_over_solution(*p, DT, *col, *loop);
 
   const bool top_fixed = ITOP >= 2;
   EXPECT_EQ(col->EN[1], bottom_fixed ? 0.125 : node_value(1));
@@ -133,7 +133,7 @@ TEST_P(TakeOver, EndNodesAndTheStepChangeFollowTheBoundaryKinds) {
   const auto add = [&](int i, bool counts_fast) {
     const double c = (col->EOLD[i] - node_value(i)) * (col->EOLD[i] - node_value(i));
     dsq += c;
-    if (counts_fast && c / p->DT * p->K0 / p->HTOT > p->ERROR) ++nfast;
+    if (counts_fast && c / DT * p->K0 / p->HTOT > p->ERROR) ++nfast;
   };
   if (!bottom_fixed) {
     for (int i = 1; i <= NN - 1; ++i) add(i, true);
@@ -158,7 +158,6 @@ TEST(TakeOver, CountsOnlyNodesFasterThanTheThreshold) {
   p->ITOP = 3;
   p->K0 = 1.0;
   p->HTOT = 1.0;
-  p->DT = 0.5;
   col->NN = 4;
   // Changes 0.1, 0.2, 0.3 at nodes 1..3: rates 0.02, 0.08, 0.18 (to rounding).
   for (int i = 1; i <= 3; ++i) {
@@ -172,7 +171,7 @@ TEST(TakeOver, CountsOnlyNodesFasterThanTheThreshold) {
                                                           {0.2, 0}, {-1.0, 3}, {at_node_2, 1}};
   for (const auto& [error, fast] : thresholds) {
     p->ERROR = error;
-    take_over_solution(*p, *col, *loop);
+    take_over_solution(*p, 0.5, *col, *loop);
     EXPECT_EQ(loop->NFAST, fast) << "ERROR = " << error;
   }
 }
@@ -215,21 +214,21 @@ struct DivergedStep {
     col.NN1 = 17;
     col.NN2 = 23;
     r.loop().FONE = 1e-9;
-    T_end = r.p().T;
-    DT_old = r.p().DT;
+    T_end = r.clock().T();
+    DT_old = r.clock().DT();
   }
 };
 
 TEST(HalveStep, HalvesTheStepAndMovesTheClockBackByTheHalfRemoved) {
   DivergedStep s;
   halve_step(*s.r.run);
-  EXPECT_EQ(s.r.p().DT, s.DT_old / 2.0);
-  EXPECT_EQ(s.r.p().T, s.T_end - s.DT_old / 2.0);
+  EXPECT_EQ(s.r.clock().DT(), s.DT_old / 2.0);
+  EXPECT_EQ(s.r.clock().T(), s.T_end - s.DT_old / 2.0);
   EXPECT_EQ(s.r.loop().NHALF, 1);
   EXPECT_EQ(s.r.loop().FONE, 1.0);
   halve_step(*s.r.run);
-  EXPECT_EQ(s.r.p().DT, s.DT_old / 4.0);
-  EXPECT_EQ(s.r.p().T, s.T_end - s.DT_old / 2.0 - s.DT_old / 4.0);
+  EXPECT_EQ(s.r.clock().DT(), s.DT_old / 4.0);
+  EXPECT_EQ(s.r.clock().T(), s.T_end - s.DT_old / 2.0 - s.DT_old / 4.0);
   EXPECT_EQ(s.r.loop().NHALF, 2);
 }
 
@@ -285,7 +284,7 @@ TEST(HalveStep, StagedFillingAndDesiccationRestoreTheStepSnapshot) {
     }
     EXPECT_EQ(col.WSUM, snap.WSUM);
     EXPECT_EQ(col.NN1, 23);  // the tip of the last step
-    EXPECT_EQ(s.r.p().DT, s.DT_old / 2.0);
+    EXPECT_EQ(s.r.clock().DT(), s.DT_old / 2.0);
     EXPECT_EQ(s.r.loop().FONE, 1.0);
   }
 }
@@ -336,8 +335,8 @@ TEST(IterateStep, APassAtTheSameErrorLevelIsNotDivergence) {
 
   CapturedRun lower = started_step();
   lower.loop().FONE = std::nextafter(level, 0.0);
-  const double DT = lower.p().DT;
-  const double T = lower.p().T;
+  const double DT = lower.clock().DT();
+  const double T = lower.clock().T();
   iterate_step(*lower.run, lower.out());
   const auto lower_lines = lines_of(lower.io->console.str());
   ASSERT_GE(lower_lines.size(), 2u);
@@ -350,22 +349,22 @@ TEST(IterateStep, APassAtTheSameErrorLevelIsNotDivergence) {
     expect_T = expect_T - expect_DT / 2.0;
     expect_DT = expect_DT / 2.0;
   }
-  EXPECT_EQ(lower.p().DT, expect_DT);
-  EXPECT_EQ(lower.p().T, expect_T);
+  EXPECT_EQ(lower.clock().DT(), expect_DT);
+  EXPECT_EQ(lower.clock().T(), expect_T);
 }
 
 TEST(IterateStep, ADivergingPassHalvesTheStepAndSolvesItAgain) {
   CapturedRun r = started_step();
-  const double DT = r.p().DT;
-  const double T = r.p().T;
+  const double DT = r.clock().DT();
+  const double T = r.clock().T();
   r.loop().FONE = 0.0;  // any change at all is a growing error level
   EXPECT_EQ(iterate_step(*r.run, r.out()), IterationResult::Converged);
   const std::string console = r.io->console.str();
   const int halvings = count_lines(console, "  INSTABILITY OCCURS!!!!!!!!");
   EXPECT_GE(halvings, 1);
   EXPECT_EQ(r.loop().NHALF, halvings);
-  EXPECT_EQ(r.p().DT, std::ldexp(DT, -halvings));
-  EXPECT_NEAR(r.p().T, T - DT + std::ldexp(DT, -halvings), 1e-15 * T);
+  EXPECT_EQ(r.clock().DT(), std::ldexp(DT, -halvings));
+  EXPECT_NEAR(r.clock().T(), T - DT + std::ldexp(DT, -halvings), 1e-15 * T);
   // The repeat is judged against 1.0 again and converges.
   EXPECT_EQ(count_lines(console, " ITERATION NO.="), r.loop().ITER);
 }
@@ -408,8 +407,8 @@ TEST(IterateStep, TheAcceptedStepIsTheMeanOfItsLastTwoIterates) {
 
 TEST(IterateStep, ANonFinitePassIsHalvedUntilTheStepNoLongerMovesTheClock) {
   CapturedRun r = started_step();
-  const double DT = r.p().DT;
-  const double T_start = r.p().T - DT;
+  const double DT = r.clock().DT();
+  const double T_start = r.clock().T() - DT;
   r.p().GS = NaN;  // every assembly is poisoned
   EXPECT_EQ(iterate_step(*r.run, r.out()), IterationResult::Failed);
   const int NHALF = r.loop().NHALF;
@@ -418,8 +417,8 @@ TEST(IterateStep, ANonFinitePassIsHalvedUntilTheStepNoLongerMovesTheClock) {
   EXPECT_LE(NHALF, MAX_HALVINGS + 1);
   EXPECT_EQ(count_lines(console, "  INSTABILITY OCCURS!!!!!!!!"), NHALF);
   EXPECT_EQ(count_lines(console, " CONVERGENCE PROBLEM"), 0);
-  EXPECT_EQ(r.p().DT, std::ldexp(DT, -NHALF));
-  EXPECT_NEAR(r.p().T, T_start, 1e-15 * T_start);
+  EXPECT_EQ(r.clock().DT(), std::ldexp(DT, -NHALF));
+  EXPECT_NEAR(r.clock().T(), T_start, 1e-15 * T_start);
   // The column is back at the start of the step.
   for (int i = 1; i <= r.col().NN; ++i) ASSERT_EQ(r.col().EN[i], 1.0) << i;
 }
@@ -468,7 +467,7 @@ TEST(IterationPass, TheErrorLevelIsMeasuredBeforeTheNoSwellingClamp) {
   CapturedRun r(Answers{});
   begin_output_interval(*r.run);
   ASSERT_EQ(time_step(*r.run, r.out()), StepOutcome::Next);
-  r.p().T += r.p().DT;
+  r.clock().advance();
   take_step_snapshot(*r.run);
   take_restart_snapshot(*r.run);
   r.loop().KIT = 0;
@@ -539,10 +538,10 @@ TEST(IterationPass, StagedFillingTestsTheBaseAgainstTheTopOfTheMidStepColumn) {
 TEST(IterateStep, AHalvedStagedFillingStepIsRepeatedFromTheFillingAdvance) {
   CapturedRun r = started_step(filling_answers());
   r.loop().FONE = 0.0;
-  const double DT = r.p().DT;
+  const double DT = r.clock().DT();
   EXPECT_EQ(iterate_step(*r.run, r.out()), IterationResult::RepeatFromFilling);
   EXPECT_EQ(r.loop().NHALF, 1);
-  EXPECT_EQ(r.p().DT, DT / 2.0);
+  EXPECT_EQ(r.clock().DT(), DT / 2.0);
   EXPECT_EQ(count_lines(r.io->console.str(), " ITERATION NO.="), 1);
 
   // A drying run with the (warned) filling switch repeats the iteration

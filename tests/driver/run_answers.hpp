@@ -96,6 +96,7 @@ struct CapturedRun {
   explicit CapturedRun(const std::string& answers) : run(set_up_from_answers(answers, io->out)) {}
 
   RunParameters& p() { return run->p; }
+  Clock& clock() { return run->clock; }
   SoilColumn& col() { return run->col; }
   LoopState& loop() { return run->loop; }
   Outputs& out() { return io->out; }

@@ -75,17 +75,18 @@ TEST(StepLength, GrowsByHalfAfterEveryStepUpToTheLargestStep) {
   a.OPT = {20.0};
   a.MAXDT = 0.2;
   CapturedRun r(a);
-  RunParameters& p = r.p();
+  const RunParameters& p = r.p();
+  const Clock& clock = r.clock();
   begin_output_interval(*r.run);
   bool reached_largest = false;
   for (int step = 1; step <= 40; ++step) {
     const StepOutcome outcome = time_step(*r.run, r.out());
     if (outcome == StepOutcome::RunEnded) break;
-    const double grown = 1.5 * r.loop().DTPREV;
-    EXPECT_EQ(p.DT, grown > p.DTMAX ? p.DTMAX : grown) << "step " << step;
-    EXPECT_EQ(r.loop().DTSAVE, p.DT) << "step " << step;
-    EXPECT_LE(p.DT, p.DTMAX);
-    reached_largest = reached_largest || p.DT == p.DTMAX;
+    const double grown = 1.5 * clock.DTPREV();
+    EXPECT_EQ(clock.DT(), grown > p.DTMAX ? p.DTMAX : grown) << "step " << step;
+    EXPECT_EQ(clock.DTSAVE(), clock.DT()) << "step " << step;
+    EXPECT_LE(clock.DT(), p.DTMAX);
+    reached_largest = reached_largest || clock.DT() == p.DTMAX;
   }
   EXPECT_TRUE(reached_largest);
 }
@@ -94,41 +95,42 @@ TEST(StepLength, AStepThatWouldPassTheOutputTimeEndsOnIt) {
   Answers a = drained_answers();
   a.OPT = {0.03, 1.0};
   CapturedRun r(a);
-  RunParameters& p = r.p();
+  const RunParameters& p = r.p();
+  const Clock& clock = r.clock();
   LoopState& loop = r.loop();
   begin_output_interval(*r.run);
   double T_before = 0.0, DT_before = 0.0, DTSAVE_before = 0.0;
   StepOutcome outcome = StepOutcome::Next;
   int steps = 0;
   while (outcome == StepOutcome::Next && steps < 100) {
-    T_before = p.T;
-    DT_before = p.DT;
-    DTSAVE_before = loop.DTSAVE;
+    T_before = clock.T();
+    DT_before = clock.DT();
+    DTSAVE_before = clock.DTSAVE();
     outcome = time_step(*r.run, r.out());
     ++steps;
   }
   ASSERT_EQ(outcome, StepOutcome::OutputTimeReached);
   ASSERT_EQ(loop.NHALF, 0);
   ASSERT_GT(steps, 2);
-  EXPECT_EQ(p.T, p.OPTN[1]);
+  EXPECT_EQ(clock.T(), p.OPTN[1]);
   // The shortened step, and no growth after it.
   const double T_overshoot = T_before + DT_before;
   EXPECT_LT(p.OPTN[1], T_overshoot);
-  EXPECT_EQ(loop.DTPREV, p.OPTN[1] - T_overshoot + DT_before);
-  EXPECT_EQ(p.DT, loop.DTPREV);
-  EXPECT_EQ(loop.DTSAVE, DTSAVE_before);
-  EXPECT_EQ(loop.DTSAVE, DT_before);
+  EXPECT_EQ(clock.DTPREV(), p.OPTN[1] - T_overshoot + DT_before);
+  EXPECT_EQ(clock.DT(), clock.DTPREV());
+  EXPECT_EQ(clock.DTSAVE(), DTSAVE_before);
+  EXPECT_EQ(clock.DTSAVE(), DT_before);
 
   // The next interval starts from the step carried over, not the shortened one.
   loop.IOUT = 2;
   begin_output_interval(*r.run);
-  EXPECT_EQ(p.DT, DT_before);
+  EXPECT_EQ(clock.DT(), DT_before);
   EXPECT_EQ(loop.ISTEP, 1);
-  const double T_start = p.T;
+  const double T_start = clock.T();
   time_step(*r.run, r.out());
   ASSERT_EQ(loop.NHALF, 0);
-  EXPECT_EQ(loop.DTPREV, DT_before);
-  EXPECT_EQ(p.T, T_start + DT_before);
+  EXPECT_EQ(clock.DTPREV(), DT_before);
+  EXPECT_EQ(clock.T(), T_start + DT_before);
 }
 
 TEST(StepLength, AWholeRunResumesTheSecondIntervalWithTheCarriedStep) {
@@ -142,7 +144,7 @@ TEST(StepLength, AWholeRunResumesTheSecondIntervalWithTheCarriedStep) {
   twin.loop().IOUT = 2;
   begin_output_interval(*twin.run);
   time_step(*twin.run, twin.out());
-  const double expected = dimensional_time(twin.p(), twin.p().T);
+  const double expected = dimensional_time(twin.p(), twin.clock().T());
 
   CapturedRun r(a);
   march_in_time(*r.run, r.out());
@@ -164,20 +166,26 @@ TEST(StepLength, AStepEndingExactlyOnTheOutputTimeDoesNotGrow) {
   Answers a = drained_answers();
   a.OPT = {0.002, 1.0};  // below the first step the soil would take
   CapturedRun r(a);
-  RunParameters& p = r.p();
+  const RunParameters& p = r.p();
+  const Clock& clock = r.clock();
   begin_output_interval(*r.run);
-  const double DT = p.DT;
+  const double DT = clock.DT();
   EXPECT_EQ(DT, p.K0 * 0.002 / p.HTOT);
   EXPECT_EQ(time_step(*r.run, r.out()), StepOutcome::OutputTimeReached);
   ASSERT_EQ(r.loop().NHALF, 0);
-  EXPECT_EQ(p.T, p.OPTN[1]);
-  EXPECT_EQ(r.loop().DTPREV, DT);
-  EXPECT_EQ(p.DT, DT);
-  EXPECT_EQ(r.loop().DTSAVE, DT);
+  EXPECT_EQ(clock.T(), p.OPTN[1]);
+  EXPECT_EQ(clock.DTPREV(), DT);
+  EXPECT_EQ(clock.DT(), DT);
+  EXPECT_EQ(clock.DTSAVE(), DT);
 }
 
 // ---------------------------------------------------------------------------
 // Stops and the end of a step
+
+// A clock standing exactly at T.
+Clock clock_on(double T) {
+  return Clock(T, 1e-3);
+}
 
 // A run standing after an accepted step: a fast node, six steps in.
 CapturedRun after_a_step(const Answers& a = Answers{}) {
@@ -188,7 +196,7 @@ CapturedRun after_a_step(const Answers& a = Answers{}) {
   r.loop().DSQ = 1e-6;
   r.loop().DMARCH = 1e-6 / r.col().NN;
   r.loop().ITER = 4;
-  r.p().T = r.p().OPTN[1] / 2.0;
+  r.clock() = clock_on(r.p().OPTN[1] / 2.0);
   r.clear_outputs();
   return r;
 }
@@ -309,7 +317,7 @@ TEST_P(SteadyHeight, EndsTheRunOnceTheTopHasSettledToIt) {
   p.NS = c.NS;
   p.TBFN[1] = p.OPTN[1] / 8.0;
   p.TBFN[2] = p.OPTN[1] / 4.0;
-  if (c.NS >= 1) p.T = c.T_over_TBFN * p.TBFN[c.NS];
+  if (c.NS >= 1) r.clock() = clock_on(c.T_over_TBFN * p.TBFN[c.NS]);
   r.loop().ZTOPP = c.ZTOPP;
   col.Z[col.NN] = c.Z;
   col.ZSS[col.NN] = c.ZSS;
@@ -349,7 +357,7 @@ TEST(FinishStep, LeavesTheStepLoopAtAnOutputTimeAndEndsAtTheLast) {
         Case{1, 0, StepOutcome::Next, 7}, Case{2, 0, StepOutcome::Next, 7}}) {
     CapturedRun r = after_a_step(a);
     r.loop().IOUT = c.IOUT;
-    r.p().T = c.output == 0 ? r.p().OPTN[c.IOUT] * 0.75 : r.p().OPTN[c.output];
+    r.clock() = clock_on(c.output == 0 ? r.p().OPTN[c.IOUT] * 0.75 : r.p().OPTN[c.output]);
     EXPECT_EQ(finish_step(*r.run, r.out()), c.outcome) << c.IOUT << " " << c.output;
     EXPECT_EQ(r.loop().ISTEP, c.ISTEP_after) << c.IOUT << " " << c.output;
     EXPECT_EQ(end_records(r).restart_profile, c.outcome == StepOutcome::RunEnded);
@@ -384,7 +392,7 @@ TEST(March, EvaporationIsCumulatedOnlyWithVelocitiesAtBothEnds) {
     CapturedRun r(a);
     march_in_time(*r.run, r.out());
     if (top == 1) {
-      EXPECT_EQ(r.loop().TEFT, r.p().T - r.p().T0N);
+      EXPECT_EQ(r.loop().TEFT, r.clock().T() - r.p().T0N);
       EXPECT_GT(r.loop().VEVAP, 0.0);
     } else {
       EXPECT_EQ(r.loop().TEFT, 0.0);
@@ -397,13 +405,13 @@ TEST(March, WithoutOutputTimesTheRunEndsAtOnce) {
   Answers a;
   a.OPT = {};
   CapturedRun r(a);
-  const double T = r.p().T;
+  const double T = r.clock().T();
   r.clear_outputs();
   march_in_time(*r.run, r.out());
   const std::string console = r.io->console.str();
   EXPECT_EQ(count_lines(console, " TIME = "), 0);
   EXPECT_EQ(count_lines(console, " ITERATION NO.="), 0);
-  EXPECT_EQ(r.p().T, T);
+  EXPECT_EQ(r.clock().T(), T);
   const EndRecords e = end_records(r);
   EXPECT_EQ(e.ts_data_lines, 1);
   EXPECT_TRUE(e.summary);
@@ -417,7 +425,7 @@ TEST(March, EndsOnTheLastOutputTimeWithOneReportPerOutputTime) {
   CapturedRun r(a);
   r.clear_outputs();
   march_in_time(*r.run, r.out());
-  EXPECT_EQ(r.p().T, r.p().OPTN[3]);
+  EXPECT_EQ(r.clock().T(), r.p().OPTN[3]);
   const EndRecords e = end_records(r);
   EXPECT_EQ(e.ts_data_lines, 3);
   EXPECT_TRUE(e.summary);
@@ -472,7 +480,7 @@ TEST(March, AStepThatCannotBeSolvedEndsTheRunAsAFailureWithItsRecords) {
   EXPECT_TRUE(e.summary);
   EXPECT_TRUE(e.restart_profile);
   // The records show the time the step started from.
-  EXPECT_NEAR(r.p().T, r.p().T0N, 1e-18);
+  EXPECT_NEAR(r.clock().T(), r.p().T0N, 1e-18);
   EXPECT_EQ(count_lines(r.io->console.str(), " TIME = "), 0);
 }
 

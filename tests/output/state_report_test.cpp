@@ -75,10 +75,10 @@ class ReportRun {
   }
 
   // The time in the units of the input is T HTOT / K0.
-  void at_time(double time) { p.T = time * p.K0 / p.HTOT; }
+  void at_time(double time) { ctx.T = time * p.K0 / p.HTOT; }
 
   void report() { write_state_report(p, col, ctx, work, out); }
-  void restart() { write_restart_profile(p, col, work, input); }
+  void restart() { write_restart_profile(p, ctx.T, col, work, input); }
 
   // Node rows of the vd.out table: the lines that start with an I 4 label.
   std::vector<std::string> rows() const {
@@ -157,7 +157,7 @@ TEST(StateReport, InitialTableShowsSteadyStateColumns) {
     run.col.ESS[i] = 1.0 + i * 1e-3;
   }
   run.ctx.ISTEADY = 1;
-  run.p.T0N = run.p.T = 3.0;
+  run.p.T0N = run.ctx.T = 3.0;
   run.report();
   const std::vector<std::string> rows = run.rows();
   ASSERT_EQ(rows.size(), 51u);
@@ -467,7 +467,7 @@ TEST(StateReport, ConsoleLines) {
     for (int i = 1; i <= 501; ++i) run.col.ZSS[i] = 0.8 * run.col.Z[i];
     run.ctx.ISTEADY = c.ISTEADY;
     run.at_time(25.0);
-    run.p.T0N = c.T0N < 0.0 ? run.p.T : c.T0N;
+    run.p.T0N = c.T0N < 0.0 ? run.ctx.T : c.T0N;
     run.report();
     const std::string time_lines = "TIME =       25.00    \n   \n";
     const std::string comparison =

@@ -27,7 +27,7 @@ struct System {
   System(int ITOP, int IBOT, int n = NN) : c(make_column(*p, n)) {
     p->ITOP = ITOP;
     p->IBOT = IBOT;
-    assemble_interior_rows(*p, *c, 0);
+    assemble_interior_rows(*p, testing::STEP, *c, 0);
     for (const int i : {1, n}) c->CL[i] = c->CD[i] = c->CU[i] = c->RHS[i] = 42.0;
   }
   void run() { assemble_boundary_rows(*p, *c, ends); }

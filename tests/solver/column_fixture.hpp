@@ -13,6 +13,8 @@
 namespace slurry1d::testing {
 
 inline constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
+// The time step of the solver tests, nondimensional.
+inline constexpr double STEP = 1e-4;
 
 // e = 2.5 (s' + 0.5)^-0.2, k = 1e-6 e^4, a 10-unit layer, with a 3-D curve,
 // a cracking function and a crack-wall loss for the cracked forms.
@@ -37,7 +39,6 @@ inline std::unique_ptr<RunParameters> make_soil() {
   p->HTOT = 10.0;
   p->E0 = p->A1 * std::pow(p->Z1, p->B1);
   p->K0 = p->C * std::pow(p->E0, p->D);
-  p->DT = 1e-4;
   p->VT = -2e-7;
   return p;
 }

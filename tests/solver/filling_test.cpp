@@ -61,10 +61,13 @@ class FillingTest : public ::testing::Test {
         *col, 501, ZBOT, H, [&](double z) { return profile(z - ZBOT); }, p->E0, p->HTOT);
   }
 
+  // The advance for a step of DT that ends at T, after a step of DTPREV.
   void step(double T, double DT) {
-    p->T = T;
-    p->DT = DT;
-    advance_filling(*p, *col, cursor, DTPREV, *work);
+    clock = Clock(T, DTPREV);
+    clock.remember_step();
+    clock.restart_step(DT);
+    advance_filling(*p, clock, *col, cursor, *work);
+    DTPREV = clock.DTPREV();
   }
 
   double credit_of(double FRH, double L) const { return FRH * L * p->HTOT / p->K0; }
@@ -73,7 +76,8 @@ class FillingTest : public ::testing::Test {
   std::unique_ptr<SoilColumn> col = make_column();
   std::unique_ptr<FillingWork> work = std::make_unique<FillingWork>();
   StageCursor cursor;
-  double DTPREV = 0.0;
+  double DTPREV = 0.0;  // the step before the next one
+  Clock clock;
 };
 
 // The linear interpolation of the old profile at the height h above the base,
@@ -104,8 +108,8 @@ TEST_P(InstantaneousRemesh, FirstStageIsPlacedAtOnceOverTwentyThreeNodes) {
 
   EXPECT_EQ(cursor.KSTG, 2);
   EXPECT_EQ(cursor.KF7, 0);
-  EXPECT_EQ(p->T, 0.01);
-  EXPECT_EQ(p->DT, 0.01);
+  EXPECT_EQ(clock.T(), 0.01);
+  EXPECT_EQ(clock.DT(), 0.01);
   ASSERT_EQ(col->NN, 501);
   EXPECT_EQ(col->Z[1], ZBOT);
   EXPECT_EQ(col->EN[1], old->EN[1]);
@@ -158,11 +162,11 @@ TEST_F(FillingTest, StepPastTheStageEndIsCutBackAndCreditedWithItsLength) {
 
   step(10.3, 0.45);  // from 9.85
 
-  EXPECT_EQ(p->T, 10.0);
-  EXPECT_NEAR(p->DT, 0.15, 1e-14);
+  EXPECT_EQ(clock.T(), 10.0);
+  EXPECT_NEAR(clock.DT(), 0.15, 1e-14);
   EXPECT_EQ(cursor.KF7, 0);
   EXPECT_EQ(cursor.KSTG, 2);
-  EXPECT_EQ(DTPREV, p->DT);
+  EXPECT_EQ(DTPREV, clock.DT());
   EXPECT_NEAR(col->Z[501] - 2.0, credit_of(0.02, 0.15), 1e-13);
 }
 
@@ -180,15 +184,15 @@ TEST_F(FillingTest, StepInsideAStageIsLimitedAndCreditedWithTheMeanStepLength) {
   DTPREV = 0.2;
   const double top = col->Z[501];
   step(2.2, 2.0);
-  EXPECT_EQ(p->DT, 0.5);
-  EXPECT_EQ(p->T, (2.2 - 2.0) + 0.5);
+  EXPECT_EQ(clock.DT(), 0.5);
+  EXPECT_EQ(clock.T(), (2.2 - 2.0) + 0.5);
   EXPECT_NEAR(col->Z[501] - top, credit_of(0.02, (0.5 + 0.2) / 2.0), 1e-14);
 
   // ... or to the largest step.
   p->DTMAX = 0.3;
   step(1.5, 0.8);
-  EXPECT_EQ(p->DT, 0.3);
-  EXPECT_EQ(p->T, (1.5 - 0.8) + 0.3);
+  EXPECT_EQ(clock.DT(), 0.3);
+  EXPECT_EQ(clock.T(), (1.5 - 0.8) + 0.3);
 }
 
 TEST_F(FillingTest, TinyAmountLeavesTheColumnUnchanged) {
@@ -213,8 +217,8 @@ TEST_F(FillingTest, AfterTheLastStageNothingChanges) {
   cursor = {0, 2};
   DTPREV = 0.7;
   step(15.0, 1.0);
-  EXPECT_EQ(p->T, 15.0);
-  EXPECT_EQ(p->DT, 1.0);
+  EXPECT_EQ(clock.T(), 15.0);
+  EXPECT_EQ(clock.DT(), 1.0);
   EXPECT_EQ(DTPREV, 0.7);
   EXPECT_EQ(cursor.KF7, 1);
   EXPECT_EQ(cursor.KSTG, 2);
@@ -230,8 +234,8 @@ TEST_F(FillingTest, StageWithoutMaterialOnlyControlsTime) {
   step(1.0, 0.4);
   EXPECT_EQ(cursor.KF7, 1);
   step(10.2, 0.4);
-  EXPECT_EQ(p->T, 10.0);
-  EXPECT_NEAR(p->DT, 0.2, 1e-14);
+  EXPECT_EQ(clock.T(), 10.0);
+  EXPECT_NEAR(clock.DT(), 0.2, 1e-14);
   EXPECT_EQ(cursor.KF7, 0);
   EXPECT_EQ(cursor.KSTG, 2);
   EXPECT_EQ(col->Z[501], 2.0);
@@ -309,26 +313,24 @@ TEST_P(FillingSchedule, PlacesTheNominalHeightOfEveryStage) {
     last_end = std::max(last_end, s.TEF);
   }
 
-  p->T = 0.0;
-  p->DT = 1.0;
-  DTPREV = 0.0;
+  clock = Clock(0.0, 1.0);
   std::vector<double> ends_hit;
-  for (int n = 0; n < 100000 && !(cursor.KSTG > p->NS && p->T > last_end); ++n) {
-    const double before = p->T;
+  for (int n = 0; n < 100000 && !(cursor.KSTG > p->NS && clock.T() > last_end); ++n) {
+    const double before = clock.T();
     const double top = col->Z[col->NN];
     const int stage_before = cursor.KSTG;
-    p->T += p->DT;
-    advance_filling(*p, *col, cursor, DTPREV, *work);
-    ASSERT_GE(p->T, before) << "time went back at step " << n;
-    ends_hit.push_back(p->T);
+    clock.advance();
+    advance_filling(*p, clock, *col, cursor, *work);
+    ASSERT_GE(clock.T(), before) << "time went back at step " << n;
+    ends_hit.push_back(clock.T());
     if (stage_before <= p->NS) {
       const Stage& s = c.stages[static_cast<std::size_t>(stage_before - 1)];
-      if (p->T <= s.TBF) {
-        EXPECT_EQ(col->Z[col->NN], top) << c.name << ": credit before the stage at " << p->T;
+      if (clock.T() <= s.TBF) {
+        EXPECT_EQ(col->Z[col->NN], top) << c.name << ": credit before the stage at " << clock.T();
       }
     }
-    DTPREV = p->DT;
-    p->DT = std::min(1.5 * p->DT, p->DTMAX);
+    clock.remember_step();
+    clock.grow(p->DTMAX);
   }
   EXPECT_GT(cursor.KSTG, p->NS);
   EXPECT_NEAR(col->Z[col->NN] - H0, nominal, one_step) << c.name;

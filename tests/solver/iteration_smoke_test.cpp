@@ -37,7 +37,6 @@ struct Layer {
     q.H0 = q.H0IN = q.HTOT = 10.0;
     q.E0 = q.A1 * std::pow(q.Z1, q.B1);
     q.K0 = q.C * std::pow(q.E0, q.D);
-    q.DT = 1e-3;
     q.ITOP = 3;
     q.LT = LT;
     q.IBOT = 1;
@@ -55,7 +54,7 @@ struct Layer {
 
   void iterate() {
     SoilColumn& col = *c;
-    assemble_interior_rows(*p, col, 0);
+    assemble_interior_rows(*p, 1e-3, col, 0);
     assemble_boundary_rows(*p, col, ends);
     solve_tridiagonal(col, p->ITOP, p->IBOT, *work);
     // Bottom free, top fixed.
