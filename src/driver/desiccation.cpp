@@ -3,18 +3,13 @@
 #include <algorithm>
 
 #include "driver/iteration.hpp"
-#include "soil/constitutive.hpp"
 
 namespace slurry1d {
 namespace {
 
 // The 3-D shrinkage factor: the fraction of the plan area the soil occupies.
-double area_fraction(double r, double x, double E0) {
-  return shrinkage_ratio(r, x, E0);
-}
-
-double cracking_void_ratio(const RunParameters& p, double s) {
-  return crack_onset_void_ratio(s, p.CRD, p.CRA, p.CRB, p.CRC);
+double area_fraction(const Soil& soil, double r, double x) {
+  return soil.shrinkage_ratio(r, x);
 }
 
 // A node has cracked once its void ratio is at or below its crack-onset void
@@ -28,35 +23,35 @@ bool has_cracked(double ER, double ECR) {
 
 // Elements 1..last-1 below the crack tip shrink one-dimensionally; returns the
 // saturated weight they carry. ER holds the absolute void ratios.
-double uncracked_geometry(const RunParameters& p, SoilColumn& col, int last) {
+double uncracked_geometry(const Soil& soil, SoilColumn& col, int last) {
   double weight = 0.0;
   for (int k = 1; k <= last - 1; ++k) {
     const double e = (col.ER[k] + col.ER[k + 1]) / 2.0;
-    col.Z[k + 1] = col.Z[k] + p.HTOT * col.DXI[k] * (e + 1.0) / (p.E0 + 1.0);
-    weight += (col.Z[k + 1] - col.Z[k]) * (e + p.GS) * p.GW / (e + 1.0);
+    col.Z[k + 1] = col.Z[k] + soil.HTOT * col.DXI[k] * (e + 1.0) / (soil.E0 + 1.0);
+    weight += (col.Z[k + 1] - col.Z[k]) * (e + soil.GS) * soil.GW / (e + 1.0);
   }
   return weight;
 }
 
 // Height of a cracked element: its solids at the crack-onset state, swelled to
 // the current void ratio and spread over the plan area the soil still covers.
-double cracked_element_height(const RunParameters& p, const SoilColumn& col, int k) {
+double cracked_element_height(const Soil& soil, const SoilColumn& col, int k) {
   const double r = (col.EN[k] + col.EN[k + 1]) / 2.0;
   const double x = (col.ECR[k] + col.ECR[k + 1]) / 2.0;
-  return p.HTOT * col.DXIC[k] * (p.E0 * r + 1.0) / ((x + 1.0) * area_fraction(r, x, p.E0));
+  return soil.HTOT * col.DXIC[k] * (soil.E0 * r + 1.0) / ((x + 1.0) * area_fraction(soil, r, x));
 }
 
 }  // namespace
 
-void update_cracked_column(const RunParameters& p, SoilColumn& col) {
+void update_cracked_column(const RunParameters& p, const Soil& soil, SoilColumn& col) {
   const int NN = col.NN;
   col.Z[1] = p.ZBOT;
-  col.WSUM = uncracked_geometry(p, col, std::min(col.NN1, NN));
+  col.WSUM = uncracked_geometry(soil, col, std::min(col.NN1, NN));
   if (col.NN1 < NN) {
     for (int k = col.NN1; k <= NN - 1; ++k) {
-      col.Z[k + 1] = col.Z[k] + cracked_element_height(p, col, k);
-      const double e = p.E0 * ((col.EN[k] + col.EN[k + 1]) / 2.0);
-      col.WSUM += (col.Z[k + 1] - col.Z[k]) * (e + p.GS) * p.GW / (e + 1.0);
+      col.Z[k + 1] = col.Z[k] + cracked_element_height(soil, col, k);
+      const double e = soil.E0 * ((col.EN[k] + col.EN[k + 1]) / 2.0);
+      col.WSUM += (col.Z[k + 1] - col.Z[k]) * (e + soil.GS) * soil.GW / (e + 1.0);
     }
     col.WSUM += p.LT;
   }
@@ -67,8 +62,9 @@ void update_cracked_column(const RunParameters& p, SoilColumn& col) {
   if (col.NN1 < NN) {
     for (int k = NN - 1; k >= 1; --k) {
       const double e = (col.ER[k] + col.ER[k + 1]) / 2.0;
-      col.SIGV[k] = col.SIGV[k + 1] + (col.Z[k + 1] - col.Z[k]) * (e + p.GS) * p.GW / (e + 1.0);
-      col.SIGE[k] = col.SIGV[k] - (col.Z[NN] - col.Z[k]) * p.GW;
+      col.SIGV[k] =
+          col.SIGV[k + 1] + (col.Z[k + 1] - col.Z[k]) * (e + soil.GS) * soil.GW / (e + 1.0);
+      col.SIGE[k] = col.SIGV[k] - (col.Z[NN] - col.Z[k]) * soil.GW;
     }
   }
 
@@ -76,7 +72,7 @@ void update_cracked_column(const RunParameters& p, SoilColumn& col) {
   // the last step; it never moves up.
   if (col.NN2 <= 1) return;
   for (int k = col.NN2 - 1; k >= 1; --k) {
-    col.ECR[k] = cracking_void_ratio(p, col.SIGV[k]);
+    col.ECR[k] = soil.crack_onset_void_ratio(col.SIGV[k]);
     if (!has_cracked(col.ER[k], col.ECR[k])) break;
     col.NN1 = k;
   }
@@ -84,8 +80,8 @@ void update_cracked_column(const RunParameters& p, SoilColumn& col) {
   // Elements cracked in this step keep their solids at the crack-onset state.
   if (col.NN1 < col.NN2 && col.NN1 != NN) {
     for (int k = col.NN2 - 1; k >= col.NN1; --k) {
-      const double ec = cracking_void_ratio(p, (col.SIGV[k] + col.SIGV[k + 1]) / 2.0);
-      col.DXIC[k] = (ec + 1.0) / (p.E0 + 1.0) * col.DXI[k];
+      const double ec = soil.crack_onset_void_ratio((col.SIGV[k] + col.SIGV[k + 1]) / 2.0);
+      col.DXIC[k] = (ec + 1.0) / (soil.E0 + 1.0) * col.DXI[k];
     }
   }
 }
@@ -94,11 +90,10 @@ namespace {
 
 // Pore-water velocity through the element between nodes lower and lower+1, at
 // the mid-step void ratios.
-double element_velocity(const RunParameters& p, const SoilColumn& col, int lower) {
+double element_velocity(const Soil& soil, const SoilColumn& col, int lower) {
   const double r = (col.EMID[lower] + col.EMID[lower + 1]) / 2.0;
-  const double sp = stress_slope(r, p.E0, p.A1, p.B1);
-  return fluid_velocity(col.EMID[lower + 1], col.EMID[lower], p.GS, p.E0, sp, col.DXI[lower], p.D,
-                        p.K0, r, p.GW, p.HTOT);
+  const double sp = soil.compression_slope(r);
+  return soil.fluid_velocity(col.EMID[lower + 1], col.EMID[lower], sp, col.DXI[lower], r);
 }
 
 // The step is solved again from its start with the boundary switched. The
@@ -120,8 +115,8 @@ bool check_boundary_switch(Run& run, Outputs& out) {
   RunParameters& p = run.p;
   SoilColumn& col = run.col;
   LoopState& loop = run.loop;
-  loop.VBC = element_velocity(p, col, 1);
-  loop.VTC = element_velocity(p, col, col.NN - 1);
+  loop.VBC = element_velocity(run.soil, col, 1);
+  loop.VTC = element_velocity(run.soil, col, col.NN - 1);
 
   if (loop.JTOP == 1) {
     if (loop.VTC > p.VT) {
@@ -153,23 +148,23 @@ void accumulate_outflows(const RunParameters& p, double DT, LoopState& loop) {
   loop.QBOT += (loop.VBC0 + loop.VBC) / 2.0 * DT * p.HTOT / p.K0;
 }
 
-void accumulate_evaporation(const RunParameters& p, const Clock& clock, const SoilColumn& col,
-                            LoopState& loop) {
+void accumulate_evaporation(const RunParameters& p, const Soil& soil, const Clock& clock,
+                            const SoilColumn& col, LoopState& loop) {
   const int NN = col.NN;
   if (col.NN1 > NN) {
     loop.TEFT = clock.T() - p.T0N;
   } else {
     loop.TEFT += clock.DT() *
-                 (area_fraction(col.EN[NN], col.ECR[NN], p.E0) +
-                  area_fraction(col.ESTEP[NN], col.ECR[NN], p.E0)) /
+                 (area_fraction(soil, col.EN[NN], col.ECR[NN]) +
+                  area_fraction(soil, col.ESTEP[NN], col.ECR[NN])) /
                  2.0;
   }
   if (col.NN1 > 1) {
     loop.TEFB = clock.T() - p.T0N;
   } else {
     loop.TEFB += clock.DT() *
-                 (area_fraction(col.EN[1], col.ECR[1], p.E0) +
-                  area_fraction(col.ESTEP[1], col.ECR[1], p.E0)) /
+                 (area_fraction(soil, col.EN[1], col.ECR[1]) +
+                  area_fraction(soil, col.ESTEP[1], col.ECR[1])) /
                  2.0;
   }
   loop.VEVAP = (p.VT * loop.TEFT + p.VB * loop.TEFB) * p.HTOT / p.K0;
@@ -206,9 +201,9 @@ void final_geometry_with_cracks(Run& run) {
       loop.VCRACK = 0.0;
     }
     for (int k = col.NN1; k <= NN - 1; ++k) {
-      col.Z[k + 1] = col.Z[k] + cracked_element_height(p, col, k);
-      const double f1 = area_fraction(col.EN[k], col.ECR[k], p.E0);
-      const double f2 = area_fraction(col.EN[k + 1], col.ECR[k + 1], p.E0);
+      col.Z[k + 1] = col.Z[k] + cracked_element_height(run.soil, col, k);
+      const double f1 = area_fraction(run.soil, col.EN[k], col.ECR[k]);
+      const double f2 = area_fraction(run.soil, col.EN[k + 1], col.ECR[k + 1]);
       loop.VSOIL += (col.Z[k + 1] - col.Z[k]) * (f1 + f2) / 2.0;
       loop.VCRACK += (col.Z[k + 1] - col.Z[k]) * (2.0 - f1 - f2) / 2.0;
     }

@@ -10,7 +10,7 @@ namespace slurry1d {
 // effective stresses, the crack-onset void ratios, the tip that moves down
 // through consecutive cracked nodes, and the rescaled lengths of newly cracked
 // elements.
-void update_cracked_column(const RunParameters& p, SoilColumn& col);
+void update_cracked_column(const RunParameters& p, const Soil& soil, SoilColumn& col);
 
 // Runs without desiccation, after convergence: the velocities through the end
 // elements, and the switch of a deferred boundary to its velocity condition
@@ -26,8 +26,8 @@ void accumulate_outflows(const RunParameters& p, double DT, LoopState& loop);
 // Desiccation runs with velocity conditions at both ends: the exposure times
 // of the soil surfaces (reduced by the 3-D shrinkage factor once cracked) and
 // the volume evaporated through them.
-void accumulate_evaporation(const RunParameters& p, const Clock& clock, const SoilColumn& col,
-                            LoopState& loop);
+void accumulate_evaporation(const RunParameters& p, const Soil& soil, const Clock& clock,
+                            const SoilColumn& col, LoopState& loop);
 
 // After convergence: the elevations of the accepted void ratios and, in
 // desiccation runs, the soil and crack volumes and the start of cracking.

@@ -9,7 +9,7 @@
 #include "driver/answer_reader.hpp"
 #include "model/run_stop.hpp"
 #include "output/fields.hpp"
-#include "soil/constitutive.hpp"
+#include "soil/soil.hpp"
 
 namespace slurry1d {
 
@@ -73,7 +73,7 @@ std::string cracking_refusal(const RunParameters& p) {
   if (!(base > 0.0)) {
     return refused("CRA", p.CRA, "the cracking function needs a + b*s > 0 at s = 0");
   }
-  const double ecr = crack_onset_void_ratio(0.0, p.CRD, p.CRA, p.CRB, p.CRC);
+  const double ecr = soil_of(p).crack_onset_void_ratio(0.0);
   if (positive_and_finite(ecr)) return {};
   const std::string why = "the crack-onset void ratio at s = 0 would be " + real_text(ecr);
   if (!std::isfinite(1.0 / std::pow(base, p.CRC))) return refused("CRC", p.CRC, why);

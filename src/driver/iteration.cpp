@@ -165,9 +165,9 @@ void prevent_swelling(const RunParameters& p, SoilColumn& col) {
 }
 
 // Elevations of the new void ratios and the total stress at the base.
-void update_geometry(const RunParameters& p, SoilColumn& col) {
+void update_geometry(const RunParameters& p, const Soil& soil, SoilColumn& col) {
   if (p.IDES == 1) {
-    update_cracked_column(p, col);
+    update_cracked_column(p, soil, col);
     return;
   }
   col.WSUM = 0.0;
@@ -202,11 +202,11 @@ PassResult solve_pass(Run& run) {
     if (loop.KIT != 1) col.EMID.copy_from(col.EN, col.NN);
     if (p.IDES == 2 && p.IFIL == 1) filling_geometry(p, col);
     col.EIT.copy_from(col.EN, col.NN);
-    assemble_and_solve_in_one_sweep(p, DT, col, loop.ends, run.solver_work);
+    assemble_and_solve_in_one_sweep(p, run.soil, DT, col, loop.ends, run.solver_work);
   } else {
-    assemble_interior_rows(p, DT, col, loop.KIT);
+    assemble_interior_rows(run.soil, p.VT, DT, col, loop.KIT);
     if (p.IDES == 2 && p.IFIL == 1) filling_geometry(p, col);
-    assemble_boundary_rows(p, col, loop.ends);
+    assemble_boundary_rows(p, run.soil, col, loop.ends);
     col.EIT.copy_from(col.EN, col.NN);
     solve_tridiagonal(col, p.ITOP, p.IBOT, run.solver_work);
   }
@@ -216,7 +216,7 @@ PassResult solve_pass(Run& run) {
   loop.ESQ = iterate_change(col);
   loop.KIT = 0;
   prevent_swelling(p, col);
-  update_geometry(p, col);
+  update_geometry(p, run.soil, col);
   result.converged = result.finite && has_converged(p, col);
   return result;
 }

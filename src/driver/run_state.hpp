@@ -5,6 +5,7 @@
 #include "model/run_parameters.hpp"
 #include "model/soil_column.hpp"
 #include "output/state_report.hpp"
+#include "soil/soil.hpp"
 #include "solver/boundary_rows.hpp"
 #include "solver/filling.hpp"
 #include "solver/refine.hpp"
@@ -85,6 +86,7 @@ struct LoopState {
 // the heap; nothing in it is ever reallocated.
 struct Run {
   RunParameters p;
+  Soil soil;
   Clock clock;
   SoilColumn col;
   LoopState loop;

@@ -147,6 +147,7 @@ void set_up_run(Run& run, Outputs& out) {
 
   if (p.ICONT == 1) build_profile_from_pairs(p.E0, p.profile, p.ND, col.NN, col, p.H0, p.ZBOT);
   compute_total_height(p);
+  run.soil = soil_of(p);
   if (p.ICONT == 1) {
     for (int i = 1; i <= col.NN; ++i) col.DXI[i] = col.DXI[i] / p.HTOT;
   }
@@ -171,13 +172,13 @@ void set_up_run(Run& run, Outputs& out) {
   }
   col.WSUM = column_weight(p, col);
   defer_velocity_boundaries(p, loop);
-  refine_boundary_elements(p, col, loop.added, out.console);
+  refine_boundary_elements(p, run.soil, col, loop.added, out.console);
   col.NN1 = col.NN + 1;
   col.NN2 = col.NN + 1;
   take_first_snapshots(col);
 
   const ReportContext ctx{run.clock.T(), loop.added, loop.ISTEADY, loop.QTOP, loop.QBOT};
-  write_state_report(p, col, ctx, run.report_work, out);
+  write_state_report(p, run.soil, col, ctx, run.report_work, out);
 }
 
 }  // namespace slurry1d

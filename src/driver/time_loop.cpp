@@ -20,7 +20,7 @@ namespace {
 void write_report(Run& run, Outputs& out) {
   const ReportContext ctx{run.clock.T(), run.loop.added, run.loop.ISTEADY, run.loop.QTOP,
                           run.loop.QBOT};
-  write_state_report(run.p, run.col, ctx, run.report_work, out);
+  write_state_report(run.p, run.soil, run.col, ctx, run.report_work, out);
 }
 
 // The report at the end of a run and the final profile a later run can
@@ -115,7 +115,7 @@ void prepare_iteration(Run& run, Outputs& out) {
       advance_filling(p, run.clock, col, loop.stage, run.filling_work);
       if (p.H0IN < col.Z[col.NN]) p.H0IN = col.Z[col.NN];
     }
-    refine_boundary_elements(p, col, loop.added, out.console);
+    refine_boundary_elements(p, run.soil, col, loop.added, out.console);
   }
   col.NN1 = col.NN + 1;
   col.NN2 = col.NN + 1;
@@ -144,7 +144,8 @@ void account_for_step(Run& run, Outputs& out) {
   if (p.IDES != 1) accumulate_outflows(p, run.clock.DT(), loop);
   ++loop.ITER;
   write_iteration_line(out.console, loop.ITER, loop.ESQ / col.NN);
-  if (p.IDES == 1 && p.ITOP == 1 && p.IBOT == 1) accumulate_evaporation(p, run.clock, col, loop);
+  if (p.IDES == 1 && p.ITOP == 1 && p.IBOT == 1)
+    accumulate_evaporation(p, run.soil, run.clock, col, loop);
   final_geometry(run);
   if (p.IDES == 1 && col.NN2 <= col.NN && col.NN1 < col.NN2) {
     const double rate = loop.KF4 == 1 ? rate_since_cracking(p, run.clock, loop)

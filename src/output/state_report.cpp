@@ -1,9 +1,6 @@
 #include "output/state_report.hpp"
 
 #include <algorithm>
-#include <cmath>
-
-#include "soil/constitutive.hpp"
 
 namespace slurry1d {
 namespace {
@@ -16,14 +13,14 @@ double dimensional_time(const RunParameters& p, double T) {
 // Void ratios, elevations, pressures and shrinkage factors of every node
 // before the report picks its rows. Above the crack tip of the previous step
 // the plan area of a desiccating soil shrinks with the shrinkage ratio.
-void copy_column(const RunParameters& p, SoilColumn& col, ReportWork& work) {
+void copy_column(const RunParameters& p, const Soil& soil, SoilColumn& col, ReportWork& work) {
   for (int i = 1; i <= col.NN; ++i) {
     col.ER[i] = col.EN[i] * p.E0;
     work.ZP[i] = col.Z[i];
     work.UP[i] = 0.0;
     work.ALPHA[i] = (p.IDES == 2 || i < col.NN2)
                         ? 1.0
-                        : std::min(1.0, shrinkage_ratio(col.EN[i], col.ECR[i], p.E0));
+                        : std::min(1.0, soil.shrinkage_ratio(col.EN[i], col.ECR[i]));
   }
 }
 
@@ -42,16 +39,16 @@ double crust_thickness(const RunParameters& p, const SoilColumn& col) {
 // Pore-water pressure: the excess that drives the flow through each element,
 // integrated down from the top, on top of the hydrostatic pressure under the
 // water table. Only the uncracked model has a flow law for it.
-void compute_water_pressures(const RunParameters& p, const SoilColumn& col, ReportWork& work) {
+void compute_water_pressures(const RunParameters& p, const Soil& soil, const SoilColumn& col,
+                             ReportWork& work) {
   if (p.IDES != 2) return;
   const int NN = col.NN;
   const double WT = std::max(col.Z[NN], p.HT);
   for (int i = NN - 1; i >= 1; --i) {
     const double r = (col.EN[i] + col.EN[i + 1]) / 2.0;
-    const double kp = p.C * std::pow(r * p.E0, p.D);
-    const double sp = stress_slope(r, p.E0, p.A1, p.B1);
-    const double v = fluid_velocity(col.EN[i + 1], col.EN[i], p.GS, p.E0, sp, col.DXI[i], p.D, p.K0,
-                                    r, p.GW, p.HTOT);
+    const double kp = soil.permeability(r * soil.E0);
+    const double sp = soil.compression_slope(r);
+    const double v = soil.fluid_velocity(col.EN[i + 1], col.EN[i], sp, col.DXI[i], r);
     work.UP[i] = work.UP[i + 1] + (col.Z[i + 1] - col.Z[i]) * (v / kp) * p.GW;
   }
   for (int i = 1; i <= NN; ++i) work.UP[i] = work.UP[i] + (WT - col.Z[i]) * p.GW;
@@ -141,12 +138,12 @@ double average_dry_density(const RunParameters& p, const SoilColumn& col) {
 
 }  // namespace
 
-void write_state_report(const RunParameters& p, SoilColumn& col, const ReportContext& ctx,
-                        ReportWork& work, Outputs& out) {
+void write_state_report(const RunParameters& p, const Soil& soil, SoilColumn& col,
+                        const ReportContext& ctx, ReportWork& work, Outputs& out) {
   const double time = dimensional_time(p, ctx.T);
-  copy_column(p, col, work);
+  copy_column(p, soil, col, work);
   const double CRUST = crust_thickness(p, col);
-  compute_water_pressures(p, col, work);
+  compute_water_pressures(p, soil, col, work);
   out.vd.write(Line().text("TIME = ").G(15, 4, time));
   drop_added_nodes(col, ctx.added, work);
   if (ctx.ISTEADY == 1 && ctx.T != p.T0N) write_height_comparison(col, work, out.console);

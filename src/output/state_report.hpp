@@ -5,6 +5,7 @@
 #include "model/run_parameters.hpp"
 #include "model/soil_column.hpp"
 #include "output/record_writer.hpp"
+#include "soil/soil.hpp"
 
 namespace slurry1d {
 
@@ -32,8 +33,8 @@ struct ReportWork {
 // out), the "ts.out" data line, the console time line and, once a steady state
 // is known, the height comparison. Sets col.ER (compacted, clamped at ME in the
 // regular table) and work.M for write_restart_profile.
-void write_state_report(const RunParameters& p, SoilColumn& col, const ReportContext& ctx,
-                        ReportWork& work, Outputs& out);
+void write_state_report(const RunParameters& p, const Soil& soil, SoilColumn& col,
+                        const ReportContext& ctx, ReportWork& work, Outputs& out);
 
 // Appends the final profile of the last report to "input" in the order a
 // continued run reads it back (one void ratio and elevation per line from the

@@ -2,6 +2,7 @@
 
 #include "model/run_parameters.hpp"
 #include "model/soil_column.hpp"
+#include "soil/soil.hpp"
 
 namespace slurry1d {
 
@@ -21,12 +22,15 @@ struct BoundaryValues {
 // column's NN, NN1, EMID, EOLD, DXI, DXIC, ECR, SIGV, SIGE, Z and WSUM.
 // Throws RunStop (StopKind::Stop) with "MATERIAL INSTABILITY DUE TO HIGH
 // PRESSURE  AT BOTTOM" when a pressure-head bottom leaves no effective stress.
-void assemble_boundary_rows(const RunParameters& p, SoilColumn& col, BoundaryValues& ends);
+void assemble_boundary_rows(const RunParameters& p, const Soil& soil, SoilColumn& col,
+                            BoundaryValues& ends);
 
 // Its two halves: rows NN-1 and NN, and rows 1 and 2. They touch different
 // rows once the column has five nodes or more, and may then be taken in
 // either order.
-void assemble_top_boundary_rows(const RunParameters& p, SoilColumn& col, BoundaryValues& ends);
-void assemble_bottom_boundary_rows(const RunParameters& p, SoilColumn& col, BoundaryValues& ends);
+void assemble_top_boundary_rows(const RunParameters& p, const Soil& soil, SoilColumn& col,
+                                BoundaryValues& ends);
+void assemble_bottom_boundary_rows(const RunParameters& p, const Soil& soil, SoilColumn& col,
+                                   BoundaryValues& ends);
 
 }  // namespace slurry1d

@@ -8,13 +8,13 @@ bool can_assemble_and_solve_in_one_sweep(const RunParameters& p, const SoilColum
   return col.NN1 >= col.NN && col.NN >= 6 && p.ITOP != 2;
 }
 
-void assemble_and_solve_in_one_sweep(const RunParameters& p, double DT, SoilColumn& col,
-                                     BoundaryValues& ends, TridiagonalWork& work) {
+void assemble_and_solve_in_one_sweep(const RunParameters& p, const Soil& soil, double DT,
+                                     SoilColumn& col, BoundaryValues& ends, TridiagonalWork& work) {
   const int NN = col.NN;
-  UncrackedRows rows(p, DT, col, 2, NN - 1);
+  UncrackedRows rows(soil, DT, col, 2, NN - 1);
   // Row 2 carries the bottom condition too; with it rows 1 and 2 are final.
   rows.fill(2);
-  assemble_bottom_boundary_rows(p, col, ends);
+  assemble_bottom_boundary_rows(p, soil, col, ends);
   const int first = p.IBOT >= 2 ? 2 : 1;
   TridiagonalSweep sweep(col, work, first);
   if (first == 1) sweep.eliminate(2);
@@ -23,7 +23,7 @@ void assemble_and_solve_in_one_sweep(const RunParameters& p, double DT, SoilColu
     rows.fill(i);
     if (i <= NN - 2) sweep.eliminate(i);
   }
-  assemble_top_boundary_rows(p, col, ends);
+  assemble_top_boundary_rows(p, soil, col, ends);
   sweep.eliminate(NN - 1);
   if (p.ITOP < 2) sweep.eliminate(NN);
   sweep.finish(p.ITOP < 2 ? NN : NN - 1);

@@ -2,6 +2,7 @@
 
 #include "model/run_parameters.hpp"
 #include "model/soil_column.hpp"
+#include "soil/soil.hpp"
 #include "solver/boundary_rows.hpp"
 #include "solver/tridiagonal.hpp"
 
@@ -19,7 +20,7 @@ bool can_assemble_and_solve_in_one_sweep(const RunParameters& p, const SoilColum
 // is computed by the same expression as assemble_interior_rows,
 // assemble_boundary_rows and solve_tridiagonal called in turn; EMID is taken
 // as the caller left it (the caller makes the first pass's copy of EN).
-void assemble_and_solve_in_one_sweep(const RunParameters& p, double DT, SoilColumn& col,
-                                     BoundaryValues& ends, TridiagonalWork& work);
+void assemble_and_solve_in_one_sweep(const RunParameters& p, const Soil& soil, double DT,
+                                     SoilColumn& col, BoundaryValues& ends, TridiagonalWork& work);
 
 }  // namespace slurry1d

@@ -4,6 +4,7 @@
 #include "model/run_parameters.hpp"
 #include "model/soil_column.hpp"
 #include "output/record_writer.hpp"
+#include "soil/soil.hpp"
 
 namespace slurry1d {
 
@@ -14,7 +15,7 @@ namespace slurry1d {
 // hydrostatic effective stress SIGE, and writes the three node-count lines to
 // the console. Throws RunStop (StopKind::Stop) with the two capacity messages
 // before any array would pass MAXNODE entries.
-void refine_boundary_elements(const RunParameters& p, SoilColumn& col, NodeAddition& added,
-                              RecordWriter& console);
+void refine_boundary_elements(const RunParameters& p, const Soil& soil, SoilColumn& col,
+                              NodeAddition& added, RecordWriter& console);
 
 }  // namespace slurry1d

@@ -14,7 +14,6 @@
 #include "driver/run_answers.hpp"
 #include "driver/time_loop.hpp"
 #include "output/fields.hpp"
-#include "soil/constitutive.hpp"
 
 namespace slurry1d::testing {
 namespace {
@@ -58,11 +57,10 @@ CapturedRun converged_with_deferred_ends() {
   return r;
 }
 
-double velocity(const RunParameters& p, const SoilColumn& col, int lower) {
+double velocity(const Soil& soil, const SoilColumn& col, int lower) {
   const double r = (col.EMID[lower] + col.EMID[lower + 1]) / 2.0;
-  const double sp = stress_slope(r, p.E0, p.A1, p.B1);
-  return fluid_velocity(col.EMID[lower + 1], col.EMID[lower], p.GS, p.E0, sp, col.DXI[lower], p.D,
-                        p.K0, r, p.GW, p.HTOT);
+  const double sp = soil.compression_slope(r);
+  return soil.fluid_velocity(col.EMID[lower + 1], col.EMID[lower], sp, col.DXI[lower], r);
 }
 
 TEST(BoundarySwitch, TakesTheVelocitiesOfTheEndElementsAtTheMidStepVoidRatios) {
@@ -71,15 +69,15 @@ TEST(BoundarySwitch, TakesTheVelocitiesOfTheEndElementsAtTheMidStepVoidRatios) {
   r.loop().JBOT = 0;
   EXPECT_FALSE(check_boundary_switch(*r.run, r.out()));
   const SoilColumn& col = r.col();
-  const RunParameters& p = r.p();
-  EXPECT_EQ(r.loop().VBC, velocity(p, col, 1));
-  EXPECT_EQ(r.loop().VTC, velocity(p, col, col.NN - 1));
+  const Soil& soil = r.run->soil;
+  EXPECT_EQ(r.loop().VBC, velocity(soil, col, 1));
+  EXPECT_EQ(r.loop().VTC, velocity(soil, col, col.NN - 1));
   // The upper node of each element comes first: swapped, the gradient term
   // changes sign.
   const double r_top = (col.EMID[col.NN - 1] + col.EMID[col.NN]) / 2.0;
-  const double swapped = fluid_velocity(col.EMID[col.NN - 1], col.EMID[col.NN], p.GS, p.E0,
-                                        stress_slope(r_top, p.E0, p.A1, p.B1), col.DXI[col.NN - 1],
-                                        p.D, p.K0, r_top, p.GW, p.HTOT);
+  const double swapped =
+      soil.fluid_velocity(col.EMID[col.NN - 1], col.EMID[col.NN], soil.compression_slope(r_top),
+                          col.DXI[col.NN - 1], r_top);
   EXPECT_NE(r.loop().VTC, swapped);
   EXPECT_EQ(r.io->console.str(), "");
 }
@@ -99,8 +97,8 @@ TEST_P(BoundarySwitchCases, SwitchesOnceSelfWeightConsolidationNoLongerDominates
   RunParameters& p = r.p();
   LoopState& loop = r.loop();
   // The velocities this column gives.
-  const double VTC = velocity(p, r.col(), r.col().NN - 1);
-  const double VBC = velocity(p, r.col(), 1);
+  const double VTC = velocity(r.run->soil, r.col(), r.col().NN - 1);
+  const double VBC = velocity(r.run->soil, r.col(), 1);
   p.VT = VTC + c.VT_offset * std::abs(VTC);
   p.VB = VBC + c.VB_offset * std::abs(VBC);
   loop.JTOP = c.JTOP;

@@ -13,7 +13,6 @@
 
 #include "driver/run_answers.hpp"
 #include "driver/time_loop.hpp"
-#include "soil/constitutive.hpp"
 #include "solver/column_fixture.hpp"
 
 namespace slurry1d::testing {
@@ -22,11 +21,11 @@ namespace {
 constexpr int NN = 8;
 
 double crack_fn(const RunParameters& p, double s) {
-  return crack_onset_void_ratio(s, p.CRD, p.CRA, p.CRB, p.CRC);
+  return soil_of(p).crack_onset_void_ratio(s);
 }
 
 double f(const RunParameters& p, double r, double x) {
-  return shrinkage_ratio(r, x, p.E0);
+  return soil_of(p).shrinkage_ratio(r, x);
 }
 
 // A drying run of eight nodes on a base at ZBOT = 0.5 under a surcharge of 2:
@@ -58,6 +57,13 @@ struct DryingColumn {
       col.SIGE[i] = -99.0;
       col.Z[i] = -99.0;
     }
+    run->soil = soil_of(p);
+  }
+
+  // One pass of the cracked geometry, with the soil as p now holds it.
+  void update_cracked_column() {
+    run->soil = soil_of(p);
+    slurry1d::update_cracked_column(p, run->soil, col);
   }
 
   // The elevations and saturated weight of the elements below the tip, and
@@ -94,7 +100,7 @@ TEST(CrackedColumn, WithoutACrackTheBaseStressLeavesTheSurchargeOut) {
   DryingColumn d(NN + 1, NN + 1);
   const auto g = d.expected_geometry();
   const std::vector<double> SIGV(d.col.SIGV.data(), d.col.SIGV.data() + NN);
-  update_cracked_column(d.p, d.col);
+  d.update_cracked_column();
   for (int i = 1; i <= NN; ++i) ASSERT_EQ(d.col.Z[i], g.Z[i]) << i;
   EXPECT_EQ(d.col.WSUM, g.weight);
   // Only the top stress is set; the others are those of the last crack.
@@ -109,7 +115,7 @@ TEST(CrackedColumn, WithACrackTheBaseStressIncludesTheSurcharge) {
   d.col.EN[4] = 1.0;  // the node below the tip stays wet
   d.col.ER[4] = d.p.E0;
   const auto g = d.expected_geometry();
-  update_cracked_column(d.p, d.col);
+  d.update_cracked_column();
   for (int i = 1; i <= NN; ++i) ASSERT_EQ(d.col.Z[i], g.Z[i]) << i;
   EXPECT_EQ(d.col.WSUM, g.weight + d.p.LT);
 
@@ -143,7 +149,7 @@ TEST(CrackTip, RunsDownOnlyThroughConsecutiveCrackedNodes) {
   DryingColumn d(NN + 1, NN + 1);
   set_cracked(d, {8, 7, 5, 4});
   const std::vector<double> DXIC(d.col.DXIC.data(), d.col.DXIC.data() + NN);
-  update_cracked_column(d.p, d.col);
+  d.update_cracked_column();
   EXPECT_EQ(d.col.NN1, 7);
   // Tested from the top down to the first uncracked node, no further.
   for (int k = 6; k <= 8; ++k) EXPECT_EQ(d.col.ECR[k], crack_fn(d.p, d.col.SIGV[k])) << k;
@@ -162,7 +168,7 @@ TEST(CrackTip, NeverMovesUp) {
     d.col.EN[k] = 1.0;
     d.col.ER[k] = d.p.E0;
   }
-  update_cracked_column(d.p, d.col);
+  d.update_cracked_column();
   EXPECT_EQ(d.col.NN1, 5);
 }
 
@@ -174,7 +180,7 @@ TEST(CrackTip, MovesOnFromTheTipOfTheLastStep) {
   d.col.ER[7] = 2.5;
   d.col.ER[5] = 0.3;
   for (const int k : {5, 7}) d.col.EN[k] = d.col.ER[k] / d.p.E0;
-  update_cracked_column(d.p, d.col);
+  d.update_cracked_column();
   ASSERT_GT(d.col.ER[7] / d.col.ECR[7], 1.0);
   ASSERT_LT(d.col.ER[5], crack_fn(d.p, d.col.SIGV[5]));
   EXPECT_EQ(d.col.NN1, 6);
@@ -182,7 +188,7 @@ TEST(CrackTip, MovesOnFromTheTipOfTheLastStep) {
 
 TEST(CrackTip, ACrackAtTheBaseIsNotTestedAgain) {
   DryingColumn d(1, 1);
-  update_cracked_column(d.p, d.col);
+  d.update_cracked_column();
   EXPECT_EQ(d.col.NN1, 1);
   EXPECT_EQ(d.col.ECR[1], 1.3 + 0.02);  // no test below the base
 }
@@ -191,7 +197,7 @@ TEST(CrackTip, ANodeWithoutAPositiveCrackOnsetVoidRatioCountsAsCracked) {
   DryingColumn d(NN + 1, NN + 1);
   d.p.CRD = -0.5;  // 1/d = -2: the crack-onset void ratio is below zero
   for (int k = 1; k <= NN; ++k) ASSERT_LT(crack_fn(d.p, d.col.SIGV[k]), 0.0);
-  update_cracked_column(d.p, d.col);
+  d.update_cracked_column();
   EXPECT_EQ(d.col.NN1, 1);
 }
 
@@ -199,7 +205,7 @@ TEST(CrackTip, OnlyTheTopNodeCrackedLeavesTheElementLengthsAlone) {
   DryingColumn d(NN + 1, NN + 1);
   set_cracked(d, {8});
   const std::vector<double> DXIC(d.col.DXIC.data(), d.col.DXIC.data() + NN);
-  update_cracked_column(d.p, d.col);
+  d.update_cracked_column();
   EXPECT_EQ(d.col.NN1, NN);
   for (int k = 1; k <= NN; ++k) EXPECT_EQ(d.col.DXIC[k], DXIC[k - 1]) << k;
 }
@@ -329,7 +335,7 @@ TEST(Evaporation, ExposureTimesShrinkWithThePlanAreaOnceTheSurfaceHasCracked) {
     d.loop.TEFT = 0.5;
     d.loop.TEFB = 0.25;
     const SoilColumn& col = d.col;
-    accumulate_evaporation(p, clock, col, d.loop);
+    accumulate_evaporation(p, soil_of(p), clock, col, d.loop);
     const double TEFT =
         c.top_cracked
             ? 0.5 +

@@ -409,7 +409,7 @@ TEST(IterateStep, ANonFinitePassIsHalvedUntilTheStepNoLongerMovesTheClock) {
   CapturedRun r = started_step();
   const double DT = r.clock().DT();
   const double T_start = r.clock().T() - DT;
-  r.p().GS = NaN;  // every assembly is poisoned
+  r.run->soil.GS = NaN;  // every assembly is poisoned
   EXPECT_EQ(iterate_step(*r.run, r.out()), IterationResult::Failed);
   const int NHALF = r.loop().NHALF;
   const std::string console = r.io->console.str();
@@ -426,7 +426,7 @@ TEST(IterateStep, ANonFinitePassIsHalvedUntilTheStepNoLongerMovesTheClock) {
 TEST(IterateStep, TheCapOfRepeatedPassesDoesNotAcceptANonFinitePass) {
   CapturedRun r = started_step();
   r.loop().ITER = 700;
-  r.p().GS = NaN;
+  r.run->soil.GS = NaN;
   EXPECT_EQ(iterate_step(*r.run, r.out()), IterationResult::Failed);
   EXPECT_EQ(count_lines(r.io->console.str(), " CONVERGENCE PROBLEM"), 0);
   EXPECT_GT(r.loop().NHALF, 0);

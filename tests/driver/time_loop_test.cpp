@@ -464,7 +464,7 @@ TEST(March, TimeNeverRunsBackwardsBetweenStepLines) {
 
 TEST(March, AStepThatCannotBeSolvedEndsTheRunAsAFailureWithItsRecords) {
   CapturedRun r(Answers{});
-  r.p().GS = std::numeric_limits<double>::quiet_NaN();
+  r.run->soil.GS = std::numeric_limits<double>::quiet_NaN();
   r.clear_outputs();
   try {
     march_in_time(*r.run, r.out());

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "output/fields.hpp"
-#include "soil/constitutive.hpp"
+#include "soil/soil.hpp"
 
 namespace slurry1d {
 namespace {
@@ -77,7 +77,8 @@ class ReportRun {
   // The time in the units of the input is T HTOT / K0.
   void at_time(double time) { ctx.T = time * p.K0 / p.HTOT; }
 
-  void report() { write_state_report(p, col, ctx, work, out); }
+  // The report of the soil as p now holds it.
+  void report() { write_state_report(p, soil_of(p), col, ctx, work, out); }
   void restart() { write_restart_profile(p, ctx.T, col, work, input); }
 
   // Node rows of the vd.out table: the lines that start with an I 4 label.
@@ -224,7 +225,7 @@ TEST(StateReport, DesiccationPressuresAndAlpha) {
   }
   run.at_time(1.0);
   run.report();
-  const double R = shrinkage_ratio(0.5, 1.5, run.p.E0);
+  const double R = soil_of(run.p).shrinkage_ratio(0.5, 1.5);
   ASSERT_LT(R, 1.0);
   const std::vector<std::string> rows = run.rows();
   for (const std::string& row : rows) {
@@ -384,7 +385,7 @@ TEST(StateReport, BalancedGradientLeavesHydrostaticPressure) {
     run.col.EN[i] = run.col.EN[i + 1];
     for (int pass = 0; pass < 60; ++pass) {
       const double r = (run.col.EN[i] + run.col.EN[i + 1]) / 2.0;
-      const double sp = stress_slope(r, run.p.E0, run.p.A1, run.p.B1);
+      const double sp = soil_of(run.p).compression_slope(r);
       const double gradient =
           -(run.p.GS - 1.0) * run.p.GW * run.p.HTOT / (run.p.E0 * (1.0 + run.p.E0) * sp);
       run.col.EN[i] = run.col.EN[i + 1] - gradient * run.col.DXI[i];

@@ -5,7 +5,6 @@
 #include <cmath>
 
 #include "model/run_stop.hpp"
-#include "soil/constitutive.hpp"
 #include "solver/column_fixture.hpp"
 #include "solver/interior_rows.hpp"
 
@@ -27,10 +26,10 @@ struct System {
   System(int ITOP, int IBOT, int n = NN) : c(make_column(*p, n)) {
     p->ITOP = ITOP;
     p->IBOT = IBOT;
-    assemble_interior_rows(*p, testing::STEP, *c, 0);
+    assemble_interior_rows(soil_of(*p), p->VT, testing::STEP, *c, 0);
     for (const int i : {1, n}) c->CL[i] = c->CD[i] = c->CU[i] = c->RHS[i] = 42.0;
   }
-  void run() { assemble_boundary_rows(*p, *c, ends); }
+  void run() { assemble_boundary_rows(*p, soil_of(*p), *c, ends); }
 };
 
 void expect_row_unchanged(const SoilColumn& before, const SoilColumn& after, int i) {
@@ -41,16 +40,17 @@ void expect_row_unchanged(const SoilColumn& before, const SoilColumn& after, int
 }
 
 double uncracked_gradient(const RunParameters& p, double v, double r) {
-  const double sp = stress_slope(r, p.E0, p.A1, p.B1);
-  return boundary_gradient(v, r, p.GS, p.D, p.E0, p.K0, sp, p.GW, p.HTOT);
+  const Soil soil = soil_of(p);
+  return soil.boundary_gradient(v, r, soil.compression_slope(r));
 }
 
 double cracked_gradient(const RunParameters& p, double v, double r, double x, double s) {
-  const double fp = crack_onset_slope(p.CRA, p.CRB, p.CRC, s);
-  const double dS = slope_difference(p.A1, p.B1, x, p.A2, p.B2);
-  const double R = shrinkage_ratio(r, x, p.E0);
-  const double sp3 = stress_slope(r, p.E0, p.A2, p.B2);
-  return boundary_gradient_cracked(p.GW, p.HTOT, R, p.E0, x, sp3, v, r, p.K0, p.D, p.GS, dS, fp);
+  const Soil soil = soil_of(p);
+  const double fp = soil.crack_onset_slope(s);
+  const double dS = soil.slope_difference(x);
+  const double R = soil.shrinkage_ratio(r, x);
+  const double sp3 = soil.shrinkage_slope(r);
+  return soil.boundary_gradient_cracked(R, x, sp3, v, r, dS, fp);
 }
 
 // ------------------------------------------------------------------ top
@@ -85,7 +85,7 @@ TEST(TopVelocity, CrackedTopElementUsesUnclampedShrinkageAndCrackedLength) {
     const double rT = (c.EMID[NN] + c.EMID[NN - 1]) / 2;
     const double xT = (c.ECR[NN] + c.ECR[NN - 1]) / 2;
     const double sT = (c.SIGV[NN] + c.SIGV[NN - 1]) / 2;
-    ASSERT_GT(shrinkage_ratio(rT, xT, s.p->E0), 1.0);
+    ASSERT_GT(soil_of(*s.p).shrinkage_ratio(rT, xT), 1.0);
     EXPECT_EQ(c.CD[NN], 1.0);
     EXPECT_EQ(c.CL[NN], -1.0);
     EXPECT_EQ(c.RHS[NN], cracked_gradient(*s.p, s.p->VT, rT, xT, sT) * c.DXIC[NN - 1]) << tip;
@@ -99,7 +99,7 @@ TEST(TopVelocity, NoFlowGivesTheBuoyantEquilibriumGradient) {
   const RunParameters& p = *s.p;
   const SoilColumn& c = *s.c;
   const double rT = (c.EMID[NN] + c.EMID[NN - 1]) / 2;
-  const double sp = stress_slope(rT, p.E0, p.A1, p.B1);
+  const double sp = soil_of(p).compression_slope(rT);
   const double expected = -(p.GS - 1) * p.GW * p.HTOT / (p.E0 * (p.E0 + 1) * sp) * c.DXI[NN - 1];
   EXPECT_GT(expected, 0.0);
   EXPECT_NEAR(c.RHS[NN], expected, 1e-14 * expected);

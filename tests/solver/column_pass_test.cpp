@@ -42,14 +42,15 @@ TEST_P(OneSweep, GivesTheBitsOfTheSeparateSteps) {
   BoundaryValues separate_ends;
   TridiagonalWork separate_work;
   const double DT = run->clock.DT();
-  assemble_interior_rows(p, DT, *separate, 1);
-  assemble_boundary_rows(p, *separate, separate_ends);
+  const Soil& soil = run->soil;
+  assemble_interior_rows(soil, p.VT, DT, *separate, 1);
+  assemble_boundary_rows(p, soil, *separate, separate_ends);
   solve_tridiagonal(*separate, p.ITOP, p.IBOT, separate_work);
 
   ASSERT_TRUE(can_assemble_and_solve_in_one_sweep(p, col));
   BoundaryValues ends;
   auto work = std::make_unique<TridiagonalWork>();
-  assemble_and_solve_in_one_sweep(p, DT, col, ends, *work);
+  assemble_and_solve_in_one_sweep(p, soil, DT, col, ends, *work);
 
   EXPECT_EQ(ends.ETOP, separate_ends.ETOP);
   EXPECT_EQ(ends.EBOT, separate_ends.EBOT);

@@ -54,8 +54,9 @@ struct Layer {
 
   void iterate() {
     SoilColumn& col = *c;
-    assemble_interior_rows(*p, 1e-3, col, 0);
-    assemble_boundary_rows(*p, col, ends);
+    const Soil soil = soil_of(*p);
+    assemble_interior_rows(soil, p->VT, 1e-3, col, 0);
+    assemble_boundary_rows(*p, soil, col, ends);
     solve_tridiagonal(col, p->ITOP, p->IBOT, *work);
     // Bottom free, top fixed.
     for (int i = 1; i <= NN - 1; ++i) col.EN[i] = col.XSOL[i];

@@ -45,7 +45,7 @@ class RefineTest : public ::testing::Test {
   std::string run() {
     std::ostringstream os;
     RecordWriter console(os);
-    refine_boundary_elements(*p, *col, added, console);
+    refine_boundary_elements(*p, soil_of(*p), *col, added, console);
     return os.str();
   }
 
@@ -226,7 +226,7 @@ TEST_F(RefineTest, BottomSplitBeyondCapacityStopsBeforeTouchingTheColumn) {
     // nodes, far past any integer.
     p->VB = VB;
     p->ME = VB == 0.0 ? 1.0 - 1e-12 : 0.88;
-    expect_capacity_stop([&] { refine_boundary_elements(*p, *col, added, console); });
+    expect_capacity_stop([&] { refine_boundary_elements(*p, soil_of(*p), *col, added, console); });
     EXPECT_EQ(col->NN, 21);
     EXPECT_EQ(col->DXI[1], 0.05);
     EXPECT_EQ(col->Z[2], 0.05);
