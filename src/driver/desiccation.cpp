@@ -43,9 +43,9 @@ double cracked_element_height(const Soil& soil, const SoilColumn& col, int k) {
 
 }  // namespace
 
-void update_cracked_column(const RunParameters& p, const Soil& soil, SoilColumn& col) {
+void update_cracked_column(const Soil& soil, double LT, double ZBOT, SoilColumn& col) {
   const int NN = col.NN;
-  col.Z[1] = p.ZBOT;
+  col.Z[1] = ZBOT;
   col.WSUM = uncracked_geometry(soil, col, std::min(col.NN1, NN));
   if (col.NN1 < NN) {
     for (int k = col.NN1; k <= NN - 1; ++k) {
@@ -53,12 +53,12 @@ void update_cracked_column(const RunParameters& p, const Soil& soil, SoilColumn&
       const double e = soil.E0 * ((col.EN[k] + col.EN[k + 1]) / 2.0);
       col.WSUM += (col.Z[k + 1] - col.Z[k]) * (e + soil.GS) * soil.GW / (e + 1.0);
     }
-    col.WSUM += p.LT;
+    col.WSUM += LT;
   }
 
   // Total stress from the surcharge down, and the effective stress against a
   // water table at the top node.
-  col.SIGV[NN] = p.LT;
+  col.SIGV[NN] = LT;
   if (col.NN1 < NN) {
     for (int k = NN - 1; k >= 1; --k) {
       const double e = (col.ER[k] + col.ER[k + 1]) / 2.0;
@@ -100,59 +100,63 @@ double element_velocity(const Soil& soil, const SoilColumn& col, int lower) {
 // clock goes back to the start of the step and the repeated step is judged
 // afresh: its first pass is compared with the error level 1.0, not with the
 // tiny level of the pass that had just converged, which would count as a
-// divergence and halve the step back before its own start.
-void switch_and_repeat(Run& run, double& switch_time) {
+// divergence and halve the step back before its own start. Returns the time
+// the step starts at, from which the boundary acts.
+double repeat_step_from_its_start(Run& run) {
   restore_restart_column(run);
   run.col.EMID.copy_from(run.col.EOLD, run.col.NN);  // the switch restarts the linearisation too
   run.clock.step_back();
-  switch_time = run.clock.T();
   run.loop.FONE = 1.0;
+  return run.clock.T();
 }
 
 }  // namespace
 
 bool check_boundary_switch(Run& run, Outputs& out) {
-  RunParameters& p = run.p;
+  const BoundaryConditions& answered = run.def.bc;
+  BoundaryState& boundaries = run.boundaries;
   SoilColumn& col = run.col;
   LoopState& loop = run.loop;
   loop.VBC = element_velocity(run.soil, col, 1);
   loop.VTC = element_velocity(run.soil, col, col.NN - 1);
 
-  if (loop.JTOP == 1) {
-    if (loop.VTC > p.VT) {
+  if (boundaries.top_deferred) {
+    if (loop.VTC > answered.VT) {
       out.console.free("SELF-WEIGHT CONSOLIDATION DOMINATES ", " AT TOP!");
     } else {
-      p.ITOP = 1;
-      loop.JTOP = 0;
-      switch_and_repeat(run, loop.TTOPSW);
+      boundaries.switch_top(repeat_step_from_its_start(run));
       return true;
     }
   }
-  if (loop.JBOT == 1) {
-    if (loop.VBC < p.VB) {
+  if (boundaries.bottom_deferred) {
+    if (loop.VBC < answered.VB) {
       out.console.free("SELF-WEIGHT CONSOLIDATION DOMINATES ", " AT BOTTOM!");
     } else {
-      p.IBOT = 1;
-      loop.JBOT = 0;
-      switch_and_repeat(run, loop.TBOTSW);
+      boundaries.switch_bottom(repeat_step_from_its_start(run));
       return true;
     }
   }
   return false;
 }
 
-void accumulate_outflows(const RunParameters& p, double DT, LoopState& loop) {
-  if (p.ITOP == 1 && loop.JTOP == 0) loop.VTC = p.VT;
-  if (p.IBOT == 1) loop.VBC = p.VB;
-  loop.QTOP += (loop.VTC0 + loop.VTC) / 2.0 * DT * p.HTOT / p.K0;
-  loop.QBOT += (loop.VBC0 + loop.VBC) / 2.0 * DT * p.HTOT / p.K0;
+void accumulate_outflows(const BoundaryConditions& bc, const RunScales& scales, double DT,
+                         LoopState& loop) {
+  if (bc.ITOP == TopBoundary::Velocity) loop.VTC = bc.VT;
+  if (bc.IBOT == BottomBoundary::Velocity) loop.VBC = bc.VB;
+  loop.QTOP += (loop.VTC0 + loop.VTC) / 2.0 * DT * scales.HTOT / scales.K0;
+  loop.QBOT += (loop.VBC0 + loop.VBC) / 2.0 * DT * scales.HTOT / scales.K0;
 }
 
-void accumulate_evaporation(const RunParameters& p, const Soil& soil, const Clock& clock,
-                            const SoilColumn& col, LoopState& loop) {
+void accumulate_evaporation(Run& run) {
+  const SoilColumn& col = run.col;
+  LoopState& loop = run.loop;
+  const BoundaryConditions& bc = run.def.bc;
+  const RunScales& scales = run.scales;
+  const Soil& soil = run.soil;
+  const Clock& clock = run.clock;
   const int NN = col.NN;
   if (col.NN1 > NN) {
-    loop.TEFT = clock.T() - p.T0N;
+    loop.TEFT = clock.T() - scales.T0N;
   } else {
     loop.TEFT += clock.DT() *
                  (area_fraction(soil, col.EN[NN], col.ECR[NN]) +
@@ -160,39 +164,40 @@ void accumulate_evaporation(const RunParameters& p, const Soil& soil, const Cloc
                  2.0;
   }
   if (col.NN1 > 1) {
-    loop.TEFB = clock.T() - p.T0N;
+    loop.TEFB = clock.T() - scales.T0N;
   } else {
     loop.TEFB += clock.DT() *
                  (area_fraction(soil, col.EN[1], col.ECR[1]) +
                   area_fraction(soil, col.ESTEP[1], col.ECR[1])) /
                  2.0;
   }
-  loop.VEVAP = (p.VT * loop.TEFT + p.VB * loop.TEFB) * p.HTOT / p.K0;
+  loop.VEVAP = (bc.VT * loop.TEFT + bc.VB * loop.TEFB) * scales.HTOT / scales.K0;
 }
 
 namespace {
 
-void final_geometry_without_desiccation(const RunParameters& p, SoilColumn& col) {
-  col.Z[1] = p.ZBOT;
+void final_geometry_without_desiccation(const Soil& soil, double ZBOT, SoilColumn& col) {
+  col.Z[1] = ZBOT;
   for (int k = 1; k <= col.NN - 1; ++k) {
     const double r = (col.EN[k] + col.EN[k + 1]) / 2.0;
-    col.Z[k + 1] = col.Z[k] + (p.E0 * r + 1.0) / (p.E0 + 1.0) * col.DXI[k] * p.HTOT;
+    col.Z[k + 1] = col.Z[k] + (soil.E0 * r + 1.0) / (soil.E0 + 1.0) * col.DXI[k] * soil.HTOT;
   }
 }
 
 void final_geometry_with_cracks(Run& run) {
-  const RunParameters& p = run.p;
+  const Soil& soil = run.soil;
+  const double ZBOT = run.scales.ZBOT;
   SoilColumn& col = run.col;
   LoopState& loop = run.loop;
   const int NN = col.NN;
-  col.Z[1] = p.ZBOT;
+  col.Z[1] = ZBOT;
   if (col.NN1 > 1) {
     const int last = std::min(col.NN1, NN);
     for (int k = 1; k <= last - 1; ++k) {
-      const double e = p.E0 * (col.EN[k] + col.EN[k + 1]) / 2.0;
-      col.Z[k + 1] = col.Z[k] + p.HTOT * col.DXI[k] * (e + 1.0) / (p.E0 + 1.0);
+      const double e = soil.E0 * (col.EN[k] + col.EN[k + 1]) / 2.0;
+      col.Z[k + 1] = col.Z[k] + soil.HTOT * col.DXI[k] * (e + 1.0) / (soil.E0 + 1.0);
     }
-    loop.VSOIL = col.Z[last] - p.ZBOT;
+    loop.VSOIL = col.Z[last] - ZBOT;
     loop.VCRACK = 0.0;
   }
   if (col.NN1 < NN) {
@@ -219,10 +224,10 @@ void final_geometry_with_cracks(Run& run) {
 }  // namespace
 
 void final_geometry(Run& run) {
-  if (run.p.IDES == 1) {
+  if (run.def.IDES == 1) {
     final_geometry_with_cracks(run);
   } else {
-    final_geometry_without_desiccation(run.p, run.col);
+    final_geometry_without_desiccation(run.soil, run.scales.ZBOT, run.col);
   }
 }
 

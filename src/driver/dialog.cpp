@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "driver/answer_reader.hpp"
+#include "model/run_scales.hpp"
 #include "model/run_stop.hpp"
 #include "output/fields.hpp"
 #include "soil/soil.hpp"
@@ -51,7 +52,7 @@ bool positive_and_finite(double v) {
 // The compression and permeability laws must give a positive, finite void
 // ratio E0 = A1 Z1^B1 and permeability K0 = C E0^D at zero effective stress,
 // and the exponent B1 divides the stress scale of the first time step.
-std::string compression_refusal(const RunParameters& p) {
+std::string compression_refusal(const RunDefinition& p) {
   if (p.B1 == 0.0) return refused("B1", p.B1, "the compression exponent must not be zero");
   if (!(p.C > 0.0)) return refused("C", p.C, "the permeability constant must be positive");
   const double E0 = p.A1 * std::pow(p.Z1, p.B1);
@@ -67,13 +68,13 @@ std::string compression_refusal(const RunParameters& p) {
 
 // The crack-onset void ratio 1/(a + b s)^c + 1/d must be positive and finite
 // at the unloaded surface, s = 0.
-std::string cracking_refusal(const RunParameters& p) {
+std::string cracking_refusal(const RunDefinition& p) {
   if (p.CRD == 0.0) return refused("CRD", p.CRD, "the cracking constant d must not be zero");
   const double base = p.CRB * 0.0 + p.CRA;
   if (!(base > 0.0)) {
     return refused("CRA", p.CRA, "the cracking function needs a + b*s > 0 at s = 0");
   }
-  const double ecr = soil_of(p).crack_onset_void_ratio(0.0);
+  const double ecr = soil_of(p, RunScales{}).crack_onset_void_ratio(0.0);
   if (positive_and_finite(ecr)) return {};
   const std::string why = "the crack-onset void ratio at s = 0 would be " + real_text(ecr);
   if (!std::isfinite(1.0 / std::pow(base, p.CRC))) return refused("CRC", p.CRC, why);
@@ -137,7 +138,7 @@ std::string index_text(int i) {
 // places no negative amount (the total height counts every stage, so soil
 // taken away would shrink the length scale below the soil the layer holds),
 // and begins at or after the end of the stage before it.
-std::string stage_refusal(const RunParameters& p, int i) {
+std::string stage_refusal(const RunDefinition& p, int i) {
   const FillingStage& s = p.stage[i];
   const std::string n = index_text(i);
   if (s.TEF < s.TBF) {
@@ -153,7 +154,7 @@ std::string stage_refusal(const RunParameters& p, int i) {
   return {};
 }
 
-std::string output_times_refusal(const RunParameters& p) {
+std::string output_times_refusal(const RunDefinition& p) {
   for (int i = 1; i <= p.NO; ++i) {
     const std::string name = "OPT(" + std::to_string(i) + ")";
     if (i == 1 && p.OPT[i] <= p.TS) {
@@ -175,7 +176,7 @@ int pair_of_line(int ND, int line) {
   return ND - line + 1;
 }
 
-std::string profile_refusal(const RunParameters& p) {
+std::string profile_refusal(const RunDefinition& p) {
   for (int line = 2; line <= p.ND; ++line) {
     const double above = p.profile[pair_of_line(p.ND, line - 1)].z;
     const double here = p.profile[pair_of_line(p.ND, line)].z;
@@ -191,7 +192,7 @@ std::string profile_refusal(const RunParameters& p) {
 // ---------------------------------------------------------------------------
 // Echo records of "input".
 
-Line constants_record(const RunParameters& p) {
+Line constants_record(const RunDefinition& p) {
   Line l;
   l.blank().G(10, 5, p.A1).blank().F(10, 4, p.B1).blank().G(10, 5, p.C).blank().G(10, 5, p.D);
   l.blank().G(10, 5, p.Z1).tab().text("A1,B1,C,D,Z1");
@@ -216,13 +217,13 @@ Line value_record(double v, std::string_view label) {
   return l;
 }
 
-Line shrinkage_record(const RunParameters& p) {
+Line shrinkage_record(const RunDefinition& p) {
   Line l;
   l.blank().G(10, 5, p.A2).blank().F(10, 4, p.B2).tab().text("A2,B2:3-D SHRINKAGE PARAMETERS");
   return l;
 }
 
-Line cracking_record(const RunParameters& p) {
+Line cracking_record(const RunDefinition& p) {
   Line l;
   l.blank().G(10, 5, p.CRA).blank().G(10, 5, p.CRB).blank().G(10, 5, p.CRC);
   l.blank().G(10, 5, p.CRD).tab().text("CRACKING ").text("FUNCTION PARAMETERS, a,b,c,d");
@@ -282,7 +283,7 @@ Line pair_count_record(int ND) {
 
 class Dialog {
  public:
-  Dialog(std::istream& in, Outputs& out, bool interactive, RunParameters& p)
+  Dialog(std::istream& in, Outputs& out, bool interactive, RunDefinition& p)
       : reader_(in), out_(out), interactive_(interactive), p_(p) {}
 
   void run();
@@ -326,7 +327,7 @@ class Dialog {
   AnswerReader reader_;
   Outputs& out_;
   bool interactive_;
-  RunParameters& p_;
+  RunDefinition& p_;
 };
 
 // A refused answer at a terminal is reported on the error channel and its
@@ -399,7 +400,6 @@ void Dialog::ask_solids_and_water() {
     p_.GW = ask_real("GW");
   } while (!accepted(positive_refusal("GW", p_.GW, "the unit weight of water")));
   echo(value_record(p_.GW, "UNIT WEIGHT OF WATER"));
-  p_.ZBOT = 0.0;
 }
 
 void Dialog::ask_initial_height() {
@@ -468,23 +468,23 @@ void Dialog::ask_top_boundary() {
     throw RunStop(StopKind::Stop,
                   {"EVAPORATION ON TOP BOUNDARY IS NOT ACCEPTABLE IN STAGE FILLING PROCESS!!"});
   }
-  p_.ITOP = typed == 2 ? 3 : typed;
-  if (p_.ITOP < 2) {
+  p_.bc.ITOP = typed == 2 ? TopBoundary::Surcharge : static_cast<TopBoundary>(typed);
+  if (top_has_velocity_row(p_.bc.ITOP)) {
     say("SPECIFY THE VELOCITY AT TOP, VT=?");
-    p_.VT = ask_real("VT");
-    p_.HT = 0.0;
-    p_.LT = 0.0;
+    p_.bc.VT = ask_real("VT");
+    p_.bc.LT = 0.0;
   } else {
     say("SPECIFY THE SURCHARGE LOADING, LT=?");
-    p_.LT = ask_real("LT");
-    p_.HT = 0.0;
-    p_.VT = 0.0;
-    if (p_.IFIL == 1 && p_.LT != 0.0) {
+    p_.bc.LT = ask_real("LT");
+    p_.bc.VT = 0.0;
+    if (p_.IFIL == 1 && p_.bc.LT != 0.0) {
       throw RunStop(StopKind::Stop,
                     {"ONLY ZERO SURCHARGE IS ACCEPTABLE IN STAGE FILLING PROCESS!!!"});
     }
   }
-  echo(value_record(p_.VT + p_.HT + p_.LT, "TOP BOUNDARY CONDITION VALUES"));
+  // A head of water on top is never asked; its value is 0.
+  const double HT = 0.0;
+  echo(value_record(p_.bc.VT + HT + p_.bc.LT, "TOP BOUNDARY CONDITION VALUES"));
 }
 
 void Dialog::ask_bottom_boundary() {
@@ -495,20 +495,20 @@ void Dialog::ask_bottom_boundary() {
   say("    4= VELOCITY (NON-ZERO VELOCITY)");
   const int typed = ask_integer("IBOT");
   echo(wide_switch_record(typed, "BOTTOM BOUNDARY CONDITION"));
-  p_.IBOT = typed;
-  p_.VB = 0.0;
-  p_.HB = 0.0;
-  p_.LB = 0.0;
+  p_.bc.IBOT = static_cast<BottomBoundary>(typed);
+  p_.bc.VB = 0.0;
+  p_.bc.HB = 0.0;
+  p_.bc.LB = 0.0;
   if (typed == 1 || typed == 3) return;
   if (typed == 4) {
     say("SPECIFY THE VELOCITY AT BOTTOM, VB=?");
-    p_.VB = ask_real("VB");
-    p_.IBOT = 1;
+    p_.bc.VB = ask_real("VB");
+    p_.bc.IBOT = BottomBoundary::Velocity;
   } else {
     say("SPECIFY THE PRESSURE HEAD OF WATER AT BOTTOM, HB=?");
-    p_.HB = ask_real("HB");
+    p_.bc.HB = ask_real("HB");
   }
-  echo(bottom_values_record(p_.VB + p_.HB + p_.LB));
+  echo(bottom_values_record(p_.bc.VB + p_.bc.HB + p_.bc.LB));
 }
 
 void Dialog::ask_output_times() {
@@ -608,7 +608,7 @@ void Dialog::run() {
 
 }  // namespace
 
-void run_dialog(std::istream& in, Outputs& out, bool interactive, RunParameters& p) {
+void run_dialog(std::istream& in, Outputs& out, bool interactive, RunDefinition& p) {
   Dialog(in, out, interactive, p).run();
 }
 

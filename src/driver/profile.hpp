@@ -1,7 +1,7 @@
 #pragma once
 
 #include "model/fixed_array.hpp"
-#include "model/run_parameters.hpp"
+#include "model/run_definition.hpp"
 #include "model/soil_column.hpp"
 
 namespace slurry1d {

@@ -23,7 +23,7 @@ void Simulation::open_echo_file() {
 }
 
 void Simulation::ask_run_definition(std::istream& answers, bool interactive) {
-  run_dialog(answers, out_, interactive, run_->p);
+  run_dialog(answers, out_, interactive, run_->def);
 }
 
 void Simulation::set_up() {

@@ -20,31 +20,31 @@ namespace {
 void write_report(Run& run, Outputs& out) {
   const ReportContext ctx{run.clock.T(), run.loop.added, run.loop.ISTEADY, run.loop.QTOP,
                           run.loop.QBOT};
-  write_state_report(run.p, run.soil, run.col, ctx, run.report_work, out);
+  write_state_report(run.def, run.soil, run.scales, run.col, ctx, run.report_work, out);
 }
 
 // The report at the end of a run and the final profile a later run can
 // continue from.
 void write_final_state(Run& run, Outputs& out) {
   write_report(run, out);
-  write_restart_profile(run.p, run.clock.T(), run.col, run.report_work, out.input);
+  write_restart_profile(run.scales, run.clock.T(), run.col, run.report_work, out.input);
 }
 
 // The normal end: final report and profile, the final crack record of a
 // desiccation run and the summary lines.
 void end_run(Run& run, Outputs& out) {
   write_final_state(run, out);
-  if (run.p.IDES == 1) {
-    write_crack_record(out.tc, final_crack_record(run.p, run.clock, run.col, run.loop));
+  if (run.def.IDES == 1) {
+    write_crack_record(out.tc, final_crack_record(run.scales, run.clock, run.col, run.loop));
   }
-  write_summary_lines(out.ts, run.p, run.loop);
+  write_summary_lines(out.ts, run.scales, run.boundaries);
 }
 
 void end_run_at_minimum_void_ratio(Run& run, Outputs& out, int node) {
   write_final_state(run, out);
   out.console.free(" REACH THE MINIMUM VOID RATIO AT NODE ", node);
   out.console.free(" PROGRAM STOPS FOR REACHING MINIMUM VOID RATIO!");
-  write_summary_lines(out.ts, run.p, run.loop);
+  write_summary_lines(out.ts, run.scales, run.boundaries);
 }
 
 // A run that cannot go on: the end-of-run records at the time reached, then
@@ -55,13 +55,13 @@ void end_run_at_minimum_void_ratio(Run& run, Outputs& out, int node) {
                 {std::move(reason), "the files hold the state reached at that time"});
 }
 
-std::string time_text(const RunParameters& p, double T) {
-  return format_free_real(dimensional_time(p, T));
+std::string time_text(const RunScales& scales, double T) {
+  return format_free_real(scales.dimensional_time(T));
 }
 
 [[noreturn]] void fail_diverging_step(Run& run, Outputs& out) {
   fail_run(run, out,
-           "the iteration kept diverging at time " + time_text(run.p, run.clock.T()) +
+           "the iteration kept diverging at time " + time_text(run.scales, run.clock.T()) +
                " although the step was halved " + std::to_string(run.loop.NHALF) +
                " times; the run stops there");
 }
@@ -71,51 +71,53 @@ std::string time_text(const RunParameters& p, double T) {
 // a largest step far too small for the output times) that the output time
 // cannot be reached within the steps an output interval may take.
 [[noreturn]] void fail_stalled_clock(Run& run, Outputs& out, double window_start, long steps) {
-  const RunParameters& p = run.p;
+  const RunScales& scales = run.scales;
   fail_run(run, out,
            "the clock has stalled: the last " + std::to_string(steps) +
-               " steps moved it from time " + time_text(p, window_start) + " to " +
-               time_text(p, run.clock.T()) + ", too slowly to reach the output time " +
-               time_text(p, p.OPTN[run.loop.IOUT]) + " within the " +
+               " steps moved it from time " + time_text(scales, window_start) + " to " +
+               time_text(scales, run.clock.T()) + ", too slowly to reach the output time " +
+               time_text(scales, scales.OPTN[run.loop.IOUT]) + " within the " +
                std::to_string(MAX_STEPS_PER_OUTPUT) + " steps an output interval may take");
 }
 
 [[noreturn]] void fail_step_cap(Run& run, Outputs& out) {
-  const RunParameters& p = run.p;
+  const RunScales& scales = run.scales;
   fail_run(run, out,
-           "the output time " + time_text(p, p.OPTN[run.loop.IOUT]) + " was not reached within " +
-               std::to_string(MAX_STEPS_PER_OUTPUT) + " steps; the run stops at time " +
-               time_text(p, run.clock.T()));
+           "the output time " + time_text(scales, scales.OPTN[run.loop.IOUT]) +
+               " was not reached within " + std::to_string(MAX_STEPS_PER_OUTPUT) +
+               " steps; the run stops at time " + time_text(scales, run.clock.T()));
 }
 
 void write_output_time_records(Run& run, Outputs& out) {
   write_report(run, out);
   const SoilColumn& col = run.col;
-  if (run.p.IDES == 1 && col.NN2 <= col.NN) {
-    const double rate = rate_since_start(run.p, run.clock, run.loop);
-    write_crack_record(out.tc, crack_progress_record(run.p, run.clock, col, run.loop, rate));
+  if (run.def.IDES == 1 && col.NN2 <= col.NN) {
+    const double rate = rate_since_start(run.scales, run.clock, run.loop);
+    write_crack_record(out.tc, crack_progress_record(run.scales, run.clock, col, run.loop, rate));
   }
 }
 
 // Ends the step exactly on the output time it would overshoot.
-void advance_clock(Clock& clock, const RunParameters& p, const LoopState& loop) {
+void advance_clock(Clock& clock, const RunScales& scales, const LoopState& loop) {
   clock.advance();
-  clock.land_on(p.OPTN[loop.IOUT]);
+  clock.land_on(scales.OPTN[loop.IOUT]);
 }
 
 // Staged filling and node addition at velocity boundaries, then the restart
 // snapshot from which a diverging step is repeated.
 void prepare_iteration(Run& run, Outputs& out) {
-  RunParameters& p = run.p;
+  const RunDefinition& def = run.def;
+  RunScales& scales = run.scales;
   SoilColumn& col = run.col;
   LoopState& loop = run.loop;
-  if (p.IDES == 1) return;
-  if (p.IDES == 2) {
-    if (p.IFIL == 1) {
-      advance_filling(p, run.clock, col, loop.stage, run.filling_work);
-      if (p.H0IN < col.Z[col.NN]) p.H0IN = col.Z[col.NN];
+  if (def.IDES == 1) return;
+  if (def.IDES == 2) {
+    if (def.IFIL == 1) {
+      advance_filling(def, scales, run.clock, col, loop.stage, run.filling_work);
+      if (scales.H0IN < col.Z[col.NN]) scales.H0IN = col.Z[col.NN];
     }
-    refine_boundary_elements(p, run.soil, col, loop.added, out.console);
+    refine_boundary_elements(run.soil, run.acting_boundaries(), def.ME, col, loop.added,
+                             out.console);
   }
   col.NN1 = col.NN + 1;
   col.NN2 = col.NN + 1;
@@ -131,32 +133,35 @@ void solve_step(Run& run, Outputs& out) {
     if (result == IterationResult::Failed) fail_diverging_step(run, out);
     from_filling = result == IterationResult::RepeatFromFilling;
     if (from_filling) continue;
-    if (run.p.IDES != 1 && check_boundary_switch(run, out)) continue;
+    if (run.def.IDES != 1 && check_boundary_switch(run, out)) continue;
     return;
   }
 }
 
 // Evaporation, geometry and the crack records of the accepted step.
 void account_for_step(Run& run, Outputs& out) {
-  const RunParameters& p = run.p;
+  const RunDefinition& def = run.def;
+  const RunScales& scales = run.scales;
+  const BoundaryConditions bc = run.acting_boundaries();
   SoilColumn& col = run.col;
   LoopState& loop = run.loop;
-  if (p.IDES != 1) accumulate_outflows(p, run.clock.DT(), loop);
+  if (def.IDES != 1) accumulate_outflows(bc, scales, run.clock.DT(), loop);
   ++loop.ITER;
   write_iteration_line(out.console, loop.ITER, loop.ESQ / col.NN);
-  if (p.IDES == 1 && p.ITOP == 1 && p.IBOT == 1)
-    accumulate_evaporation(p, run.soil, run.clock, col, loop);
+  if (def.IDES == 1 && bc.ITOP == TopBoundary::Velocity && bc.IBOT == BottomBoundary::Velocity) {
+    accumulate_evaporation(run);
+  }
   final_geometry(run);
-  if (p.IDES == 1 && col.NN2 <= col.NN && col.NN1 < col.NN2) {
-    const double rate = loop.KF4 == 1 ? rate_since_cracking(p, run.clock, loop)
-                                      : rate_since_start(p, run.clock, loop);
-    write_crack_record(out.tc, crack_progress_record(p, run.clock, col, loop, rate));
+  if (def.IDES == 1 && col.NN2 <= col.NN && col.NN1 < col.NN2) {
+    const double rate = loop.KF4 == 1 ? rate_since_cracking(scales, run.clock, loop)
+                                      : rate_since_start(scales, run.clock, loop);
+    write_crack_record(out.tc, crack_progress_record(scales, run.clock, col, loop, rate));
   }
 }
 
-int first_node_at_minimum(const RunParameters& p, const SoilColumn& col) {
+int first_node_at_minimum(double ME, double E0, const SoilColumn& col) {
   for (int i = 1; i <= col.NN; ++i) {
-    if (col.EN[i] <= p.ME / p.E0) return i;
+    if (col.EN[i] <= ME / E0) return i;
   }
   return 0;
 }
@@ -164,9 +169,11 @@ int first_node_at_minimum(const RunParameters& p, const SoilColumn& col) {
 // The top has settled to its steady-state height (in staged filling only once
 // the last stage has begun; a filling run without stages has nothing to wait
 // for).
-bool reached_steady_height(const RunParameters& p, double T, const SoilColumn& col,
-                           const LoopState& loop) {
-  if (p.IFIL == 1 && p.NS >= 1 && !(T > p.TBFN[p.NS])) return false;
+bool reached_steady_height(const Run& run, double T) {
+  const RunDefinition& def = run.def;
+  const SoilColumn& col = run.col;
+  const LoopState& loop = run.loop;
+  if (def.IFIL == 1 && def.NS >= 1 && !(T > run.scales.TBFN[def.NS])) return false;
   return loop.ZTOPP >= col.ZSS[col.NN] && col.Z[col.NN] / col.ZSS[col.NN] <= 1.0;
 }
 
@@ -175,21 +182,21 @@ bool reached_steady_height(const RunParameters& p, double T, const SoilColumn& c
 // The next step: once reset to the natural time scale of the compression
 // curve at the first crack, otherwise grown by half up to the largest step.
 void choose_next_step(Run& run) {
-  const RunParameters& p = run.p;
+  const RunScales& scales = run.scales;
   Clock& clock = run.clock;
   SoilColumn& col = run.col;
   LoopState& loop = run.loop;
   col.NN2 = col.NN1;
   clock.remember_step();
   if (loop.KF5 == 0 && col.NN2 <= col.NN) {
-    clock.restart_step(-(p.K0 / p.HTOT) / (p.B1 / p.Z1N));
+    clock.restart_step(-(scales.K0 / scales.HTOT) / (run.soil.B1 / scales.Z1N));
     loop.KF5 = 1;
     return;
   }
   loop.DMARCH = loop.DSQ / col.NN;
   loop.FONE = 1.0;
-  if (reached_time(clock.T(), p.OPTN[loop.IOUT])) return;
-  clock.grow(p.DTMAX);
+  if (reached_time(clock.T(), scales.OPTN[loop.IOUT])) return;
+  clock.grow(scales.DTMAX);
 }
 
 // Whether the clock, moving on at its pace over the last `steps` steps (from
@@ -204,22 +211,23 @@ bool can_reach_output_time(double T, double target, double window_start, long st
 }
 
 StepOutcome time_step(Run& run, Outputs& out) {
-  RunParameters& p = run.p;
+  const RunDefinition& def = run.def;
+  const RunScales& scales = run.scales;
   SoilColumn& col = run.col;
   LoopState& loop = run.loop;
 
-  advance_clock(run.clock, p, loop);
+  advance_clock(run.clock, scales, loop);
   loop.ITER = 0;
   loop.KIT = 0;
   loop.NHALF = 0;
   loop.VTC0 = loop.VTC;
   loop.VBC0 = loop.VBC;
-  if (loop.ISTEP * loop.IOUT != 1 && p.IDES == 2 && col.NN != 10 * p.NNI - 9) {
-    regrid_column(p.NNI, col, p.E0, p.ZBOT, p.HTOT, run.regrid_work);
+  if (loop.ISTEP * loop.IOUT != 1 && def.IDES == 2 && col.NN != 10 * def.NNI - 9) {
+    regrid_column(def.NNI, col, scales.E0, scales.ZBOT, scales.HTOT, run.regrid_work);
   }
   take_step_snapshot(run);
   col.EIT.copy_from(col.EN, col.NN);
-  if (p.IDES == 1) col.EOLD.copy_from(col.EN, col.NN);
+  if (def.IDES == 1) col.EOLD.copy_from(col.EN, col.NN);
 
   solve_step(run, out);
   account_for_step(run, out);
@@ -228,7 +236,8 @@ StepOutcome time_step(Run& run, Outputs& out) {
 }
 
 StepOutcome finish_step(Run& run, Outputs& out) {
-  const RunParameters& p = run.p;
+  const RunDefinition& def = run.def;
+  const RunScales& scales = run.scales;
   const SoilColumn& col = run.col;
   LoopState& loop = run.loop;
 
@@ -236,7 +245,7 @@ StepOutcome finish_step(Run& run, Outputs& out) {
     loop.NQUIET = 0;
   } else if (++loop.NQUIET > 3) {
     Line line;
-    line.text(" REACHED THE MINIMUM MARCHING DIFFERENCE = ").G(10, 5, p.ERROR);
+    line.text(" REACHED THE MINIMUM MARCHING DIFFERENCE = ").G(10, 5, def.ERROR);
     out.console.write(line);
     end_run(run, out);
     return StepOutcome::RunEnded;
@@ -246,23 +255,25 @@ StepOutcome finish_step(Run& run, Outputs& out) {
     end_run(run, out);
     return StepOutcome::RunEnded;
   }
-  if (const int node = first_node_at_minimum(p, col); node != 0) {
+  if (const int node = first_node_at_minimum(def.ME, scales.E0, col); node != 0) {
     end_run_at_minimum_void_ratio(run, out, node);
     return StepOutcome::RunEnded;
   }
 
   const double T = run.clock.T();
-  write_step_line(out.console, dimensional_time(p, T), loop.DMARCH, loop.ITER);
-  if (p.IDES == 1 && col.NN1 <= col.NN) write_crack_tip(out.console, col);
-  const bool steady = reached_steady_height(p, T, col, loop);
+  write_step_line(out.console, scales.dimensional_time(T), loop.DMARCH, loop.ITER);
+  if (def.IDES == 1 && col.NN1 <= col.NN) write_crack_tip(out.console, col);
+  const bool steady = reached_steady_height(run, T);
   loop.ZTOPP = col.Z[col.NN];
   if (steady) {
     end_run(run, out);
     return StepOutcome::RunEnded;
   }
 
-  if (loop.IOUT < p.NO && reached_time(T, p.OPTN[loop.IOUT])) return StepOutcome::OutputTimeReached;
-  if (reached_time(T, p.OPTN[p.NO])) {
+  if (loop.IOUT < def.NO && reached_time(T, scales.OPTN[loop.IOUT])) {
+    return StepOutcome::OutputTimeReached;
+  }
+  if (reached_time(T, scales.OPTN[def.NO])) {
     end_run(run, out);
     return StepOutcome::RunEnded;
   }
@@ -277,8 +288,8 @@ void begin_output_interval(Run& run) {
 
 void march_in_time(Run& run, Outputs& out) {
   LoopState& loop = run.loop;
-  const RunParameters& p = run.p;
-  for (loop.IOUT = 1; loop.IOUT <= p.NO; ++loop.IOUT) {
+  const RunScales& scales = run.scales;
+  for (loop.IOUT = 1; loop.IOUT <= run.def.NO; ++loop.IOUT) {
     begin_output_interval(run);
     bool reached = false;
     long check_at = FIRST_PACE_CHECK;
@@ -286,7 +297,7 @@ void march_in_time(Run& run, Outputs& out) {
     for (long n = 0; n < MAX_STEPS_PER_OUTPUT && !reached; ++n) {
       if (n == check_at) {
         const long steps = check_at - check_at / 2;
-        if (!can_reach_output_time(run.clock.T(), p.OPTN[loop.IOUT], half_way, steps, n)) {
+        if (!can_reach_output_time(run.clock.T(), scales.OPTN[loop.IOUT], half_way, steps, n)) {
           fail_stalled_clock(run, out, half_way, steps);
         }
         check_at *= 2;

@@ -2,7 +2,8 @@
 
 #include "model/fixed_array.hpp"
 #include "model/node_addition.hpp"
-#include "model/run_parameters.hpp"
+#include "model/run_definition.hpp"
+#include "model/run_scales.hpp"
 #include "model/soil_column.hpp"
 #include "output/record_writer.hpp"
 #include "soil/soil.hpp"
@@ -33,13 +34,13 @@ struct ReportWork {
 // out), the "ts.out" data line, the console time line and, once a steady state
 // is known, the height comparison. Sets col.ER (compacted, clamped at ME in the
 // regular table) and work.M for write_restart_profile.
-void write_state_report(const RunParameters& p, const Soil& soil, SoilColumn& col,
-                        const ReportContext& ctx, ReportWork& work, Outputs& out);
+void write_state_report(const RunDefinition& def, const Soil& soil, const RunScales& scales,
+                        SoilColumn& col, const ReportContext& ctx, ReportWork& work, Outputs& out);
 
 // Appends the final profile of the last report to "input" in the order a
 // continued run reads it back (one void ratio and elevation per line from the
 // top node down), then the final height and the stopping time.
-void write_restart_profile(const RunParameters& p, double T, const SoilColumn& col,
+void write_restart_profile(const RunScales& scales, double T, const SoilColumn& col,
                            const ReportWork& work, RecordWriter& input);
 
 }  // namespace slurry1d

@@ -14,7 +14,8 @@
 
 #include <cmath>
 
-#include "model/run_parameters.hpp"
+#include "model/run_definition.hpp"
+#include "model/run_scales.hpp"
 
 namespace slurry1d {
 
@@ -156,6 +157,6 @@ struct Soil {
 };
 
 // The soil of the run's answers, at the scales the set-up derived from them.
-Soil soil_of(const RunParameters& p);
+Soil soil_of(const RunDefinition& def, const RunScales& scales);
 
 }  // namespace slurry1d

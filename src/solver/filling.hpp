@@ -2,7 +2,8 @@
 
 #include "model/clock.hpp"
 #include "model/fixed_array.hpp"
-#include "model/run_parameters.hpp"
+#include "model/run_definition.hpp"
+#include "model/run_scales.hpp"
 #include "model/soil_column.hpp"
 
 namespace slurry1d {
@@ -26,11 +27,12 @@ struct FillingWork {
 // that stages are resolved and end exactly at their ending times, credits the
 // nominal height filled during the step and, when there is one, re-meshes the
 // column with the same number of nodes (old layer over fewer nodes, new
-// material at E0 on top). Reads the stage tables p.stage, p.TBFN, p.TEFN and
-// p.NS, p.DTMAX, E0, K0, ZBOT, HTOT. Moves the clock (limits and cuts its step,
-// remembers the step that ends a stage), the cursor and col.EN, Z, DXI. After
-// the last stage it changes nothing but sets KF7 = 1.
-void advance_filling(const RunParameters& p, Clock& clock, SoilColumn& col, StageCursor& cursor,
-                     FillingWork& work);
+// material at E0 on top). Reads the stage table and NS of the definition, the
+// stage times TBFN, TEFN and DTMAX, E0, K0, ZBOT, HTOT of the scales. Moves the
+// clock (limits and cuts its step, remembers the step that ends a stage), the
+// cursor and col.EN, Z, DXI. After the last stage it changes nothing but sets
+// KF7 = 1.
+void advance_filling(const RunDefinition& def, const RunScales& scales, Clock& clock,
+                     SoilColumn& col, StageCursor& cursor, FillingWork& work);
 
 }  // namespace slurry1d

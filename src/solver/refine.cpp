@@ -117,16 +117,16 @@ void rebuild_elevations(SoilColumn& col, int n, int m, const EndElevations& e) {
 // Effective stress of a column of buoyant soil under the water table at the
 // top node: LT at the top, the buoyant weight of each element added downward,
 // LB added at the base.
-void rebuild_hydrostatic_stress(const RunParameters& p, const Soil& soil, SoilColumn& col) {
+void rebuild_hydrostatic_stress(const Soil& soil, const BoundaryConditions& bc, SoilColumn& col) {
   const auto& EN = col.EN;
   const auto& Z = col.Z;
   auto& SIGE = col.SIGE;
-  SIGE[col.NN] = p.LT;
+  SIGE[col.NN] = bc.LT;
   for (int k = col.NN - 1; k >= 1; --k) {
     const double em = (EN[k + 1] + EN[k]) * (soil.E0 * 0.5);
     SIGE[k] = (soil.GS - 1.0) * soil.GW * (Z[k + 1] - Z[k]) / (em + 1.0) + SIGE[k + 1];
   }
-  SIGE[1] = SIGE[1] + p.LB;
+  SIGE[1] = SIGE[1] + bc.LB;
 }
 
 // The split count for an end element, or the capacity stop when the column
@@ -138,13 +138,13 @@ int checked_count(double count, int NN) {
 
 }  // namespace
 
-void refine_boundary_elements(const RunParameters& p, const Soil& soil, SoilColumn& col,
-                              NodeAddition& added, RecordWriter& console) {
+void refine_boundary_elements(const Soil& soil, const BoundaryConditions& bc, double ME,
+                              SoilColumn& col, NodeAddition& added, RecordWriter& console) {
   added = NodeAddition{};
   const EndElevations ends{col.Z[1], col.Z[2], col.Z[col.NN], col.Z[col.NN - 1]};
 
-  if (p.IBOT == 1) {
-    const double hB = layer_estimate(soil, p.ME, p.VB, col.EN[2]);
+  if (bc.IBOT == BottomBoundary::Velocity) {
+    const double hB = layer_estimate(soil, ME, bc.VB, col.EN[2]);
     if (needs_split(hB, col.DXI[1])) {
       const int n = checked_count(split_count(col.DXI[1], hB), col.NN);
       added.NBOTADD = n;
@@ -154,8 +154,8 @@ void refine_boundary_elements(const RunParameters& p, const Soil& soil, SoilColu
     }
   }
 
-  if (p.ITOP == 1) {
-    const double hT = -layer_estimate(soil, p.ME, p.VT, col.EN[col.NN]);
+  if (bc.ITOP == TopBoundary::Velocity) {
+    const double hT = -layer_estimate(soil, ME, bc.VT, col.EN[col.NN]);
     if (needs_split(hT, col.DXI[col.NN - 1])) {
       const int m = checked_count(split_count(col.DXI[col.NN - 1], hT), col.NN);
       added.NTOPADD = m;
@@ -166,7 +166,7 @@ void refine_boundary_elements(const RunParameters& p, const Soil& soil, SoilColu
   }
 
   rebuild_elevations(col, added.NBOTADD, added.NTOPADD, ends);
-  rebuild_hydrostatic_stress(p, soil, col);
+  rebuild_hydrostatic_stress(soil, bc, col);
 
   console.free("ADDITIONAL NODES ADDED AT TOP    = ", added.NTOPADD);
   console.free("ADDITIONAL NODES ADDED AT BOTTOM = ", added.NBOTADD);

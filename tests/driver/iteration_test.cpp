@@ -35,10 +35,9 @@ CapturedRun started_step(const Answers& a = Answers{}) {
 // Clipping
 
 TEST(ClipSolution, KeepsEveryValueInsideTheFreshVoidRatioAndAboveZero) {
-  auto p = std::make_unique<RunParameters>();
   auto col = std::make_unique<SoilColumn>();
-  p->ME = 1.5;
-  p->E0 = 6.0;
+  const double ME = 1.5;
+  const double E0 = 6.0;
   const double floor_value = 1.5 / (2.0 * 6.0);
   struct Case {
     double solved, stored;
@@ -59,25 +58,24 @@ TEST(ClipSolution, KeepsEveryValueInsideTheFreshVoidRatioAndAboveZero) {
   for (int i = 1; i <= col->NN; ++i) col->XSOL[i] = cases[i - 1].solved;
   col->XSOL[col->NN + 1] = 5.0;  // past the column: left alone
 
-  EXPECT_TRUE(clip_solution(*p, *col));
+  EXPECT_TRUE(clip_solution(ME, E0, *col));
   for (int i = 1; i <= col->NN; ++i) EXPECT_EQ(col->XSOL[i], cases[i - 1].stored) << "node " << i;
   EXPECT_EQ(col->XSOL[col->NN + 1], 5.0);
 }
 
 TEST(ClipSolution, ReportsANonNumberAnywhereInTheColumn) {
-  auto p = std::make_unique<RunParameters>();
   auto col = std::make_unique<SoilColumn>();
-  p->ME = 1.0;
-  p->E0 = 5.0;
+  const double ME = 1.0;
+  const double E0 = 5.0;
   col->NN = 4;
   for (int bad = 1; bad <= 4; ++bad) {
     for (int i = 1; i <= 4; ++i) col->XSOL[i] = 0.5;
     col->XSOL[bad] = NaN;
-    EXPECT_FALSE(clip_solution(*p, *col)) << "NaN at node " << bad;
+    EXPECT_FALSE(clip_solution(ME, E0, *col)) << "NaN at node " << bad;
   }
   for (int i = 1; i <= 4; ++i) col->XSOL[i] = 0.5;
   col->XSOL[5] = NaN;  // beyond NN
-  EXPECT_TRUE(clip_solution(*p, *col));
+  EXPECT_TRUE(clip_solution(ME, E0, *col));
 }
 
 // ---------------------------------------------------------------------------
@@ -95,16 +93,16 @@ class TakeOver : public ::testing::TestWithParam<TakeOverCase> {};
 // bottom, the free top node never count as fast.
 TEST_P(TakeOver, EndNodesAndTheStepChangeFollowTheBoundaryKinds) {
   const auto [IBOT, ITOP] = GetParam();
-  auto p = std::make_unique<RunParameters>();
   auto col = std::make_unique<SoilColumn>();
   auto loop = std::make_unique<LoopState>();
   constexpr int NN = 6;
-  p->IBOT = IBOT;
-  p->ITOP = ITOP;
-  p->K0 = 2e-3;
-  p->HTOT = 4.0;
-  const double DT = p->K0 / p->HTOT;  // the rate of a node is then close to its squared change
-  p->ERROR = 0.01;
+  BoundaryConditions bc;
+  bc.IBOT = static_cast<BottomBoundary>(IBOT);
+  bc.ITOP = static_cast<TopBoundary>(ITOP);
+  const double K0 = 2e-3;
+  const double HTOT = 4.0;
+  const double DT = K0 / HTOT;  // the rate of a node is then close to its squared change
+  const double ERROR = 0.01;
   col->NN = NN;
   loop->ends.EBOT = 0.125;
   loop->ends.ETOP = 0.875;
@@ -119,7 +117,7 @@ TEST_P(TakeOver, EndNodesAndTheStepChangeFollowTheBoundaryKinds) {
   for (int i = bottom_fixed ? 2 : 1; i <= NN; ++i)
     col->XSOL[bottom_fixed ? i - 1 : i] = node_value(i);
 
-  take_over_solution(*p, DT, *col, *loop);
+  take_over_solution(bc, FastNodeTest(ERROR, DT, K0, HTOT), *col, *loop);
 
   const bool top_fixed = ITOP >= 2;
   EXPECT_EQ(col->EN[1], bottom_fixed ? 0.125 : node_value(1));
@@ -133,7 +131,7 @@ TEST_P(TakeOver, EndNodesAndTheStepChangeFollowTheBoundaryKinds) {
   const auto add = [&](int i, bool counts_fast) {
     const double c = (col->EOLD[i] - node_value(i)) * (col->EOLD[i] - node_value(i));
     dsq += c;
-    if (counts_fast && c / DT * p->K0 / p->HTOT > p->ERROR) ++nfast;
+    if (counts_fast && c / DT * K0 / HTOT > ERROR) ++nfast;
   };
   if (!bottom_fixed) {
     for (int i = 1; i <= NN - 1; ++i) add(i, true);
@@ -151,13 +149,11 @@ INSTANTIATE_TEST_SUITE_P(BoundaryKinds, TakeOver,
                                            TakeOverCase{2, 3}, TakeOverCase{0, 2}));
 
 TEST(TakeOver, CountsOnlyNodesFasterThanTheThreshold) {
-  auto p = std::make_unique<RunParameters>();
   auto col = std::make_unique<SoilColumn>();
   auto loop = std::make_unique<LoopState>();
-  p->IBOT = 1;
-  p->ITOP = 3;
-  p->K0 = 1.0;
-  p->HTOT = 1.0;
+  BoundaryConditions bc;
+  bc.IBOT = BottomBoundary::Velocity;
+  bc.ITOP = TopBoundary::Surcharge;
   col->NN = 4;
   // Changes 0.1, 0.2, 0.3 at nodes 1..3: rates 0.02, 0.08, 0.18 (to rounding).
   for (int i = 1; i <= 3; ++i) {
@@ -170,8 +166,7 @@ TEST(TakeOver, CountsOnlyNodesFasterThanTheThreshold) {
   const std::vector<std::pair<double, int>> thresholds = {{0.0, 3}, {0.05, 2}, {0.1, 1},
                                                           {0.2, 0}, {-1.0, 3}, {at_node_2, 1}};
   for (const auto& [error, fast] : thresholds) {
-    p->ERROR = error;
-    take_over_solution(*p, 0.5, *col, *loop);
+    take_over_solution(bc, FastNodeTest(error, 0.5, 1.0, 1.0), *col, *loop);
     EXPECT_EQ(loop->NFAST, fast) << "ERROR = " << error;
   }
 }
@@ -256,8 +251,8 @@ TEST(HalveStep, KeepsTheMidStepVoidRatiosOfTheDivergedPass) {
   // mid-step void ratios the diverged pass left, not about the snapshot.
   for (const auto& [IFIL, IDES] : {std::pair{2, 2}, std::pair{1, 2}, std::pair{2, 1}}) {
     DivergedStep s;
-    s.r.p().IFIL = IFIL;
-    s.r.p().IDES = IDES;
+    s.r.def().IFIL = IFIL;
+    s.r.def().IDES = IDES;
     halve_step(*s.r.run);
     for (int i = 1; i <= s.NNR; ++i) {
       ASSERT_EQ(s.r.col().EMID[i], 0.32) << "IFIL " << IFIL << " IDES " << IDES << " node " << i;
@@ -268,8 +263,8 @@ TEST(HalveStep, KeepsTheMidStepVoidRatiosOfTheDivergedPass) {
 TEST(HalveStep, StagedFillingAndDesiccationRestoreTheStepSnapshot) {
   for (const auto& [IFIL, IDES] : {std::pair{1, 2}, std::pair{2, 1}, std::pair{1, 1}}) {
     DivergedStep s;
-    s.r.p().IFIL = IFIL;
-    s.r.p().IDES = IDES;
+    s.r.def().IFIL = IFIL;
+    s.r.def().IDES = IDES;
     const ColumnSnapshot& snap = s.r.run->step_snapshot;
     halve_step(*s.r.run);
     const SoilColumn& col = s.r.col();
@@ -302,7 +297,7 @@ TEST(HalveStep, TheFirstHalvingOfAFillingStepStepsBackOneStage) {
   };
   for (const Case& c : cases) {
     DivergedStep s;
-    s.r.p().IFIL = c.IFIL;
+    s.r.def().IFIL = c.IFIL;
     s.r.loop().stage.KF7 = c.KF7;
     s.r.loop().stage.KSTG = c.KSTG;
     halve_step(*s.r.run);
@@ -371,7 +366,7 @@ TEST(IterateStep, ADivergingPassHalvesTheStepAndSolvesItAgain) {
 
 TEST(IterateStep, AcceptsTheStepAfterSixHundredRepeatedPasses) {
   CapturedRun r = started_step();
-  r.p().ERROR1 = -1.0;  // no pass ever converges
+  r.def().ERROR1 = -1.0;  // no pass ever converges
   EXPECT_EQ(iterate_step(*r.run, r.out()), IterationResult::Converged);
   EXPECT_EQ(r.loop().ITER, 601);
   const std::string console = r.io->console.str();
@@ -385,12 +380,12 @@ TEST(IterateStep, TheAcceptedStepIsTheMeanOfItsLastTwoIterates) {
   // A step whose count already stands at 601 accepts its next pass that
   // fails to converge: the 602nd pass of the step.
   CapturedRun twin = started_step();
-  twin.p().ERROR1 = -1.0;
+  twin.def().ERROR1 = -1.0;
   const std::vector<double> start(twin.col().EN.data(), twin.col().EN.data() + twin.col().NN);
   iteration_pass(*twin.run);
 
   CapturedRun r = started_step();
-  r.p().ERROR1 = -1.0;
+  r.def().ERROR1 = -1.0;
   r.loop().ITER = 601;
   EXPECT_EQ(iterate_step(*r.run, r.out()), IterationResult::Converged);
   EXPECT_EQ(r.loop().ITER, 601);
@@ -448,8 +443,8 @@ TEST(IterationPass, BothEndsFixedTakeTheirBoundaryVoidRatios) {
   Answers a;
   a.bottom = 3;  // pervious base: its void ratio is fixed too
   CapturedRun r = started_step(a);
-  ASSERT_EQ(r.p().IBOT, 3);
-  ASSERT_EQ(r.p().ITOP, 3);
+  ASSERT_EQ(r.run->acting_boundaries().IBOT, BottomBoundary::Pervious);
+  ASSERT_EQ(r.run->acting_boundaries().ITOP, TopBoundary::Surcharge);
   iteration_pass(*r.run);
   const SoilColumn& col = r.col();
   const BoundaryValues& ends = r.loop().ends;
@@ -473,8 +468,8 @@ TEST(IterationPass, TheErrorLevelIsMeasuredBeforeTheNoSwellingClamp) {
   r.loop().KIT = 0;
   iteration_pass(*r.run);
   const SoilColumn& col = r.col();
-  ASSERT_EQ(r.p().IBOT, 1);
-  ASSERT_EQ(r.p().ITOP, 3);
+  ASSERT_EQ(r.run->acting_boundaries().IBOT, BottomBoundary::Velocity);
+  ASSERT_EQ(r.run->acting_boundaries().ITOP, TopBoundary::Surcharge);
   ASSERT_GT(col.XSOL[1], col.EOLD[1]);
   EXPECT_EQ(col.EN[1], col.EOLD[1]);
   double esq = 0.0;
@@ -507,7 +502,9 @@ TEST(IterationPass, StagedFillingTestsTheBaseAgainstTheTopOfTheMidStepColumn) {
   for (const bool below : {true, false}) {
     CapturedRun r = started_step(filling_answers());
     SoilColumn& col = r.col();
-    RunParameters& p = r.p();
+    const RunScales& p = r.scales();
+    const Soil& soil = r.soil();
+    BoundaryConditions& bc = r.def().bc;
     for (int i = 1; i <= col.NN; ++i) col.EMID[i] = 0.9 - 1e-4 * i;
     r.loop().KIT = 1;
     double z = p.ZBOT;
@@ -515,13 +512,13 @@ TEST(IterationPass, StagedFillingTestsTheBaseAgainstTheTopOfTheMidStepColumn) {
     for (int k = 1; k <= col.NN - 1; ++k) {
       const double e = p.E0 * (col.EMID[k] + col.EMID[k + 1]) / 2.0;
       const double next = z + (e + 1.0) / (p.E0 + 1.0) * col.DXI[k] * p.HTOT;
-      w += (next - z) * (e + p.GS) * p.GW / (e + 1.0);
+      w += (next - z) * (e + soil.GS) * soil.GW / (e + 1.0);
       z = next;
     }
     const double top = col.Z[col.NN];
     ASSERT_LT(z, top);
-    p.IBOT = 2;
-    p.HB = p.ZBOT + (below ? (z + top) / 2.0 : z - (top - z)) + col.SIGE[1] / p.GW;
+    bc.IBOT = BottomBoundary::Head;
+    bc.HB = p.ZBOT + (below ? (z + top) / 2.0 : z - (top - z)) + col.SIGE[1] / soil.GW;
     if (below) {
       EXPECT_THROW(iteration_pass(*r.run), RunStop);
     } else {
@@ -530,7 +527,7 @@ TEST(IterationPass, StagedFillingTestsTheBaseAgainstTheTopOfTheMidStepColumn) {
     // The base stress of the mid-step column is what the rows were given.
     if (below) {
       EXPECT_EQ(col.Z[col.NN], z);
-      EXPECT_EQ(col.WSUM, p.LT + w + p.LB);
+      EXPECT_EQ(col.WSUM, bc.LT + w + bc.LB);
     }
   }
 }
@@ -559,7 +556,8 @@ TEST(IterationPass, GeometryAndBaseStressFollowTheNewVoidRatios) {
   a.top_value = 3.0;  // surcharge
   CapturedRun r = started_step(a);
   iteration_pass(*r.run);
-  const RunParameters& p = r.p();
+  const RunScales& p = r.scales();
+  const RunDefinition& def = r.def();
   const SoilColumn& col = r.col();
   double z = p.ZBOT;
   double w = 0.0;
@@ -568,12 +566,12 @@ TEST(IterationPass, GeometryAndBaseStressFollowTheNewVoidRatios) {
     ASSERT_EQ(col.ER[k], p.E0 * col.EN[k]);
     const double e = (col.ER[k] + col.ER[k + 1]) / 2.0;
     const double next = z + (e + 1.0) / (p.E0 + 1.0) * col.DXI[k] * p.HTOT;
-    w += (next - z) * (e + p.GS) * p.GW / (e + 1.0);
+    w += (next - z) * (e + def.GS) * def.GW / (e + 1.0);
     z = next;
     ASSERT_EQ(col.Z[k + 1], z) << k;
   }
-  EXPECT_EQ(col.WSUM, p.LT + w + p.LB);
-  EXPECT_EQ(p.LT, 3.0);
+  EXPECT_EQ(col.WSUM, def.bc.LT + w + def.bc.LB);
+  EXPECT_EQ(def.bc.LT, 3.0);
 }
 
 }  // namespace

@@ -75,7 +75,7 @@ TEST(CrackRecord, HoldsSevenFourDecimalFieldsAndTheRateWithSeven) {
 
 // A desiccation run some way into its drying, with a crack from node 6 up.
 struct CrackedState {
-  std::unique_ptr<RunParameters> p = std::make_unique<RunParameters>();
+  std::unique_ptr<RunScales> p = std::make_unique<RunScales>();
   std::unique_ptr<SoilColumn> col = std::make_unique<SoilColumn>();
   std::unique_ptr<LoopState> loop = std::make_unique<LoopState>();
   // Cracking began in the step from 0.025 to 0.03; the time is now 0.05.
@@ -166,15 +166,15 @@ TEST(SummaryLines, TellTheSolidsHeightAndTheSwitchesThatHappened) {
     double TTOPSW, TBOTSW;
   };
   for (const Case& c : {Case{0.0, 0.0}, Case{0.02, 0.0}, Case{0.0, 0.03}, Case{0.02, 0.03}}) {
-    auto p = std::make_unique<RunParameters>();
-    auto loop = std::make_unique<LoopState>();
+    auto p = std::make_unique<RunScales>();
     p->HTOT = 3.0;
     p->E0 = 5.0;
     p->K0 = 2e-3;
-    loop->TTOPSW = c.TTOPSW;
-    loop->TBOTSW = c.TBOTSW;
+    BoundaryState boundaries;
+    boundaries.TTOPSW = c.TTOPSW;
+    boundaries.TBOTSW = c.TBOTSW;
     Console ts;
-    write_summary_lines(ts.writer, *p, *loop);
+    write_summary_lines(ts.writer, *p, boundaries);
     std::string expected =
         " THE TOTAL HEIGHT OF SOIL SOLID IS " + shortest(3.0 / (5.0 + 1.0)) + "\n";
     if (c.TTOPSW != 0.0) {
@@ -210,7 +210,7 @@ TEST(CrackRecords, ARunThatNeverCracksWritesOneRecordAtTheEnd) {
   ASSERT_EQ(r.col().NN1, r.col().NN + 1);
   const auto records = crack_records(r);
   ASSERT_EQ(records.size(), 1u) << r.io->tc.str();
-  const RunParameters& p = r.p();
+  const RunScales& p = r.scales();
   const LoopState& loop = r.loop();
   std::string expected = format_F(10, 4, 2.0) + format_F(10, 4, 0.0) +
                          format_F(10, 4, r.col().Z[r.col().NN]) + format_F(10, 4, loop.VSOIL) +

@@ -75,7 +75,7 @@ TEST(StepLength, GrowsByHalfAfterEveryStepUpToTheLargestStep) {
   a.OPT = {20.0};
   a.MAXDT = 0.2;
   CapturedRun r(a);
-  const RunParameters& p = r.p();
+  const RunScales& p = r.scales();
   const Clock& clock = r.clock();
   begin_output_interval(*r.run);
   bool reached_largest = false;
@@ -95,7 +95,7 @@ TEST(StepLength, AStepThatWouldPassTheOutputTimeEndsOnIt) {
   Answers a = drained_answers();
   a.OPT = {0.03, 1.0};
   CapturedRun r(a);
-  const RunParameters& p = r.p();
+  const RunScales& p = r.scales();
   const Clock& clock = r.clock();
   LoopState& loop = r.loop();
   begin_output_interval(*r.run);
@@ -144,7 +144,7 @@ TEST(StepLength, AWholeRunResumesTheSecondIntervalWithTheCarriedStep) {
   twin.loop().IOUT = 2;
   begin_output_interval(*twin.run);
   time_step(*twin.run, twin.out());
-  const double expected = dimensional_time(twin.p(), twin.clock().T());
+  const double expected = twin.scales().dimensional_time(twin.clock().T());
 
   CapturedRun r(a);
   march_in_time(*r.run, r.out());
@@ -166,7 +166,7 @@ TEST(StepLength, AStepEndingExactlyOnTheOutputTimeDoesNotGrow) {
   Answers a = drained_answers();
   a.OPT = {0.002, 1.0};  // below the first step the soil would take
   CapturedRun r(a);
-  const RunParameters& p = r.p();
+  const RunScales& p = r.scales();
   const Clock& clock = r.clock();
   begin_output_interval(*r.run);
   const double DT = clock.DT();
@@ -196,7 +196,7 @@ CapturedRun after_a_step(const Answers& a = Answers{}) {
   r.loop().DSQ = 1e-6;
   r.loop().DMARCH = 1e-6 / r.col().NN;
   r.loop().ITER = 4;
-  r.clock() = clock_on(r.p().OPTN[1] / 2.0);
+  r.clock() = clock_on(r.scales().OPTN[1] / 2.0);
   r.clear_outputs();
   return r;
 }
@@ -217,7 +217,7 @@ TEST(QuietSteps, TheRunStopsOnTheFourthQuietStepInARow) {
     EXPECT_EQ(r.loop().NQUIET, c.NQUIET_after) << c.NQUIET << " " << c.NFAST;
     const std::string console = r.io->console.str();
     const std::string message =
-        " REACHED THE MINIMUM MARCHING DIFFERENCE = " + format_G(10, 5, r.p().ERROR);
+        " REACHED THE MINIMUM MARCHING DIFFERENCE = " + format_G(10, 5, r.def().ERROR);
     EXPECT_EQ(contains_line(console, message), c.stops) << console;
     // The stop comes before the step line.
     EXPECT_EQ(count_lines(console, " TIME = "), c.stops ? 0 : 1);
@@ -232,7 +232,7 @@ TEST(QuietSteps, TheRunStopsOnTheFourthQuietStepInARow) {
 
 TEST(QuietSteps, AWholeRunWithoutFastNodesEndsAfterThreeStepLines) {
   CapturedRun r(Answers{});
-  r.p().ERROR = 1e30;
+  r.def().ERROR = 1e30;
   r.clear_outputs();
   march_in_time(*r.run, r.out());
   const std::string console = r.io->console.str();
@@ -271,9 +271,9 @@ TEST(UnstableStop, EndsTheRunOnceTheMarchingDifferenceExceedsTheNodeCount) {
 
 TEST(MinimumVoidRatio, StopsAtTheLowestNodeWithItsOwnRecords) {
   CapturedRun r = after_a_step(drying_answers());
-  ASSERT_EQ(r.p().IDES, 1);
+  ASSERT_EQ(r.def().IDES, 1);
   SoilColumn& col = r.col();
-  const double at_minimum = r.p().ME / r.p().E0;
+  const double at_minimum = r.def().ME / r.scales().E0;
   col.EN[9] = at_minimum;
   col.EN[5] = at_minimum;
   col.EN[3] = std::nextafter(at_minimum, 1.0);  // just above: not yet
@@ -311,13 +311,14 @@ class SteadyHeight : public ::testing::TestWithParam<SteadyCase> {};
 TEST_P(SteadyHeight, EndsTheRunOnceTheTopHasSettledToIt) {
   const SteadyCase& c = GetParam();
   CapturedRun r = after_a_step();
-  RunParameters& p = r.p();
+  RunDefinition& def = r.def();
+  RunScales& scales = r.scales();
   SoilColumn& col = r.col();
-  p.IFIL = c.IFIL;
-  p.NS = c.NS;
-  p.TBFN[1] = p.OPTN[1] / 8.0;
-  p.TBFN[2] = p.OPTN[1] / 4.0;
-  if (c.NS >= 1) r.clock() = clock_on(c.T_over_TBFN * p.TBFN[c.NS]);
+  def.IFIL = c.IFIL;
+  def.NS = c.NS;
+  scales.TBFN[1] = scales.OPTN[1] / 8.0;
+  scales.TBFN[2] = scales.OPTN[1] / 4.0;
+  if (c.NS >= 1) r.clock() = clock_on(c.T_over_TBFN * scales.TBFN[c.NS]);
   r.loop().ZTOPP = c.ZTOPP;
   col.Z[col.NN] = c.Z;
   col.ZSS[col.NN] = c.ZSS;
@@ -357,7 +358,8 @@ TEST(FinishStep, LeavesTheStepLoopAtAnOutputTimeAndEndsAtTheLast) {
         Case{1, 0, StepOutcome::Next, 7}, Case{2, 0, StepOutcome::Next, 7}}) {
     CapturedRun r = after_a_step(a);
     r.loop().IOUT = c.IOUT;
-    r.clock() = clock_on(c.output == 0 ? r.p().OPTN[c.IOUT] * 0.75 : r.p().OPTN[c.output]);
+    r.clock() =
+        clock_on(c.output == 0 ? r.scales().OPTN[c.IOUT] * 0.75 : r.scales().OPTN[c.output]);
     EXPECT_EQ(finish_step(*r.run, r.out()), c.outcome) << c.IOUT << " " << c.output;
     EXPECT_EQ(r.loop().ISTEP, c.ISTEP_after) << c.IOUT << " " << c.output;
     EXPECT_EQ(end_records(r).restart_profile, c.outcome == StepOutcome::RunEnded);
@@ -370,17 +372,17 @@ TEST(FinishStep, LeavesTheStepLoopAtAnOutputTimeAndEndsAtTheLast) {
 TEST(March, StagedFillingRaisesTheInitialHeightWithTheFilledTop) {
   const Answers a = thin_layer_filling_answers();
   CapturedRun r(a);
-  ASSERT_EQ(r.p().H0IN, 0.0);
+  ASSERT_EQ(r.scales().H0IN, 0.0);
   begin_output_interval(*r.run);
   double H0IN = 0.0;
   for (int step = 1; step <= 20; ++step) {
     ASSERT_EQ(time_step(*r.run, r.out()), StepOutcome::Next);
     // The height right after the filling advance, before the step settles it.
-    EXPECT_GT(r.p().H0IN, H0IN) << step;
-    EXPECT_GE(r.p().H0IN, r.col().Z[r.col().NN]) << step;
-    H0IN = r.p().H0IN;
+    EXPECT_GT(r.scales().H0IN, H0IN) << step;
+    EXPECT_GE(r.scales().H0IN, r.col().Z[r.col().NN]) << step;
+    H0IN = r.scales().H0IN;
   }
-  EXPECT_EQ(r.p().H0IN, r.run->restart_snapshot.Z[r.run->restart_snapshot.NN]);
+  EXPECT_EQ(r.scales().H0IN, r.run->restart_snapshot.Z[r.run->restart_snapshot.NN]);
 }
 
 TEST(March, EvaporationIsCumulatedOnlyWithVelocitiesAtBothEnds) {
@@ -392,7 +394,7 @@ TEST(March, EvaporationIsCumulatedOnlyWithVelocitiesAtBothEnds) {
     CapturedRun r(a);
     march_in_time(*r.run, r.out());
     if (top == 1) {
-      EXPECT_EQ(r.loop().TEFT, r.clock().T() - r.p().T0N);
+      EXPECT_EQ(r.loop().TEFT, r.clock().T() - r.scales().T0N);
       EXPECT_GT(r.loop().VEVAP, 0.0);
     } else {
       EXPECT_EQ(r.loop().TEFT, 0.0);
@@ -425,7 +427,7 @@ TEST(March, EndsOnTheLastOutputTimeWithOneReportPerOutputTime) {
   CapturedRun r(a);
   r.clear_outputs();
   march_in_time(*r.run, r.out());
-  EXPECT_EQ(r.clock().T(), r.p().OPTN[3]);
+  EXPECT_EQ(r.clock().T(), r.scales().OPTN[3]);
   const EndRecords e = end_records(r);
   EXPECT_EQ(e.ts_data_lines, 3);
   EXPECT_TRUE(e.summary);
@@ -451,13 +453,13 @@ TEST(March, TimeNeverRunsBackwardsBetweenStepLines) {
   CapturedRun r(a);
   r.clear_outputs();
   march_in_time(*r.run, r.out());
-  ASSERT_NE(r.loop().TTOPSW, 0.0);
+  ASSERT_NE(r.boundaries().TTOPSW, 0.0);
   const std::vector<double> times = step_times(r.io->console.str());
   ASSERT_GT(times.size(), 10u);
   for (std::size_t i = 1; i < times.size(); ++i) {
     ASSERT_GE(times[i], times[i - 1]) << "step line " << i + 1;
   }
-  const double switched = dimensional_time(r.p(), r.loop().TTOPSW);
+  const double switched = r.scales().dimensional_time(r.boundaries().TTOPSW);
   EXPECT_GT(switched, 10.0);
   EXPECT_LT(switched, 600.0);
 }
@@ -480,7 +482,7 @@ TEST(March, AStepThatCannotBeSolvedEndsTheRunAsAFailureWithItsRecords) {
   EXPECT_TRUE(e.summary);
   EXPECT_TRUE(e.restart_profile);
   // The records show the time the step started from.
-  EXPECT_NEAR(r.clock().T(), r.p().T0N, 1e-18);
+  EXPECT_NEAR(r.clock().T(), r.scales().T0N, 1e-18);
   EXPECT_EQ(count_lines(r.io->console.str(), " TIME = "), 0);
 }
 

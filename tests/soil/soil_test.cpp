@@ -474,15 +474,16 @@ TEST(EvaluationOrder, EveryFunctionMatchesItsWrittenExpressionToTheBit) {
 }
 
 TEST(SoilOf, TakesEveryConstantAndScaleOfTheRun) {
-  auto p = std::make_unique<RunParameters>();
+  auto def = std::make_unique<RunDefinition>();
+  auto scales = std::make_unique<RunScales>();
   double next = 1.0;
-  for (double* field :
-       {&p->A1, &p->B1, &p->C, &p->D, &p->Z1, &p->A2, &p->B2, &p->CRA, &p->CRB, &p->CRC, &p->CRD,
-        &p->ETA, &p->CV, &p->GS, &p->GW, &p->E0, &p->K0, &p->HTOT}) {
+  for (double* field : {&def->A1, &def->B1, &def->C, &def->D, &def->Z1, &def->A2, &def->B2,
+                        &def->CRA, &def->CRB, &def->CRC, &def->CRD, &def->ETA, &def->CV, &def->GS,
+                        &def->GW, &scales->E0, &scales->K0, &scales->HTOT}) {
     *field = next;
     next += 1.0;
   }
-  const Soil s = soil_of(*p);
+  const Soil s = soil_of(*def, *scales);
   const std::vector<double> taken = {s.A1,  s.B1,  s.C,   s.D,  s.Z1, s.A2, s.B2, s.CRA, s.CRB,
                                      s.CRC, s.CRD, s.ETA, s.CV, s.GS, s.GW, s.E0, s.K0,  s.HTOT};
   for (std::size_t i = 0; i < taken.size(); ++i) EXPECT_EQ(taken[i], 1.0 + i) << "field " << i;

@@ -24,9 +24,9 @@ double clamp1(double R) {
 
 // Row i of the system written out term by term from the model, with every
 // half-element value recomputed for the row itself.
-Row expected_row(const RunParameters& p, const SoilColumn& c, int i) {
-  const Soil soil = soil_of(p);
-  const double E0 = p.E0, HTOT = p.HTOT, DT = testing::STEP;
+Row expected_row(const testing::SolverCase& p, const SoilColumn& c, int i) {
+  const Soil& soil = p.soil;
+  const double E0 = p.soil.E0, HTOT = p.soil.HTOT, DT = testing::STEP;
   const auto& EMID = c.EMID;
   const double rm = (EMID[i - 1] + EMID[i]) / 2;
   const double rp = (EMID[i] + EMID[i + 1]) / 2;
@@ -62,8 +62,9 @@ Row expected_row(const RunParameters& p, const SoilColumn& c, int i) {
   const double cm = soil.diffusivity_cracked(Rm, rm, xm, sp3m);
   if (i > c.NN1) {
     const double L = c.DXIC[i] + c.DXIC[i - 1];
-    const double W = ((E0 * EMID[i] + 1) * ((Q1 - Q0) * ((p.VT / p.K0) * p.ETA) / c.DXIC[i])) / Q0 /
-                     (c.ECR[i] + 1);
+    const double W =
+        ((E0 * EMID[i] + 1) * ((Q1 - Q0) * ((p.bc.VT / p.soil.K0) * p.soil.ETA) / c.DXIC[i])) / Q0 /
+        (c.ECR[i] + 1);
     const double T = (E0 * c.EOLD[i]) / (c.ECR[i] + 1) / DT;
     row.CU = cp / c.DXIC[i];
     row.CD = L * (E0 / (c.ECR[i] + 1) / DT / 2) + (-(cp / c.DXIC[i]) - cm / c.DXIC[i - 1]);
@@ -104,10 +105,10 @@ TEST_P(EveryRow, MatchesTheWrittenFormsToTheBit) {
   auto c = make_column(*p, NN);
   // Two nodes above their crack-onset void ratio: their shrinkage ratios and
   // those of the half-elements around them exceed 1 and are clamped.
-  c->ECR[8] = 0.9 * p->E0 * c->EN[8];
-  c->ECR[9] = 0.9 * p->E0 * c->EN[9];
+  c->ECR[8] = 0.9 * p->soil.E0 * c->EN[8];
+  c->ECR[9] = 0.9 * p->soil.E0 * c->EN[9];
   c->NN1 = GetParam();
-  assemble_interior_rows(soil_of(*p), p->VT, testing::STEP, *c, 0);
+  assemble_interior_rows(p->soil, p->bc.VT, testing::STEP, *c, 0);
   for (int i = 2; i <= NN - 1; ++i) expect_row(*c, i, expected_row(*p, *c, i));
 }
 
@@ -116,19 +117,19 @@ INSTANTIATE_TEST_SUITE_P(CrackTips, EveryRow, ::testing::Values(13, 12, 11, 6, 3
 TEST(InteriorRows, ClampedShrinkageIsExercised) {
   const auto p = make_soil();
   auto c = make_column(*p, 12);
-  c->ECR[8] = 0.9 * p->E0 * c->EN[8];
+  c->ECR[8] = 0.9 * p->soil.E0 * c->EN[8];
   c->EMID.copy_from(c->EN, 12);
-  EXPECT_GT(soil_of(*p).shrinkage_ratio(c->EMID[8], c->ECR[8]), 1.0);
+  EXPECT_GT(p->soil.shrinkage_ratio(c->EMID[8], c->ECR[8]), 1.0);
 }
 
 TEST(InteriorRows, UncrackedRowSumIsTheStorageCoefficient) {
   const auto p = make_soil();
   for (const double DT : {1e-5, 1e-3, 0.1}) {
     auto c = make_column(*p, 40);
-    assemble_interior_rows(soil_of(*p), p->VT, DT, *c, 0);
+    assemble_interior_rows(p->soil, p->bc.VT, DT, *c, 0);
     for (int i = 2; i <= 39; ++i) {
       const double L = c->DXI[i] + c->DXI[i - 1];
-      const double storage = L * p->E0 / ((p->E0 + 1) * 2 * DT);
+      const double storage = L * p->soil.E0 / ((p->soil.E0 + 1) * 2 * DT);
       const double scale = std::abs(c->CL[i]) + std::abs(c->CD[i]) + std::abs(c->CU[i]);
       EXPECT_NEAR(c->CL[i] + c->CD[i] + c->CU[i], storage, 1e-14 * scale) << i << " DT=" << DT;
     }
@@ -137,10 +138,10 @@ TEST(InteriorRows, UncrackedRowSumIsTheStorageCoefficient) {
 
 TEST(InteriorRows, WithoutBuoyantWeightAUniformColumnStaysPut) {
   auto p = make_soil();
-  p->GS = 1.0;
+  p->soil.GS = 1.0;
   auto c = make_column(*p, 30);
   for (int i = 1; i <= 30; ++i) c->EN[i] = c->EOLD[i] = 0.8;
-  assemble_interior_rows(soil_of(*p), p->VT, testing::STEP, *c, 0);
+  assemble_interior_rows(p->soil, p->bc.VT, testing::STEP, *c, 0);
   for (int i = 2; i <= 29; ++i) {
     const double r = 0.8;
     const double residual = c->CL[i] * r + c->CD[i] * r + c->CU[i] * r - c->RHS[i];
@@ -153,7 +154,7 @@ TEST(InteriorRows, FillsOnlyRowsTwoToNNMinusOne) {
   {
     auto c = make_column(*p, 3);
     fill_system(*c, 42.0);
-    assemble_interior_rows(soil_of(*p), p->VT, testing::STEP, *c, 0);
+    assemble_interior_rows(p->soil, p->bc.VT, testing::STEP, *c, 0);
     for (const int i : {1, 3, 4}) {
       EXPECT_EQ(c->CL[i], 42.0) << i;
       EXPECT_EQ(c->CD[i], 42.0) << i;
@@ -168,7 +169,7 @@ TEST(InteriorRows, FillsOnlyRowsTwoToNNMinusOne) {
     c->NN = 2;
     c->NN1 = 3;
     fill_system(*c, 42.0);
-    assemble_interior_rows(soil_of(*p), p->VT, testing::STEP, *c, 0);
+    assemble_interior_rows(p->soil, p->bc.VT, testing::STEP, *c, 0);
     for (int i = 1; i <= 3; ++i) {
       EXPECT_EQ(c->CL[i], 42.0) << i;
       EXPECT_EQ(c->CD[i], 42.0) << i;
@@ -185,7 +186,7 @@ TEST(InteriorRows, FirstPassCopiesTheColumnIntoTheWorkingVoidRatios) {
   auto c = make_column(*p, 20);
   for (const int KIT : {0, 2}) {
     c->EMID.fill(-7.0, 21);
-    assemble_interior_rows(soil_of(*p), p->VT, testing::STEP, *c, KIT);
+    assemble_interior_rows(p->soil, p->bc.VT, testing::STEP, *c, KIT);
     for (int i = 1; i <= 20; ++i) ASSERT_EQ(c->EMID[i], c->EN[i]) << i;
     EXPECT_EQ(c->EMID[21], -7.0) << "copy ran past NN";
   }
@@ -197,10 +198,10 @@ TEST(InteriorRows, LaterPassesUseTheWorkingVoidRatiosAsLeft) {
   for (int i = 1; i <= 20; ++i) c->EMID[i] = (c->EOLD[i] + 0.97 * c->EN[i]) / 2;
   auto reference = make_column(*p, 20);
   reference->EN.copy_from(c->EMID, 20);
-  assemble_interior_rows(soil_of(*p), p->VT, testing::STEP, *reference, 0);
+  assemble_interior_rows(p->soil, p->bc.VT, testing::STEP, *reference, 0);
 
   const double kept = c->EMID[7];
-  assemble_interior_rows(soil_of(*p), p->VT, testing::STEP, *c, 1);
+  assemble_interior_rows(p->soil, p->bc.VT, testing::STEP, *c, 1);
   EXPECT_EQ(c->EMID[7], kept);
   EXPECT_NE(c->EMID[7], c->EN[7]);
   for (int i = 2; i <= 19; ++i) {
@@ -213,7 +214,7 @@ TEST(InteriorRows, UncrackedColumnNeverReadsCrackData) {
   const auto p = make_soil();
   auto c = make_column(*p, 25);
   for (int i = 1; i <= 26; ++i) c->ECR[i] = c->SIGV[i] = c->DXIC[i] = NaN;
-  assemble_interior_rows(soil_of(*p), p->VT, testing::STEP, *c, 0);
+  assemble_interior_rows(p->soil, p->bc.VT, testing::STEP, *c, 0);
   for (int i = 2; i <= 24; ++i) {
     EXPECT_TRUE(std::isfinite(c->CL[i]) && std::isfinite(c->CD[i]) && std::isfinite(c->CU[i]) &&
                 std::isfinite(c->RHS[i]))
@@ -229,7 +230,7 @@ TEST(InteriorRows, JunctionUsesUncrackedLengthBelowCrackedLengthAboveAndElevatio
   // Lengths the junction must not read.
   c->DXI[tip] = NaN;
   c->DXIC[tip - 1] = NaN;
-  assemble_interior_rows(soil_of(*p), p->VT, testing::STEP, *c, 0);
+  assemble_interior_rows(p->soil, p->bc.VT, testing::STEP, *c, 0);
   ASSERT_TRUE(std::isfinite(c->CD[tip]) && std::isfinite(c->RHS[tip]));
   ASSERT_TRUE(std::isfinite(c->CL[tip]) && std::isfinite(c->CU[tip]));
   expect_row(*c, tip, expected_row(*p, *c, tip));
@@ -240,12 +241,12 @@ TEST(InteriorRows, JunctionUsesUncrackedLengthBelowCrackedLengthAboveAndElevatio
   const double diffusion = -c->CU[tip] - c->CL[tip];
   const double H = c->Z[tip + 1] - c->Z[tip - 1];
   c->Z[tip + 1] += 0.5 * H;
-  assemble_interior_rows(soil_of(*p), p->VT, testing::STEP, *c, 0);
+  assemble_interior_rows(p->soil, p->bc.VT, testing::STEP, *c, 0);
   EXPECT_NEAR(c->CD[tip] - diffusion, 1.5 * (CD_before - diffusion),
               1e-12 * std::abs(CD_before - diffusion));
-  const double E0 = p->E0;
+  const double E0 = p->soil.E0;
   EXPECT_NEAR(c->CD[tip] - diffusion,
-              1.5 * H * E0 / (c->ECR[tip] + 1) / testing::STEP / 2 / p->HTOT,
+              1.5 * H * E0 / (c->ECR[tip] + 1) / testing::STEP / 2 / p->soil.HTOT,
               1e-12 * std::abs(c->CD[tip]));
 }
 
@@ -256,16 +257,16 @@ TEST(InteriorRows, CrackedRowCarriesTheWallLossOfTheShrinkageJump) {
   const int NN = 10;
   auto c = make_column(*p, NN);
   c->NN1 = 2;
-  assemble_interior_rows(soil_of(*p), p->VT, testing::STEP, *c, 0);
+  assemble_interior_rows(p->soil, p->bc.VT, testing::STEP, *c, 0);
   const double with_loss = c->RHS[5];
-  p->ETA = 0.0;
-  assemble_interior_rows(soil_of(*p), p->VT, testing::STEP, *c, 0);
+  p->soil.ETA = 0.0;
+  assemble_interior_rows(p->soil, p->bc.VT, testing::STEP, *c, 0);
   const double without_loss = c->RHS[5];
   const double L = c->DXIC[5] + c->DXIC[4];
-  const double Q0 = std::min(soil_of(*p).shrinkage_ratio(c->EN[5], c->ECR[5]), 1.0);
-  const double Q1 = std::min(soil_of(*p).shrinkage_ratio(c->EN[6], c->ECR[6]), 1.0);
-  const double W = (p->E0 * c->EN[5] + 1) * (Q1 - Q0) * (p->VT / p->K0) * 0.3 / c->DXIC[5] / Q0 /
-                   (c->ECR[5] + 1);
+  const double Q0 = std::min(p->soil.shrinkage_ratio(c->EN[5], c->ECR[5]), 1.0);
+  const double Q1 = std::min(p->soil.shrinkage_ratio(c->EN[6], c->ECR[6]), 1.0);
+  const double W = (p->soil.E0 * c->EN[5] + 1) * (Q1 - Q0) * (p->bc.VT / p->soil.K0) * 0.3 /
+                   c->DXIC[5] / Q0 / (c->ECR[5] + 1);
   ASSERT_NE(W, 0.0);
   // The difference of two large right-hand sides keeps only their rounding.
   EXPECT_NEAR(with_loss - without_loss, L * W / 2, 1e-14 * std::abs(with_loss));

@@ -1,0 +1,18 @@
+#pragma once
+
+// What a solver test hands the solver besides the column: the soil, the
+// conditions at the ends and the scales and heights of the run.
+
+#include "model/run_definition.hpp"
+#include "model/run_scales.hpp"
+#include "soil/soil.hpp"
+
+namespace slurry1d::testing {
+
+struct SolverCase {
+  Soil soil;
+  BoundaryConditions bc;
+  RunScales scales;
+};
+
+}  // namespace slurry1d::testing
