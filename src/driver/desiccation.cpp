@@ -21,18 +21,6 @@ bool has_cracked(double ER, double ECR) {
   return !(ER / ECR > 1.0);
 }
 
-// Elements 1..last-1 below the crack tip shrink one-dimensionally; returns the
-// saturated weight they carry. ER holds the absolute void ratios.
-double uncracked_geometry(const Soil& soil, SoilColumn& col, int last) {
-  double weight = 0.0;
-  for (int k = 1; k <= last - 1; ++k) {
-    const double e = (col.ER[k] + col.ER[k + 1]) / 2.0;
-    col.Z[k + 1] = col.Z[k] + soil.HTOT * col.DXI[k] * (e + 1.0) / (soil.E0 + 1.0);
-    weight += (col.Z[k + 1] - col.Z[k]) * (e + soil.GS) * soil.GW / (e + 1.0);
-  }
-  return weight;
-}
-
 // Height of a cracked element: its solids at the crack-onset state, swelled to
 // the current void ratio and spread over the plan area the soil still covers.
 double cracked_element_height(const Soil& soil, const SoilColumn& col, int k) {
@@ -43,15 +31,16 @@ double cracked_element_height(const Soil& soil, const SoilColumn& col, int k) {
 
 }  // namespace
 
-void update_cracked_column(const Soil& soil, double LT, double ZBOT, SoilColumn& col) {
+void update_cracked_column(const Soil& soil, const ColumnGeometry& geometry, double LT,
+                           SoilColumn& col) {
   const int NN = col.NN;
-  col.Z[1] = ZBOT;
-  col.WSUM = uncracked_geometry(soil, col, std::min(col.NN1, NN));
+  // Below the crack tip the soil shrinks one-dimensionally.
+  col.WSUM = geometry.stack_uncracked(col, std::min(col.NN1, NN));
   if (col.NN1 < NN) {
     for (int k = col.NN1; k <= NN - 1; ++k) {
       col.Z[k + 1] = col.Z[k] + cracked_element_height(soil, col, k);
       const double e = soil.E0 * ((col.EN[k] + col.EN[k + 1]) / 2.0);
-      col.WSUM += (col.Z[k + 1] - col.Z[k]) * (e + soil.GS) * soil.GW / (e + 1.0);
+      col.WSUM += geometry.saturated_weight(col.Z[k + 1] - col.Z[k], e);
     }
     col.WSUM += LT;
   }
@@ -62,9 +51,8 @@ void update_cracked_column(const Soil& soil, double LT, double ZBOT, SoilColumn&
   if (col.NN1 < NN) {
     for (int k = NN - 1; k >= 1; --k) {
       const double e = (col.ER[k] + col.ER[k + 1]) / 2.0;
-      col.SIGV[k] =
-          col.SIGV[k + 1] + (col.Z[k + 1] - col.Z[k]) * (e + soil.GS) * soil.GW / (e + 1.0);
-      col.SIGE[k] = col.SIGV[k] - (col.Z[NN] - col.Z[k]) * soil.GW;
+      col.SIGV[k] = col.SIGV[k + 1] + geometry.saturated_weight(col.Z[k + 1] - col.Z[k], e);
+      col.SIGE[k] = col.SIGV[k] - (col.Z[NN] - col.Z[k]) * geometry.GW;
     }
   }
 
@@ -176,27 +164,16 @@ void accumulate_evaporation(Run& run) {
 
 namespace {
 
-void final_geometry_without_desiccation(const Soil& soil, double ZBOT, SoilColumn& col) {
-  col.Z[1] = ZBOT;
-  for (int k = 1; k <= col.NN - 1; ++k) {
-    const double r = (col.EN[k] + col.EN[k + 1]) / 2.0;
-    col.Z[k + 1] = col.Z[k] + (soil.E0 * r + 1.0) / (soil.E0 + 1.0) * col.DXI[k] * soil.HTOT;
-  }
-}
-
 void final_geometry_with_cracks(Run& run) {
-  const Soil& soil = run.soil;
-  const double ZBOT = run.scales.ZBOT;
+  const ColumnGeometry geometry = run.geometry();
+  const double ZBOT = geometry.ZBOT;
   SoilColumn& col = run.col;
   LoopState& loop = run.loop;
   const int NN = col.NN;
   col.Z[1] = ZBOT;
   if (col.NN1 > 1) {
     const int last = std::min(col.NN1, NN);
-    for (int k = 1; k <= last - 1; ++k) {
-      const double e = soil.E0 * (col.EN[k] + col.EN[k + 1]) / 2.0;
-      col.Z[k + 1] = col.Z[k] + soil.HTOT * col.DXI[k] * (e + 1.0) / (soil.E0 + 1.0);
-    }
+    geometry.stack_uncracked_on_scaled_void_ratios(col, last);
     loop.VSOIL = col.Z[last] - ZBOT;
     loop.VCRACK = 0.0;
   }
@@ -227,7 +204,7 @@ void final_geometry(Run& run) {
   if (run.def.IDES == 1) {
     final_geometry_with_cracks(run);
   } else {
-    final_geometry_without_desiccation(run.soil, run.scales.ZBOT, run.col);
+    run.geometry().stack_on_scaled_void_ratios(run.col);
   }
 }
 

@@ -10,7 +10,8 @@ namespace slurry1d {
 // effective stresses, the crack-onset void ratios, the tip that moves down
 // through consecutive cracked nodes, and the rescaled lengths of newly cracked
 // elements.
-void update_cracked_column(const Soil& soil, double LT, double ZBOT, SoilColumn& col);
+void update_cracked_column(const Soil& soil, const ColumnGeometry& geometry, double LT,
+                           SoilColumn& col);
 
 // Runs without desiccation, after convergence: the velocities through the end
 // elements, and the switch of a deferred boundary to its velocity condition

@@ -44,16 +44,9 @@ namespace {
 
 // Staged filling: the elevations and the base stress follow the mid-step void
 // ratios before the boundary rows read them.
-void filling_geometry(const Soil& soil, const BoundaryConditions& bc, double ZBOT,
+void filling_geometry(const ColumnGeometry& geometry, const BoundaryConditions& bc,
                       SoilColumn& col) {
-  col.Z[1] = ZBOT;
-  double weight = 0.0;
-  for (int k = 1; k <= col.NN - 1; ++k) {
-    const double e = soil.E0 * (col.EMID[k] + col.EMID[k + 1]) / 2.0;
-    col.Z[k + 1] = col.Z[k] + (e + 1.0) / (soil.E0 + 1.0) * col.DXI[k] * soil.HTOT;
-    weight += (col.Z[k + 1] - col.Z[k]) * (e + soil.GS) * soil.GW / (e + 1.0);
-  }
-  col.WSUM = bc.LT + weight + bc.LB;
+  col.WSUM = bc.LT + geometry.stack_on_mid_step_void_ratios(col) + bc.LB;
 }
 
 }  // namespace
@@ -133,19 +126,12 @@ void prevent_swelling(int IDES, double E0, SoilColumn& col) {
 
 // Elevations of the new void ratios and the total stress at the base.
 void update_geometry(const Run& run, const BoundaryConditions& bc, SoilColumn& col) {
-  const Soil& soil = run.soil;
+  const ColumnGeometry geometry = run.geometry();
   if (run.def.IDES == 1) {
-    update_cracked_column(soil, bc.LT, run.scales.ZBOT, col);
+    update_cracked_column(run.soil, geometry, bc.LT, col);
     return;
   }
-  col.WSUM = 0.0;
-  col.Z[1] = run.scales.ZBOT;
-  for (int k = 1; k <= col.NN - 1; ++k) {
-    const double e = (col.ER[k] + col.ER[k + 1]) / 2.0;
-    col.Z[k + 1] = col.Z[k] + (e + 1.0) / (soil.E0 + 1.0) * col.DXI[k] * soil.HTOT;
-    col.WSUM += (col.Z[k + 1] - col.Z[k]) * (e + soil.GS) * soil.GW / (e + 1.0);
-  }
-  col.WSUM = bc.LT + col.WSUM + bc.LB;
+  col.WSUM = bc.LT + geometry.stack_on_void_ratios(col) + bc.LB;
 }
 
 bool has_converged(double ERROR1, const SoilColumn& col) {
@@ -172,12 +158,12 @@ PassResult solve_pass(Run& run) {
   if (can_assemble_and_solve_in_one_sweep(bc, col)) {
     // The same system, assembled and solved in one sweep up the column.
     if (loop.KIT != 1) col.EMID.copy_from(col.EN, col.NN);
-    if (filling) filling_geometry(soil, bc, scales.ZBOT, col);
+    if (filling) filling_geometry(run.geometry(), bc, col);
     col.EIT.copy_from(col.EN, col.NN);
     assemble_and_solve_in_one_sweep(soil, bc, scales, DT, col, loop.ends, run.solver_work);
   } else {
     assemble_interior_rows(soil, bc.VT, DT, col, loop.KIT);
-    if (filling) filling_geometry(soil, bc, scales.ZBOT, col);
+    if (filling) filling_geometry(run.geometry(), bc, col);
     assemble_boundary_rows(soil, bc, scales, col, loop.ends);
     col.EIT.copy_from(col.EN, col.NN);
     solve_tridiagonal(col, bc.ITOP, bc.IBOT, run.solver_work);

@@ -2,6 +2,7 @@
 
 #include "model/boundary_state.hpp"
 #include "model/clock.hpp"
+#include "model/column_geometry.hpp"
 #include "model/fixed_array.hpp"
 #include "model/run_definition.hpp"
 #include "model/run_scales.hpp"
@@ -100,6 +101,8 @@ struct Run {
 
   // The boundary conditions that act now.
   BoundaryConditions acting_boundaries() const { return boundaries.acting(def.bc); }
+  // The lengths and weights of the column.
+  ColumnGeometry geometry() const { return column_geometry(def, scales); }
 };
 
 }  // namespace slurry1d

@@ -66,13 +66,12 @@ double choose_first_step(const RunDefinition& def, RunScales& scales) {
 }
 
 // NN nodes at the void ratio E0, equally spaced by H0/(NN-1) from ZBOT up.
-void build_uniform_column(const RunScales& scales, SoilColumn& col) {
-  col.Z[1] = scales.ZBOT;
+void build_uniform_column(const RunDefinition& def, const RunScales& scales, SoilColumn& col) {
   for (int i = 1; i <= col.NN; ++i) {
     col.EN[i] = 1.0;
     col.DXI[i] = (1.0 / (col.NN - 1)) * scales.H0 / scales.HTOT;
-    if (i < col.NN) col.Z[i + 1] = col.Z[i] + scales.HTOT * col.DXI[i];
   }
+  column_geometry(def, scales).stack_fresh(col);
 }
 
 // Times become K0 t / HTOT.
@@ -105,16 +104,6 @@ void initialise_column_arrays(SoilColumn& col, double E0) {
   col.Z.fill_range(0.0, col.NN + 1, MAXNODE);
 }
 
-// Total vertical stress at the base: the saturated weight of every element.
-double column_weight(const Soil& soil, const SoilColumn& col) {
-  double wsum = 0.0;
-  for (int i = 1; i <= col.NN - 1; ++i) {
-    const double eavg = (col.EN[i] + col.EN[i + 1]) * soil.E0 / 2.0;
-    wsum += (eavg + soil.GS) * soil.GW / (eavg + 1.0) * (col.Z[i + 1] - col.Z[i]);
-  }
-  return wsum;
-}
-
 void take_first_snapshots(SoilColumn& col) {
   col.EIT.copy_from(col.EN, MAXNODE);
   col.EOLD.copy_from(col.EN, MAXNODE);
@@ -144,7 +133,7 @@ double build_column(Run& run) {
       throw RunStop(StopKind::Stop,
                     {"PLEASE SPECIFY INITIAL HEIGHT INSTEAD OF INSTANEOUS FILLING!"});
     }
-    build_uniform_column(scales, col);
+    build_uniform_column(def, scales, col);
   }
   return first_step;
 }
@@ -174,10 +163,11 @@ void set_up_run(Run& run, Outputs& out) {
   if (def.IDES != 1 && def.ICONT != 1) {
     solve_steady_state(def, run.soil, scales, col, loop.ISTEADY, run.steady_work, out);
   }
-  col.WSUM = column_weight(run.soil, col);
+  col.WSUM = run.geometry().column_weight(col);
   run.boundaries = BoundaryState{};
   run.boundaries.defer(def);
-  refine_boundary_elements(run.soil, run.acting_boundaries(), def.ME, col, loop.added, out.console);
+  refine_boundary_elements(run.soil, run.geometry(), run.acting_boundaries(), def.ME, col,
+                           loop.added, out.console);
   col.NN1 = col.NN + 1;
   col.NN2 = col.NN + 1;
   take_first_snapshots(col);

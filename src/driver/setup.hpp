@@ -18,10 +18,10 @@ void write_result_headings(Outputs& out);
 void compute_reference_values(const RunDefinition& def, RunScales& scales, Outputs& out);
 void compute_total_height(const RunDefinition& def, RunScales& scales);
 double choose_first_step(const RunDefinition& def, RunScales& scales);
-void build_uniform_column(const RunScales& scales, SoilColumn& col);
+void build_uniform_column(const RunDefinition& def, const RunScales& scales, SoilColumn& col);
 void make_times_nondimensional(const RunDefinition& def, RunScales& scales);
 void initialise_column_arrays(SoilColumn& col, double E0);
-double column_weight(const Soil& soil, const SoilColumn& col);
+
 void take_first_snapshots(SoilColumn& col);
 
 }  // namespace slurry1d

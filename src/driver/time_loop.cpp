@@ -116,8 +116,8 @@ void prepare_iteration(Run& run, Outputs& out) {
       advance_filling(def, scales, run.clock, col, loop.stage, run.filling_work);
       if (scales.H0IN < col.Z[col.NN]) scales.H0IN = col.Z[col.NN];
     }
-    refine_boundary_elements(run.soil, run.acting_boundaries(), def.ME, col, loop.added,
-                             out.console);
+    refine_boundary_elements(run.soil, run.geometry(), run.acting_boundaries(), def.ME, col,
+                             loop.added, out.console);
   }
   col.NN1 = col.NN + 1;
   col.NN2 = col.NN + 1;
@@ -223,7 +223,7 @@ StepOutcome time_step(Run& run, Outputs& out) {
   loop.VTC0 = loop.VTC;
   loop.VBC0 = loop.VBC;
   if (loop.ISTEP * loop.IOUT != 1 && def.IDES == 2 && col.NN != 10 * def.NNI - 9) {
-    regrid_column(def.NNI, col, scales.E0, scales.ZBOT, scales.HTOT, run.regrid_work);
+    regrid_column(def.NNI, run.geometry(), col, run.regrid_work);
   }
   take_step_snapshot(run);
   col.EIT.copy_from(col.EN, col.NN);

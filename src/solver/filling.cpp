@@ -114,12 +114,13 @@ LayerSplit split_nodes(int NN, double A, double Da) {
 // to its top, over Nk evenly spaced nodes whose void ratios interpolate the
 // old profile, and the added nominal height A at the void ratio E0 over the
 // Na nodes above it.
-void remesh_with_added_layer(const RunScales& scales, SoilColumn& col, double A, FillingWork& w) {
+void remesh_with_added_layer(const ColumnGeometry& geometry, SoilColumn& col, double A,
+                             FillingWork& w) {
   const int NN = col.NN;
   assert(NN > MIN_OLD_NODES && "the re-mesh needs more nodes than the old layer keeps");
-  const double ZBOT = scales.ZBOT;
-  const double E0 = scales.E0;
-  const double HTOT = scales.HTOT;
+  const double ZBOT = geometry.ZBOT;
+  const double E0 = geometry.E0;
+  const double HTOT = geometry.HTOT;
   const auto& Z = col.Z;
   const auto& EN = col.EN;
   auto& DXI = col.DXI;
@@ -146,7 +147,7 @@ void remesh_with_added_layer(const RunScales& scales, SoilColumn& col, double A,
     const int j = bracket.find(Zw[k] - ZBOT);
     if (j > NN) continue;
     Ew[k] = ((Z[j] - Zw[k]) * EN[j - 1] + (Zw[k] - Z[j - 1]) * EN[j]) / (Z[j] - Z[j - 1]);
-    DXI[k - 1] = (E0 + 1.0) * (Db / (E0 * Ew[k - 1] / 2.0 + (E0 * Ew[k] / 2.0 + 1.0))) / HTOT;
+    DXI[k - 1] = geometry.scaled_length_of_halves(Db, E0 * Ew[k - 1] / 2.0, E0 * Ew[k] / 2.0);
   }
   Ew[Nk] = EN[NN];
 
@@ -186,7 +187,7 @@ void advance_filling(const RunDefinition& def, const RunScales& scales, Clock& c
     A = FRH;
     cursor.KSTG = cursor.KSTG + 1;
   }
-  remesh_with_added_layer(scales, col, A, work);
+  remesh_with_added_layer(column_geometry(def, scales), col, A, work);
 }
 
 }  // namespace slurry1d

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/clock.hpp"
+#include "model/column_geometry.hpp"
 #include "model/fixed_array.hpp"
 #include "model/run_definition.hpp"
 #include "model/run_scales.hpp"

@@ -47,15 +47,16 @@ bool needs_split(double h, double dxi) {
 
 // Scaled length of an element spanning dz in elevation at the mean of the
 // scaled void ratios of its nodes.
-double element_length(const Soil& soil, double dz, double ra, double rb) {
-  const double em = (ra + rb) * (soil.E0 * 0.5);
-  return dz * (soil.E0 + 1.0) / (em + 1.0) / soil.HTOT;
+double element_length(const ColumnGeometry& geometry, double dz, double ra, double rb) {
+  const double em = (ra + rb) * (geometry.E0 * 0.5);
+  return geometry.scaled_length(dz, em);
 }
 
 // Inserts n nodes in the bottom element: everything above it moves up by n,
 // the new nodes interpolate between node 1 and the old node 2, and the n + 1
 // elements below the old node 2 share its elevation span.
-void split_bottom_element(const Soil& soil, SoilColumn& col, int n, const EndElevations& e) {
+void split_bottom_element(const ColumnGeometry& geometry, SoilColumn& col, int n,
+                          const EndElevations& e) {
   auto& EN = col.EN;
   auto& DXI = col.DXI;
   for (int k = col.NN; k >= n + 2; --k) {
@@ -69,7 +70,7 @@ void split_bottom_element(const Soil& soil, SoilColumn& col, int n, const EndEle
   }
   const double dz = (e.Zb2 - e.Zb1) / parts;
   for (int j = 1; j <= n + 1; ++j) {
-    DXI[j] = element_length(soil, dz, EN[j], EN[j + 1]);
+    DXI[j] = element_length(geometry, dz, EN[j], EN[j + 1]);
   }
 }
 
@@ -77,7 +78,8 @@ void split_bottom_element(const Soil& soil, SoilColumn& col, int n, const EndEle
 // the old top value moves to the new top node, the new nodes interpolate
 // between it and the old node below the top, and the m + 1 elements above that
 // node share the old top element's elevation span.
-void split_top_element(const Soil& soil, SoilColumn& col, int m, const EndElevations& e) {
+void split_top_element(const ColumnGeometry& geometry, SoilColumn& col, int m,
+                       const EndElevations& e) {
   auto& EN = col.EN;
   auto& DXI = col.DXI;
   const int T = col.NN;
@@ -89,7 +91,7 @@ void split_top_element(const Soil& soil, SoilColumn& col, int m, const EndElevat
   }
   const double dz = (e.Zt1 - e.Zt2) / parts;
   for (int k = T - 1; k >= T - m - 1; --k) {
-    DXI[k] = element_length(soil, dz, EN[k + 1], EN[k]);
+    DXI[k] = element_length(geometry, dz, EN[k + 1], EN[k]);
   }
 }
 
@@ -117,14 +119,15 @@ void rebuild_elevations(SoilColumn& col, int n, int m, const EndElevations& e) {
 // Effective stress of a column of buoyant soil under the water table at the
 // top node: LT at the top, the buoyant weight of each element added downward,
 // LB added at the base.
-void rebuild_hydrostatic_stress(const Soil& soil, const BoundaryConditions& bc, SoilColumn& col) {
+void rebuild_hydrostatic_stress(const ColumnGeometry& geometry, const BoundaryConditions& bc,
+                                SoilColumn& col) {
   const auto& EN = col.EN;
   const auto& Z = col.Z;
   auto& SIGE = col.SIGE;
   SIGE[col.NN] = bc.LT;
   for (int k = col.NN - 1; k >= 1; --k) {
-    const double em = (EN[k + 1] + EN[k]) * (soil.E0 * 0.5);
-    SIGE[k] = (soil.GS - 1.0) * soil.GW * (Z[k + 1] - Z[k]) / (em + 1.0) + SIGE[k + 1];
+    const double em = (EN[k + 1] + EN[k]) * (geometry.E0 * 0.5);
+    SIGE[k] = geometry.buoyant_weight_unit_first(Z[k + 1] - Z[k], em) + SIGE[k + 1];
   }
   SIGE[1] = SIGE[1] + bc.LB;
 }
@@ -138,8 +141,9 @@ int checked_count(double count, int NN) {
 
 }  // namespace
 
-void refine_boundary_elements(const Soil& soil, const BoundaryConditions& bc, double ME,
-                              SoilColumn& col, NodeAddition& added, RecordWriter& console) {
+void refine_boundary_elements(const Soil& soil, const ColumnGeometry& geometry,
+                              const BoundaryConditions& bc, double ME, SoilColumn& col,
+                              NodeAddition& added, RecordWriter& console) {
   added = NodeAddition{};
   const EndElevations ends{col.Z[1], col.Z[2], col.Z[col.NN], col.Z[col.NN - 1]};
 
@@ -150,7 +154,7 @@ void refine_boundary_elements(const Soil& soil, const BoundaryConditions& bc, do
       added.NBOTADD = n;
       col.NN += n;
       added.KBOTADD = 1;
-      split_bottom_element(soil, col, n, ends);
+      split_bottom_element(geometry, col, n, ends);
     }
   }
 
@@ -161,12 +165,12 @@ void refine_boundary_elements(const Soil& soil, const BoundaryConditions& bc, do
       added.NTOPADD = m;
       col.NN += m;
       added.KTOPADD = 1;
-      split_top_element(soil, col, m, ends);
+      split_top_element(geometry, col, m, ends);
     }
   }
 
   rebuild_elevations(col, added.NBOTADD, added.NTOPADD, ends);
-  rebuild_hydrostatic_stress(soil, bc, col);
+  rebuild_hydrostatic_stress(geometry, bc, col);
 
   console.free("ADDITIONAL NODES ADDED AT TOP    = ", added.NTOPADD);
   console.free("ADDITIONAL NODES ADDED AT BOTTOM = ", added.NBOTADD);

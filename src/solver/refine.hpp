@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/column_geometry.hpp"
 #include "model/node_addition.hpp"
 #include "model/run_definition.hpp"
 #include "model/soil_column.hpp"
@@ -15,7 +16,8 @@ namespace slurry1d {
 // hydrostatic effective stress SIGE, and writes the three node-count lines to
 // the console. Throws RunStop (StopKind::Stop) with the two capacity messages
 // before any array would pass MAXNODE entries.
-void refine_boundary_elements(const Soil& soil, const BoundaryConditions& bc, double ME,
-                              SoilColumn& col, NodeAddition& added, RecordWriter& console);
+void refine_boundary_elements(const Soil& soil, const ColumnGeometry& geometry,
+                              const BoundaryConditions& bc, double ME, SoilColumn& col,
+                              NodeAddition& added, RecordWriter& console);
 
 }  // namespace slurry1d

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "model/column_geometry.hpp"
 #include "model/run_stop.hpp"
 
 namespace slurry1d {
@@ -45,7 +46,13 @@ class SteadyState {
  public:
   SteadyState(const RunDefinition& def, const Soil& soil, RunScales& scales, SoilColumn& col,
               SteadyWork& work)
-      : def_(def), bc_(def.bc), soil_(soil), scales_(scales), col_(col), work_(work) {}
+      : def_(def),
+        bc_(def.bc),
+        soil_(soil),
+        scales_(scales),
+        geometry_(column_geometry(def, scales)),
+        col_(col),
+        work_(work) {}
 
   // Everything but the closing console line; returns ISTEADY. An evaporating
   // top has no steady state to aim at.
@@ -76,8 +83,6 @@ class SteadyState {
     return h_ * soil_.GW * ((soil_.GS - 1.0) + (1.0 + ebar) * g) / (1.0 + soil_.E0);
   }
 
-  double element_thickness(double ebar) const { return h_ * (1.0 + ebar) / (1.0 + soil_.E0); }
-
   // Every node starts from the current column; no gradient, no stress yet.
   void start_from_column() {
     col_.ZSS[1] = scales_.ZBOT;
@@ -95,7 +100,7 @@ class SteadyState {
     const int NN = col_.NN;
     work_.SHYD[NN] = bc_.LT;
     for (int i = NN - 1; i >= 1; --i) {
-      work_.SHYD[i] = work_.SHYD[i + 1] + h_ * (soil_.GS - 1.0) * soil_.GW / (soil_.E0 + 1.0);
+      work_.SHYD[i] = work_.SHYD[i + 1] + geometry_.buoyant_weight(h_, soil_.E0);
     }
     work_.SHYD[1] += bc_.LB;
   }
@@ -106,10 +111,11 @@ class SteadyState {
     const int NN = col_.NN;
     col_.SIGE[NN] = bc_.LT;
     for (int i = NN - 1; i >= 1; --i) {
-      col_.SIGE[i] = col_.SIGE[i + 1] + (col_.Z[i + 1] - col_.Z[i]) * (soil_.GS - 1.0) * soil_.GW /
-                                            (mean_void_ratio(col_, i) + 1.0);
+      col_.SIGE[i] = col_.SIGE[i + 1] +
+                     geometry_.buoyant_weight(col_.Z[i + 1] - col_.Z[i], mean_void_ratio(col_, i));
     }
-    for (int k = 1; k <= NN - 1; ++k) col_.ZSS[k + 1] = col_.ZSS[k] + col_.DXI[k] * scales_.HTOT;
+    for (int k = 1; k <= NN - 1; ++k)
+      col_.ZSS[k + 1] = col_.ZSS[k] + geometry_.nominal_span(col_.DXI[k]);
     col_.SIGE[1] += bc_.LB;
   }
 
@@ -124,7 +130,8 @@ class SteadyState {
   void stack_steady_elevations() {
     col_.ZSS[1] = scales_.ZBOT;
     for (int i = 2; i <= col_.NN; ++i) {
-      col_.ZSS[i] = col_.ZSS[i - 1] + element_thickness(mean_void_ratio(col_, i - 1));
+      col_.ZSS[i] =
+          col_.ZSS[i - 1] + geometry_.span_of_nominal_length(h_, mean_void_ratio(col_, i - 1));
     }
   }
 
@@ -301,6 +308,7 @@ class SteadyState {
   const BoundaryConditions& bc_;
   const Soil& soil_;
   RunScales& scales_;
+  const ColumnGeometry geometry_;
   SoilColumn& col_;
   SteadyWork& work_;
   double h_ = 0.0;  // nominal spacing of the nodes

@@ -45,6 +45,8 @@ struct DryingColumn {
     soil = solver_case->soil;
     scales = solver_case->scales;
     def.bc = solver_case->bc;
+    def.GS = soil.GS;
+    def.GW = soil.GW;
     def.IDES = 1;
     scales.ZBOT = 0.5;
     def.bc.LT = 2.0;
@@ -66,7 +68,7 @@ struct DryingColumn {
 
   // One pass of the cracked geometry.
   void update_cracked_column() {
-    slurry1d::update_cracked_column(soil, def.bc.LT, scales.ZBOT, col);
+    slurry1d::update_cracked_column(soil, run->geometry(), def.bc.LT, col);
   }
 
   // The elevations and saturated weight of the elements below the tip, and

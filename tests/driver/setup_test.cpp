@@ -367,26 +367,5 @@ TEST(Deferral, ASwitchAnswerOtherThanNoDefersNothing) {
   }
 }
 
-TEST(ColumnWeight, SumsTheSaturatedWeightOfEveryElement) {
-  Soil soil;
-  auto col = std::make_unique<SoilColumn>();
-  soil.E0 = 4.0;
-  soil.GS = 2.7;
-  soil.GW = 10.0;
-  col->NN = 3;
-  col->EN[1] = 0.5;
-  col->EN[2] = 0.75;
-  col->EN[3] = 1.0;
-  col->Z[1] = 1.0;
-  col->Z[2] = 1.5;
-  col->Z[3] = 2.25;
-  col->Z[4] = 100.0;  // past the top: not an element
-  const double e1 = (0.5 + 0.75) * 4.0 / 2.0;
-  const double e2 = (0.75 + 1.0) * 4.0 / 2.0;
-  const double expected =
-      (e1 + 2.7) * 10.0 / (e1 + 1.0) * 0.5 + (e2 + 2.7) * 10.0 / (e2 + 1.0) * 0.75;
-  EXPECT_EQ(column_weight(soil, *col), expected);
-}
-
 }  // namespace
 }  // namespace slurry1d::testing

@@ -45,7 +45,7 @@ class RefineTest : public ::testing::Test {
   std::string run() {
     std::ostringstream os;
     RecordWriter console(os);
-    refine_boundary_elements(p->soil, p->bc, ME, *col, added, console);
+    refine_boundary_elements(p->soil, p->geometry(), p->bc, ME, *col, added, console);
     return os.str();
   }
 
@@ -228,7 +228,7 @@ TEST_F(RefineTest, BottomSplitBeyondCapacityStopsBeforeTouchingTheColumn) {
     p->bc.VB = VB;
     ME = VB == 0.0 ? 1.0 - 1e-12 : 0.88;
     expect_capacity_stop(
-        [&] { refine_boundary_elements(p->soil, p->bc, ME, *col, added, console); });
+        [&] { refine_boundary_elements(p->soil, p->geometry(), p->bc, ME, *col, added, console); });
     EXPECT_EQ(col->NN, 21);
     EXPECT_EQ(col->DXI[1], 0.05);
     EXPECT_EQ(col->Z[2], 0.05);
