@@ -350,22 +350,5 @@ INSTANTIATE_TEST_SUITE_P(
         DeferralCase{"base velocity with desiccation", 1, 2, 0.0, 4, -1e-5, 3, 0, 1, 0},
         DeferralCase{"zero base velocity", 2, 2, 0.0, 4, 0.0, 3, 0, 1, 0}));
 
-TEST(Deferral, ASwitchAnswerOtherThanNoDefersNothing) {
-  for (const int IDES : {1, 3, 0}) {
-    auto p = std::make_unique<RunDefinition>();
-    p->IDES = IDES;
-    p->bc.ITOP = TopBoundary::Velocity;
-    p->bc.VT = 1e-5;
-    p->bc.IBOT = BottomBoundary::Velocity;
-    p->bc.VB = -1e-5;
-    BoundaryState boundaries;
-    boundaries.defer(*p);
-    EXPECT_EQ(boundaries.acting(p->bc).ITOP, TopBoundary::Velocity) << IDES;
-    EXPECT_EQ(boundaries.acting(p->bc).IBOT, BottomBoundary::Velocity) << IDES;
-    EXPECT_FALSE(boundaries.top_deferred) << IDES;
-    EXPECT_FALSE(boundaries.bottom_deferred) << IDES;
-  }
-}
-
 }  // namespace
 }  // namespace slurry1d::testing

@@ -29,6 +29,8 @@ TEST(BoundaryState, DefersANonZeroVelocityOnlyWithoutDesiccation) {
        false},
       {"hidden tolerances answer", 3, TopBoundary::Velocity, 1e-5, BottomBoundary::Velocity, -1e-5,
        false, false},
+      {"desiccation answer 0", 0, TopBoundary::Velocity, 1e-5, BottomBoundary::Velocity, -1e-5,
+       false, false},
       {"no velocity", 2, TopBoundary::Velocity, 0.0, BottomBoundary::Velocity, 0.0, false, false},
       {"surcharge top", 2, TopBoundary::Surcharge, 0.0, BottomBoundary::Velocity, -1e-5, false,
        true},

@@ -11,35 +11,16 @@
 #include <memory>
 #include <vector>
 
+#include "support/soft_clay.hpp"
+
 namespace slurry1d {
 namespace {
 
-// A soft clay: e = 2.5 (s' + 0.5)^-0.2, k = 1e-6 e^4, a 3-D curve slightly
-// flatter than the 1-D one, and a cracking function a..d, in a layer of 10.
-Soil clay() {
-  Soil s;
-  s.A1 = 2.5;
-  s.B1 = -0.2;
-  s.Z1 = 0.5;
-  s.C = 1e-6;
-  s.D = 4.0;
-  s.A2 = 2.1;
-  s.B2 = -0.15;
-  s.CRA = 1.2;
-  s.CRB = 0.05;
-  s.CRC = 0.8;
-  s.CRD = 2.0;
-  s.GS = 2.65;
-  s.GW = 9.81;
-  s.HTOT = 10.0;
-  s.E0 = s.A1 * std::pow(s.Z1, s.B1);
-  s.K0 = s.C * std::pow(s.E0, s.D);
-  return s;
-}
+using testing::soft_clay;
 
 // The clay with its 3-D curve equal to its 1-D curve.
 Soil clay_with_equal_curves() {
-  Soil s = clay();
+  Soil s = soft_clay();
   s.A2 = s.A1;
   s.B2 = s.B1;
   return s;
@@ -70,7 +51,7 @@ TEST(StressSlope, AtZeroEffectiveStressIsZ1PowerOverA1B1) {
 }
 
 TEST(StressSlope, IsTheDerivativeOfTheInverseCurve) {
-  const Soil s = clay();
+  const Soil s = soft_clay();
   // s'(e) = (e/A1)^(1/B1) - Z1; compare with a central difference in e.
   for (const double r : kScaledVoidRatios) {
     const double e = r * s.E0;
@@ -82,7 +63,7 @@ TEST(StressSlope, IsTheDerivativeOfTheInverseCurve) {
 }
 
 TEST(StressSlope, NegativeForFallingCurves) {
-  const Soil s = clay();
+  const Soil s = soft_clay();
   for (const double r : kScaledVoidRatios) {
     EXPECT_LT(s.compression_slope(r), 0.0);
     EXPECT_LT(s.shrinkage_slope(r), 0.0);
@@ -90,7 +71,7 @@ TEST(StressSlope, NegativeForFallingCurves) {
 }
 
 TEST(SlopeDifference, VanishesForEqualCurvesAndIsTheJumpOfSlopes) {
-  const Soil s = clay();
+  const Soil s = soft_clay();
   Soil unscaled = s;
   unscaled.E0 = 1.0;
   for (const double x : {0.6, 1.4, 2.2}) {
@@ -104,7 +85,7 @@ TEST(SlopeDifference, VanishesForEqualCurvesAndIsTheJumpOfSlopes) {
 // ------------------------------------------------------------ fluxes
 
 TEST(GravityFlux, VanishesWithoutBuoyantWeight) {
-  Soil s = clay();
+  Soil s = soft_clay();
   s.GS = 1.0;
   for (const double r : kScaledVoidRatios) {
     EXPECT_EQ(s.gravity_flux(r), 0.0);
@@ -117,7 +98,7 @@ TEST(GravityFlux, VanishesWithoutBuoyantWeight) {
 }
 
 TEST(GravityFlux, IsBuoyantWeightTimesRelativePermeability) {
-  const Soil s = clay();
+  const Soil s = soft_clay();
   for (const double r : kScaledVoidRatios) {
     const double k_rel = s.C * std::pow(r * s.E0, s.D) / s.K0;
     EXPECT_NEAR(s.gravity_flux(r), (s.GS - 1.0) * k_rel / (1.0 + r * s.E0), 1e-14);
@@ -138,7 +119,7 @@ TEST(GravityFlux, CrackedFormWithEqualCurvesAndNoShrinkageIsTheUncrackedForm) {
 // ------------------------------------------------------- diffusivities
 
 TEST(Diffusivity, NegativeForFallingCurveAndPositiveForRisingOne) {
-  const Soil s = clay();
+  const Soil s = soft_clay();
   Soil rising_curve = s;
   rising_curve.B1 = 0.2;
   for (const double r : kScaledVoidRatios) {
@@ -151,7 +132,7 @@ TEST(Diffusivity, NegativeForFallingCurveAndPositiveForRisingOne) {
 
 TEST(Diffusivity, CrackedFormReducesToUncrackedAtOnsetWithoutShrinkage) {
   // R = 1, x = E0 and the 1-D slope: (1 + x) is (1 + E0) and R^2 = 1.
-  const Soil s = clay();
+  const Soil s = soft_clay();
   for (const double r : kScaledVoidRatios) {
     const double sp = s.compression_slope(r);
     const double uncracked = s.diffusivity(r, sp);
@@ -166,7 +147,7 @@ TEST(Diffusivity, CrackedFormReducesToUncrackedAtOnsetWithoutShrinkage) {
 // ----------------------------------------------- velocity and gradients
 
 TEST(BoundaryGradient, InvertsFluidVelocity) {
-  const Soil s = clay();
+  const Soil s = soft_clay();
   struct Case {
     double ra, rb, dz;
   };
@@ -184,7 +165,7 @@ TEST(BoundaryGradient, InvertsFluidVelocity) {
 }
 
 TEST(FluidVelocity, ZeroAtBuoyantEquilibriumGradient) {
-  const Soil s = clay();
+  const Soil s = soft_clay();
   for (const double r : kScaledVoidRatios) {
     const double sp = s.compression_slope(r);
     const double dz = 0.004;
@@ -198,7 +179,7 @@ TEST(FluidVelocity, ZeroAtBuoyantEquilibriumGradient) {
 }
 
 TEST(FluidVelocity, UpwardFlowWithoutGradientIsBuoyantSeepage) {
-  const Soil s = clay();
+  const Soil s = soft_clay();
   for (const double r : kScaledVoidRatios) {
     const double sp = s.compression_slope(r);
     const double k = s.permeability(r * s.E0);
@@ -209,7 +190,7 @@ TEST(FluidVelocity, UpwardFlowWithoutGradientIsBuoyantSeepage) {
 }
 
 TEST(BoundaryGradient, CrackedFormReducesToUncrackedAtOnsetWithEqualCurves) {
-  const Soil s = clay();
+  const Soil s = soft_clay();
   for (const double r : kScaledVoidRatios) {
     const double sp = s.compression_slope(r);
     for (const double v : {0.0, 3e-7, -2e-6}) {
@@ -223,7 +204,7 @@ TEST(BoundaryGradient, CrackedFormReducesToUncrackedAtOnsetWithEqualCurves) {
 // -------------------------------------------------------------- cracks
 
 TEST(CrackOnsetSlope, IsTheDerivativeOfTheOnsetVoidRatio) {
-  const Soil s = clay();
+  const Soil s = soft_clay();
   for (const double stress : {0.0, 0.4, 3.0, 25.0, 400.0}) {
     const double h = 1e-5 * (stress + 1.0);
     const double numeric =
@@ -233,7 +214,7 @@ TEST(CrackOnsetSlope, IsTheDerivativeOfTheOnsetVoidRatio) {
 }
 
 TEST(CrackOnsetVoidRatio, LimitsAtZeroAndLargeStress) {
-  const Soil s = clay();
+  const Soil s = soft_clay();
   EXPECT_EQ(s.crack_onset_void_ratio(0.0), 1.0 / std::pow(s.CRA, s.CRC) + 1.0 / s.CRD);
   EXPECT_NEAR(s.crack_onset_void_ratio(1e15), 1.0 / s.CRD, 1e-9);
   // Falls monotonically with the stress for positive b and c.
@@ -277,7 +258,7 @@ TEST(ShrinkageRatio, OneAtOnsetBelowOneUnderItAboveOneOver) {
 // ------------------------------------------------- compression curve
 
 TEST(CompressionCurve, GivesE0AtZeroStressAndItsInverseAtTheShiftedStress) {
-  const Soil s = clay();
+  const Soil s = soft_clay();
   EXPECT_EQ(s.void_ratio_at_stress(0.0), s.E0);
   EXPECT_EQ(s.scaled_void_ratio_at_shifted_stress(s.Z1), std::pow(s.Z1, s.B1) * s.A1 / s.E0);
   EXPECT_NEAR(s.scaled_void_ratio_at_shifted_stress(s.Z1), 1.0, 1e-15);
@@ -291,7 +272,7 @@ TEST(CompressionCurve, GivesE0AtZeroStressAndItsInverseAtTheShiftedStress) {
 }
 
 TEST(CompressionCurve, ThePiecesOfTheSolverGiveTheBitsOfTheWholeRelations) {
-  const Soil s = clay();
+  const Soil s = soft_clay();
   for (const double r : kScaledVoidRatios) {
     EXPECT_EQ(s.compression_slope_of_power(s.compression_power(r)), s.compression_slope(r)) << r;
     const double rD = s.permeability_ratio(r);
@@ -316,7 +297,7 @@ struct OrderCase {
 };
 
 std::vector<OrderCase> order_cases() {
-  const Soil s = clay();
+  const Soil s = soft_clay();
   const double E0 = s.E0, D = s.D, GS = s.GS, GW = s.GW, HTOT = s.HTOT, K0 = s.K0;
   std::vector<OrderCase> cases;
   cases.push_back({"compression_slope",

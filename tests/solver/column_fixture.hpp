@@ -9,6 +9,7 @@
 
 #include "model/soil_column.hpp"
 #include "solver/solver_case.hpp"
+#include "support/soft_clay.hpp"
 
 namespace slurry1d::testing {
 
@@ -16,29 +17,10 @@ inline constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
 // The time step of the solver tests, nondimensional.
 inline constexpr double STEP = 1e-4;
 
-// e = 2.5 (s' + 0.5)^-0.2, k = 1e-6 e^4, a 10-unit layer, with a 3-D curve,
-// a cracking function and a crack-wall loss for the cracked forms, and an
-// evaporation rate at the top.
+// The soft clay in a 10-unit layer, with an evaporation rate at the top.
 inline std::unique_ptr<SolverCase> make_soil() {
   auto p = std::make_unique<SolverCase>();
-  Soil& s = p->soil;
-  s.A1 = 2.5;
-  s.B1 = -0.2;
-  s.Z1 = 0.5;
-  s.C = 1e-6;
-  s.D = 4.0;
-  s.A2 = 2.1;
-  s.B2 = -0.15;
-  s.CRA = 1.2;
-  s.CRB = 0.05;
-  s.CRC = 0.8;
-  s.CRD = 2.0;
-  s.ETA = 0.3;
-  s.GS = 2.65;
-  s.GW = 9.81;
-  s.HTOT = 10.0;
-  s.E0 = s.A1 * std::pow(s.Z1, s.B1);
-  s.K0 = s.C * std::pow(s.E0, s.D);
+  const Soil& s = p->soil = soft_clay();
   p->scales.E0 = s.E0;
   p->scales.K0 = s.K0;
   p->scales.HTOT = s.HTOT;

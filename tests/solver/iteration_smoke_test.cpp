@@ -9,8 +9,8 @@
 #include "model/run_definition.hpp"
 #include "model/soil_column.hpp"
 #include "solver/boundary_rows.hpp"
+#include "solver/column_fixture.hpp"
 #include "solver/interior_rows.hpp"
-#include "solver/solver_case.hpp"
 #include "solver/tridiagonal.hpp"
 
 namespace slurry1d {
@@ -19,7 +19,7 @@ namespace {
 constexpr int NN = 501;
 
 struct Layer {
-  std::unique_ptr<testing::SolverCase> p = std::make_unique<testing::SolverCase>();
+  std::unique_ptr<testing::SolverCase> p = testing::make_soil();
   std::unique_ptr<SoilColumn> c = std::make_unique<SoilColumn>();
   std::unique_ptr<TridiagonalWork> work = std::make_unique<TridiagonalWork>();
   BoundaryValues ends;
@@ -27,20 +27,7 @@ struct Layer {
   // A fresh 10-unit slurry layer at E0, drained at the top under the
   // surcharge LT, impervious at the base.
   Layer(double GS, double LT) {
-    Soil& q = p->soil;
-    q.A1 = 2.5;
-    q.B1 = -0.2;
-    q.Z1 = 0.5;
-    q.C = 1e-6;
-    q.D = 4.0;
-    q.GS = GS;
-    q.GW = 9.81;
-    q.HTOT = 10.0;
-    q.E0 = q.A1 * std::pow(q.Z1, q.B1);
-    q.K0 = q.C * std::pow(q.E0, q.D);
-    p->scales.H0 = p->scales.H0IN = p->scales.HTOT = 10.0;
-    p->scales.E0 = q.E0;
-    p->scales.K0 = q.K0;
+    p->soil.GS = GS;
     p->bc.ITOP = TopBoundary::Surcharge;
     p->bc.LT = LT;
     p->bc.IBOT = BottomBoundary::Velocity;
