@@ -125,8 +125,9 @@ void prevent_swelling(int IDES, double E0, SoilColumn& col) {
 }
 
 // Elevations of the new void ratios and the total stress at the base.
-void update_geometry(const Run& run, const BoundaryConditions& bc, SoilColumn& col) {
+void update_geometry(Run& run, const BoundaryConditions& bc) {
   const ColumnGeometry geometry = run.geometry();
+  SoilColumn& col = run.col;
   if (run.def.IDES == 1) {
     update_cracked_column(run.soil, geometry, bc.LT, col);
     return;
@@ -174,7 +175,7 @@ PassResult solve_pass(Run& run) {
   loop.ESQ = iterate_change(col);
   loop.KIT = 0;
   prevent_swelling(def.IDES, scales.E0, col);
-  update_geometry(run, bc, col);
+  update_geometry(run, bc);
   result.converged = result.finite && has_converged(def.ERROR1, col);
   return result;
 }
@@ -183,17 +184,17 @@ PassResult solve_pass(Run& run) {
 
 // Halves the step and puts the column back where the step began.
 void halve_step(Run& run) {
-  const RunDefinition& p = run.def;
+  const RunDefinition& def = run.def;
   LoopState& loop = run.loop;
   ++loop.NHALF;
   run.clock.halve();
-  if (p.IFIL == 1 && loop.stage.KF7 == 0) {
+  if (def.IFIL == 1 && loop.stage.KF7 == 0) {
     // The step had just closed a stage; its shorter repeat lies inside it again.
     loop.stage.KF7 = 1;
     if (loop.stage.KSTG != 1) --loop.stage.KSTG;
   }
   loop.FONE = 1.0;
-  if (p.IFIL == 1 || p.IDES == 1) {
+  if (def.IFIL == 1 || def.IDES == 1) {
     restore_step_snapshot(run);
   } else {
     restore_restart_column(run);
@@ -221,7 +222,7 @@ bool iteration_pass(Run& run) {
 }
 
 IterationResult iterate_step(Run& run, Outputs& out) {
-  const RunDefinition& p = run.def;
+  const RunDefinition& def = run.def;
   SoilColumn& col = run.col;
   LoopState& loop = run.loop;
   for (;;) {
@@ -253,7 +254,7 @@ IterationResult iterate_step(Run& run, Outputs& out) {
       run.clock.step_back();
       return IterationResult::Failed;
     }
-    if (p.IFIL == 1 && p.IDES != 1) return IterationResult::RepeatFromFilling;
+    if (def.IFIL == 1 && def.IDES != 1) return IterationResult::RepeatFromFilling;
   }
 }
 
