@@ -283,7 +283,7 @@ void attempt_steady_state(RunParameters& p, SoilColumn& col, int& ISTEADY, Stead
   integrate_reference_stresses(p, col, h, work);
   integrate_column_stresses(p, col);
   if (!bottom_is_stable(p, col)) {
-    throw RunStop(StopKind::Stop, {"MATERIAL INSTABILITY DUE TO HIGH PRESSURE  AT BOTTOM"});
+    throw RunStop(StopKind::CannotGoOn, {"MATERIAL INSTABILITY DUE TO HIGH PRESSURE  AT BOTTOM"});
   }
   if (p.IDES == 1) return;
   const Outcome outcome = solve_mode(p, col, work, h, out);

@@ -22,7 +22,7 @@ struct SteadyWork {
 // col.ZSS and col.SIGE, sets ISTEADY = 1 when a steady state is attempted
 // (ITOP != 1) and, in the head-driven mode, overwrites p.HT and writes the two
 // steady-state records to out.vd. Always ends with the console line
-// "STEADY STATE HEIGHT = ". Throws RunStop (StopKind::Stop) with "MATERIAL
+// "STEADY STATE HEIGHT = ". Throws RunStop (StopKind::CannotGoOn) with "MATERIAL
 // INSTABILITY DUE TO HIGH PRESSURE  AT BOTTOM" when the bottom would carry no
 // effective stress. When an iteration bound is reached it writes a console
 // message, leaves ISTEADY = 0 and restores the set-up values of ESS and ZSS.

@@ -394,7 +394,8 @@ TEST(SteadyState, BottomStabilityStop) {
         run.solve();
         ADD_FAILURE() << "no stop for HB = " << c.HB;
       } catch (const RunStop& stop) {
-        EXPECT_EQ(stop.kind(), StopKind::Stop);
+        EXPECT_EQ(stop.kind(), StopKind::CannotGoOn);
+        EXPECT_EQ(stop.exit_status(), 3);
         ASSERT_EQ(stop.lines().size(), 1u);
         EXPECT_EQ(stop.lines()[0], "MATERIAL INSTABILITY DUE TO HIGH PRESSURE  AT BOTTOM");
         EXPECT_EQ(console.str(), "");  // nothing further is written
