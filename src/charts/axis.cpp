@@ -31,7 +31,7 @@ int decade_of(double v) {
 
 // Pixels between the labels of neighbouring ticks that keep them apart.
 double needed_spacing(const std::vector<Tick>& ticks, bool horizontal, double font_size) {
-  if (!horizontal) return std::max(2.2 * font_size, 30.0);
+  if (!horizontal) return std::max(2.2 * font_size, 40.0);
   double widest = 0.0;
   for (const Tick& t : ticks) {
     if (t.label) widest = std::max(widest, t.label->em_width() * font_size);
