@@ -172,8 +172,12 @@ ReportChart profile_chart(const RunResults& r, const RunFacts& f, ProfileQuantit
                                    : q == ProfileQuantity::EffectiveStress ? p.effective_stress
                                                                            : p.excess_pore_pressure;
     const double t = drawn.size() > 1 ? static_cast<double>(i) / (drawn.size() - 1) : 0.0;
-    c.series.push_back(
-        {snapshot_label(p, f.units), x, p.elevation, Stroke::Solid, {}, charts::ramp_color(t)});
+    c.series.push_back({named ? snapshot_label(p, f.units) : "",
+                        x,
+                        p.elevation,
+                        Stroke::Solid,
+                        {},
+                        charts::ramp_color(t)});
   }
   if (r.steady && q != ProfileQuantity::ExcessPorePressure) {
     const auto& x =

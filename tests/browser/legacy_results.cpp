@@ -188,8 +188,8 @@ double placed_height(const Answers& a, double t) {
 report::RunFacts convert_legacy_run(const std::filesystem::path& dir, const std::string& name,
                                     int exit_status) {
   const Answers a = answers_from_echo(lines_of(dir / "input"));
-  const double A1 = a.get("A1"), B1 = a.get("B1"), C = a.get("C"), D = a.get("D"),
-               Z1 = a.get("Z1"), GW = a.get("GW");
+  const double A1 = a.get("A1"), B1 = a.get("B1"), C = a.get("C"), D = a.get("D"), Z1 = a.get("Z1"),
+               GW = a.get("GW");
   const bool desiccation = a.get("IDES") == 1;
   const auto stress_of = [&](double e) { return std::pow(e / A1, 1 / B1) - Z1; };
 

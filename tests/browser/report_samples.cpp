@@ -46,8 +46,7 @@ int main(int argc, char** argv) {
       const auto facts = slurry1d::browser_test::convert_legacy_run(dir, name, status);
       const auto outcome = slurry1d::report::write_report(dir, facts);
       if (!outcome.ok()) throw std::runtime_error(outcome.error);
-      std::cout << name << ": exit status " << status << ", " << outcome.files.size()
-                << " files\n";
+      std::cout << name << ": exit status " << status << ", " << outcome.files.size() << " files\n";
     } catch (const std::exception& e) {
       std::cerr << name << ": " << e.what() << "\n";
       ++failures;

@@ -23,7 +23,8 @@ std::vector<std::string> labels_of(const std::vector<Tick>& ticks) {
   std::vector<std::string> v;
   for (const Tick& t : ticks) {
     if (!t.label) continue;
-    v.push_back(t.label->text + (t.label->exponent ? "e" + std::to_string(*t.label->exponent) : ""));
+    v.push_back(t.label->text +
+                (t.label->exponent ? "e" + std::to_string(*t.label->exponent) : ""));
   }
   return v;
 }
@@ -40,9 +41,9 @@ TEST(FormatTick, WritesRoundNumbersWithTheDecimalsOfTheStep) {
       {2500.0, 500.0, "2500", {}},
       {0.05, 0.01, "0.05", {}},
       {-0.4, 0.2, "-0.4", {}},
-      {1e-5, 1e-5, "1", -5},      // a step below 1e-4 goes to powers of ten
-      {1.5e6, 5e5, "1.5", 6},     // so do values of a million and more
-      {2e-5, 5e-6, "2.0", -5},    // with the decimals of the step
+      {1e-5, 1e-5, "1", -5},    // a step below 1e-4 goes to powers of ten
+      {1.5e6, 5e5, "1.5", 6},   // so do values of a million and more
+      {2e-5, 5e-6, "2.0", -5},  // with the decimals of the step
   };
   for (const Case& c : cases) {
     const TickLabel label = format_tick(c.value, c.step);
@@ -60,7 +61,7 @@ TEST(AxisTicks, LinearAxisStepsByOneTwoOrFiveTimesAPowerOfTen) {
   };
   const Case cases[] = {
       {{0, 10}, 500, true, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10}},
-      {{0, 10}, 200, true, {0, 5, 10}},  // labels need about 48 px
+      {{0, 10}, 200, true, {0, 5, 10}},            // labels need about 48 px
       {{0, 10}, 300, false, {0, 2, 4, 6, 8, 10}},  // and 40 px upright
       {{-0.37, 0.12}, 300, false, {-0.3, -0.2, -0.1, 0.0, 0.1}},
       {{-1200, 31000}, 560, true, {0, 5000, 10000, 15000, 20000, 25000, 30000}},
@@ -89,8 +90,7 @@ TEST(AxisTicks, HorizontalLabelsDoNotOverlap) {
 
 TEST(AxisTicks, LogAxisLabelsDecadesWithMinorTicksBetween) {
   const auto ticks = axis_ticks({0.7, 2e5}, Scale::Logarithmic, 560, true, 11);
-  EXPECT_EQ(labels_of(ticks),
-            (std::vector<std::string>{"1", "10", "100", "1000", "10000", "1e5"}));
+  EXPECT_EQ(labels_of(ticks), (std::vector<std::string>{"1", "10", "100", "1000", "10000", "1e5"}));
   // 0.7 to 0.9, then 1..9 in each of the five decades, then 1e5 and 2e5.
   EXPECT_EQ(ticks.size(), 3u + 9 * 5 + 2);
 }
