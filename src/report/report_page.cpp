@@ -183,7 +183,7 @@ body { font-family: "DejaVu Sans", Helvetica, Arial, sans-serif; color: #222; ma
 h1 { font-size: 22px; margin: 0 0 4px; }
 h2 { font-size: 17px; margin: 28px 0 10px; border-bottom: 1px solid #ccc; padding-bottom: 3px; }
 p.lead { color: #555; margin: 0 0 12px; }
-table { border-collapse: collapse; font-size: 13px; }
+table { border-collapse: collapse; font-size: 13px; max-width: 980px; }
 th, td { text-align: left; padding: 3px 12px 3px 0; border-bottom: 1px solid #e4e4e4;
          vertical-align: top; }
 table.definition td:nth-child(2) { font-variant-numeric: tabular-nums; }
