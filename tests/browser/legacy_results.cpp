@@ -59,10 +59,8 @@ class Answers {
     list_.push_back({name, {v}});
   }
   double get(const std::string& name, double fallback = 0) const {
-    for (const auto& a : list_) {
-      if (a.name == name) return a.values.front();
-    }
-    return fallback;
+    const auto values = all(name);
+    return values.empty() ? fallback : values.front();
   }
   std::vector<double> all(const std::string& name) const {
     for (const auto& a : list_) {
