@@ -8,14 +8,18 @@
 
 #include "driver/command_line.hpp"
 #include "driver/simulation.hpp"
+#include "platform/interrupt.hpp"
 
 int main(int argc, char** argv) {
   if (const auto status = slurry1d::handle_command_line(argc, argv, std::cout, std::cerr)) {
     return *status;
   }
   std::ios::sync_with_stdio(false);
+  slurry1d::platform::install_interrupt_handlers();
+  slurry1d::platform::InterruptibleInput standard_input;
+  std::istream answers(&standard_input);
   slurry1d::Outputs out;
   out.console.attach(std::cout);
   out.errors.attach(std::cerr);
-  return slurry1d::run_program(std::cin, isatty(STDIN_FILENO) != 0, out);
+  return slurry1d::run_program(answers, isatty(STDIN_FILENO) != 0, out);
 }

@@ -130,7 +130,7 @@ double build_column(Run& run) {
   const double first_step = choose_first_step(def, scales);
   if (def.ICONT == 2) {
     if (def.IFIL == 1 && def.stage[1].TBF == def.stage[1].TEF) {
-      throw RunStop(StopKind::Stop,
+      throw RunStop(StopKind::RefusedRun,
                     {"PLEASE SPECIFY INITIAL HEIGHT INSTEAD OF INSTANEOUS FILLING!"});
     }
     build_uniform_column(def, scales, col);
@@ -174,6 +174,7 @@ void set_up_run(Run& run, Outputs& out) {
 
   const ReportContext ctx{run.clock.T(), loop.added, loop.ISTEADY, loop.QTOP, loop.QBOT};
   write_state_report(def, run.soil, scales, col, ctx, run.report_work, out);
+  out.flush();
 }
 
 }  // namespace slurry1d

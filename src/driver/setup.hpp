@@ -10,7 +10,7 @@ namespace slurry1d {
 // scales and the soil, the initial column (uniform fresh slurry or the profile
 // of the last run), the clock, the steady state, the deferred velocity
 // boundaries, the boundary refinement, the first snapshots and the report at
-// the starting time.
+// the starting time, flushed to disk with everything before it.
 void set_up_run(Run& run, Outputs& out);
 
 // The individual steps, in the order set_up_run takes them.

@@ -9,6 +9,7 @@
 #include "model/run_stop.hpp"
 #include "output/fields.hpp"
 #include "output/state_report.hpp"
+#include "platform/interrupt.hpp"
 #include "solver/filling.hpp"
 #include "solver/refine.hpp"
 #include "solver/regrid.hpp"
@@ -59,6 +60,14 @@ std::string time_text(const RunScales& scales, double T) {
   return format_free_real(scales.dimensional_time(T));
 }
 
+// Stopped from outside (Ctrl-C, a batch system) at the end of a step: the
+// end-of-run records at the time reached, then the line that says so. Their
+// final profile continues as any other.
+[[noreturn]] void end_interrupted_run(Run& run, Outputs& out, platform::Interruption why) {
+  end_run(run, out);
+  throw interrupted_stop(why, "AT TIME = " + time_text(run.scales, run.clock.T()));
+}
+
 [[noreturn]] void fail_diverging_step(Run& run, Outputs& out) {
   fail_run(run, out,
            "the iteration kept diverging at time " + time_text(run.scales, run.clock.T()) +
@@ -88,6 +97,8 @@ std::string time_text(const RunScales& scales, double T) {
                " steps; the run stops at time " + time_text(scales, run.clock.T()));
 }
 
+// The report of an output time, put on disk with everything before it: a run
+// killed later keeps it.
 void write_output_time_records(Run& run, Outputs& out) {
   write_report(run, out);
   const SoilColumn& col = run.col;
@@ -95,6 +106,7 @@ void write_output_time_records(Run& run, Outputs& out) {
     const double rate = rate_since_start(run.scales, run.clock, run.loop);
     write_crack_record(out.tc, crack_progress_record(run.scales, run.clock, col, run.loop, rate));
   }
+  out.flush();
 }
 
 // Ends the step exactly on the output time it would overshoot.
@@ -179,6 +191,13 @@ bool reached_steady_height(const Run& run, double T) {
 
 }  // namespace
 
+RunStop interrupted_stop(platform::Interruption why, const std::string& when) {
+  const StopKind kind =
+      why == platform::Interruption::Terminate ? StopKind::Terminated : StopKind::Interrupted;
+  return RunStop(
+      kind, {std::string("RUN INTERRUPTED (") + platform::interruption_name(why) + ") " + when});
+}
+
 // The next step: once reset to the natural time scale of the compression
 // curve at the first crack, otherwise grown by half up to the largest step.
 void choose_next_step(Run& run) {
@@ -253,7 +272,7 @@ StepOutcome finish_step(Run& run, Outputs& out) {
   if (loop.ISTEP > 5 && loop.DSQ / col.NN > col.NN) {
     out.console.free(" CALCULATION TERMINATED FOR UNSTABLE SITUATION!");
     end_run(run, out);
-    return StepOutcome::RunEnded;
+    throw RunStop(StopKind::CannotGoOn, {});
   }
   if (const int node = first_node_at_minimum(def.ME, scales.E0, col); node != 0) {
     end_run_at_minimum_void_ratio(run, out, node);
@@ -305,6 +324,10 @@ void march_in_time(Run& run, Outputs& out) {
       if (n == check_at / 2) half_way = run.clock.T();
       const StepOutcome outcome = time_step(run, out);
       if (outcome == StepOutcome::RunEnded) return;
+      if (const auto why = platform::requested_interruption();
+          why != platform::Interruption::None) {
+        end_interrupted_run(run, out, why);
+      }
       reached = outcome == StepOutcome::OutputTimeReached;
     }
     if (!reached) fail_step_cap(run, out);

@@ -22,7 +22,7 @@ struct BoundaryValues {
 // top is treated first, then the bottom. Reads the soil, bc, the base ZBOT and
 // the initial height H0IN of the scales; the column's NN, NN1, EMID, EOLD, DXI,
 // DXIC, ECR, SIGV, SIGE, Z and WSUM.
-// Throws RunStop (StopKind::Stop) with "MATERIAL INSTABILITY DUE TO HIGH
+// Throws RunStop (StopKind::CannotGoOn) with "MATERIAL INSTABILITY DUE TO HIGH
 // PRESSURE  AT BOTTOM" when a pressure-head bottom leaves no effective stress.
 void assemble_boundary_rows(const Soil& soil, const BoundaryConditions& bc, const RunScales& scales,
                             SoilColumn& col, BoundaryValues& ends);

@@ -63,7 +63,7 @@ class SteadyState {
     integrate_reference_stresses();
     integrate_column_stresses();
     if (!bottom_is_stable()) {
-      throw RunStop(StopKind::Stop, {"MATERIAL INSTABILITY DUE TO HIGH PRESSURE  AT BOTTOM"});
+      throw RunStop(StopKind::CannotGoOn, {"MATERIAL INSTABILITY DUE TO HIGH PRESSURE  AT BOTTOM"});
     }
     if (def_.IDES == 1) return 1;
     const Outcome outcome = solve_mode(out);
@@ -215,48 +215,76 @@ class SteadyState {
     return Pass::Through;
   }
 
-  // Seepage driven by the difference between the water level at the top of
-  // the settled layer and the head at the bottom: the velocity is rescaled
-  // until the head loss through the layer matches that difference.
-  Outcome solve_head_driven(Outputs& out) {
+  // Why a stress pass that did not get through ends the iteration.
+  static Outcome failed(Pass pass) {
+    return pass == Pass::NonFinite ? Outcome::NonFinite : Outcome::ReductionLimit;
+  }
+
+  // The elevation of the water that stands on the layer in its final state,
+  // above the base: the answered initial top, where the water the layer
+  // releases stays (it is not drained away), as at the base boundary of the
+  // time loop. In staged filling that water rises with the fill to the highest
+  // top reached; the final state takes the top of the completed fill as
+  // placed, at its nominal height HTOT, the highest the fill can reach.
+  double final_water_level() const { return def_.IFIL == 1 ? scales_.HTOT : scales_.H0IN; }
+
+  // Still water: the head at the base balances the water on the layer and
+  // nothing seeps. One pass at zero velocity gives the hydrostatic stresses.
+  Outcome settle_without_seepage(HeadDrivenSeepage& s) {
+    s.QSS = 0.0;
+    s.reductions = 0;
+    const Pass pass = integrate_head_driven_stresses(s);
+    if (pass != Pass::Through) return failed(pass);
+    for (int i = 1; i <= col_.NN; ++i) col_.ESS[i] = soil_.void_ratio_at_stress(col_.SIGE[i]);
+    return Outcome::Converged;
+  }
+
+  // Seepage driven by the head drop HT from the water on the layer to the
+  // head at the bottom: the velocity is rescaled until the head loss through
+  // the layer matches that drop.
+  Outcome iterate_head_driven(double HT, HeadDrivenSeepage& s) {
     const int NN = col_.NN;
-    const double HB = bc_.HB;
-    scales_.HT = (scales_.H0IN + scales_.ZBOT) - HB;
-    const double HT = scales_.HT;
-    HeadDrivenSeepage s;
-    s.QSS = HT == HB ? INITIAL_VELOCITY * soil_.K0
-                     : INITIAL_VELOCITY * soil_.K0 * (HT - HB) / std::fabs(HT - HB);
     double previous_residual = 0.0;
     int stalls = 0;
-    bool converged = false;
+    s.reductions = 0;
     for (int iteration = 1; iteration <= MAX_SEEPAGE_ITERATIONS; ++iteration) {
       const Pass pass = integrate_head_driven_stresses(s);
-      if (pass == Pass::NonFinite) return Outcome::NonFinite;
-      if (pass == Pass::ReductionLimit) return Outcome::ReductionLimit;
+      if (pass != Pass::Through) return failed(pass);
 
       // The residual has stalled when it changed by no more than the tolerance
-      // relative to itself. The division keeps the residual's sign, so every
-      // pass with a negative residual counts as a stall and the iteration ends
-      // after six of them: the head-driven steady state is then converged to a
-      // few parts in a thousand, which stored results of this mode rely on.
-      double R = (col_.ZSS[NN] - HB) - s.HLSS;
-      if (std::fabs(previous_residual - R) / R <= RESIDUAL_TOLERANCE) ++stalls;
+      // relative to its size; after more than MAX_STALLS such passes the
+      // iteration ends through the tolerance ERROR1.
+      double R = HT - s.HLSS;
+      if (std::fabs(previous_residual - R) / std::fabs(R) <= RESIDUAL_TOLERANCE) ++stalls;
       if (stalls > MAX_STALLS) {
-        R = (col_.ZSS[NN] - HB) * def_.ERROR1;
+        R = HT * def_.ERROR1;
       } else {
         previous_residual = R;
         for (int i = 1; i <= NN; ++i) col_.ESS[i] = soil_.void_ratio_at_stress(col_.SIGE[i]);
         stack_steady_elevations();
-        s.QSS = s.QSS * (col_.ZSS[NN] - HB) / s.HLSS;
+        s.QSS = s.QSS * HT / s.HLSS;
         if (!std::isfinite(s.QSS) || !std::isfinite(col_.ZSS[NN])) return Outcome::NonFinite;
       }
-      if (!(std::fabs(R / (col_.ZSS[NN] - HB)) > RESIDUAL_TOLERANCE)) {
-        converged = true;
-        break;
-      }
+      if (!(std::fabs(R / HT) > RESIDUAL_TOLERANCE)) return Outcome::Converged;
     }
-    if (!converged) return Outcome::IterationLimit;
+    return Outcome::IterationLimit;
+  }
 
+  // Seepage between the water on the layer and the head HB at its base. HT,
+  // the head drop, is the run's head on top; the head loss through the
+  // settled layer equals it.
+  Outcome solve_head_driven(Outputs& out) {
+    const double HB = bc_.HB;
+    scales_.HT = (final_water_level() + scales_.ZBOT) - HB;
+    const double HT = scales_.HT;
+    HeadDrivenSeepage s;
+    s.QSS = HT == HB ? INITIAL_VELOCITY * soil_.K0
+                     : INITIAL_VELOCITY * soil_.K0 * (HT - HB) / std::fabs(HT - HB);
+    const Outcome outcome = HT == 0.0 ? settle_without_seepage(s) : iterate_head_driven(HT, s);
+    if (outcome != Outcome::Converged) return outcome;
+
+    work_.QSS = s.QSS;
+    work_.HLSS = s.HLSS;
     out.vd.write(Line().text("STEADY STATE VELOCITY = ").G(14, 6, s.QSS));
     out.vd.write(Line().text("STEADY STATE HEAD LOSS = ").F(10, 6, s.HLSS));
     stack_steady_elevations();
