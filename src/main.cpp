@@ -2,12 +2,11 @@
 // dimension. The run is defined by answering the console dialog; the results
 // land in "input", "vd.out", "ts.out" and "tc.out" in the current directory.
 
-#include <unistd.h>
-
 #include <iostream>
 
 #include "driver/command_line.hpp"
 #include "driver/simulation.hpp"
+#include "platform/terminal.hpp"
 
 int main(int argc, char** argv) {
   if (const auto status = slurry1d::handle_command_line(argc, argv, std::cout, std::cerr)) {
@@ -17,5 +16,5 @@ int main(int argc, char** argv) {
   slurry1d::Outputs out;
   out.console.attach(std::cout);
   out.errors.attach(std::cerr);
-  return slurry1d::run_program(std::cin, isatty(STDIN_FILENO) != 0, out);
+  return slurry1d::run_program(std::cin, slurry1d::platform::stdin_is_terminal(), out);
 }

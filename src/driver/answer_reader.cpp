@@ -93,25 +93,22 @@ TokenRead parse_integer_token(std::string_view token, int& value) {
 
 TokenRead parse_real_token(std::string_view token, double& value) {
   if (!is_decimal_number(token)) return TokenRead::NotANumber;
-  // A Fortran "D" exponent reads as "e"; answers are short, so a fixed buffer
-  // holds any token worth reading.
+  // strtod rounds correctly on every platform the program is built for, and
+  // the program never leaves the "C" locale, whose decimal point is '.'. It
+  // reads a NUL-terminated copy in which a Fortran "D" exponent reads as "e";
+  // answers are short, so a fixed buffer holds any token worth reading.
   const std::string_view body = without_plus(token);
   std::array<char, 128> buf{};
   if (body.size() >= buf.size()) return TokenRead::OutOfRange;
   for (std::size_t i = 0; i < body.size(); ++i) {
     buf[i] = (body[i] == 'D' || body[i] == 'd') ? 'e' : body[i];
   }
-  const char* const end = buf.data() + body.size();
-  double parsed = 0.0;
-  const auto [ptr, ec] = std::from_chars(buf.data(), end, parsed);
-  if (ec == std::errc::result_out_of_range) {
-    // Underflow reads as the nearest representable value (0 or a subnormal),
-    // as strtod gives it; overflow is refused.
-    parsed = std::strtod(buf.data(), nullptr);
-    if (std::isinf(parsed)) return TokenRead::OutOfRange;
-  } else if (ec != std::errc() || ptr != end) {
-    return TokenRead::NotANumber;
-  }
+  char* end = nullptr;
+  const double parsed = std::strtod(buf.data(), &end);
+  if (end != buf.data() + body.size()) return TokenRead::NotANumber;
+  // Underflow reads as the nearest representable value (0 or a subnormal);
+  // overflow is refused.
+  if (std::isinf(parsed)) return TokenRead::OutOfRange;
   value = parsed;
   return TokenRead::Ok;
 }
