@@ -1,18 +1,6 @@
 #include "platform/file_identity.hpp"
 
-#include <cstdio>
-
-#ifdef _WIN32
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#define WIN32_LEAN_AND_MEAN
-#include <io.h>
-#include <windows.h>
-#else
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
+#include "platform/native.hpp"
 
 namespace slurry1d::platform {
 
@@ -43,7 +31,7 @@ std::optional<FileIdentity> file_identity(const std::filesystem::path& path) {
 }
 
 std::optional<FileIdentity> stdin_identity() {
-  const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stdin)));
+  const HANDLE handle = stdin_handle();
   if (handle == INVALID_HANDLE_VALUE || GetFileType(handle) != FILE_TYPE_DISK) return std::nullopt;
   return identity_of_handle(handle);
 }

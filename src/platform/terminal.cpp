@@ -1,17 +1,6 @@
 #include "platform/terminal.hpp"
 
-#include <cstdio>
-
-#ifdef _WIN32
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#define WIN32_LEAN_AND_MEAN
-#include <io.h>
-#include <windows.h>
-#else
-#include <unistd.h>
-#endif
+#include "platform/native.hpp"
 
 namespace slurry1d::platform {
 
@@ -20,7 +9,7 @@ namespace slurry1d::platform {
 // A console has a console mode; the NUL device, which _isatty counts as a
 // character device, and pipes from a terminal emulator have none.
 bool stdin_is_terminal() {
-  const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stdin)));
+  const HANDLE handle = stdin_handle();
   DWORD mode = 0;
   return handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode) != 0;
 }
