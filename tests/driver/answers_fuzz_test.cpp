@@ -271,7 +271,9 @@ TEST_P(FoundByFuzzing, EndsTheWayItMust) {
   EXPECT_EQ(r.foreign_error, "");
   EXPECT_EQ(r.status, c.status) << r.message;
   EXPECT_NE(r.message.find(c.message), std::string::npos) << r.message;
-  EXPECT_LT(r.seconds, 20.0);
+  // Only a guard against a run that never ends: under the sanitizers, on a
+  // machine shared with other builds, the slowest case takes half a minute.
+  EXPECT_LT(r.seconds, 300.0);
   if (r.status == 0) {
     EXPECT_EQ(r.non_finite_file(), "");
   }
