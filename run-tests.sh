@@ -8,7 +8,17 @@ build="${1:-build}"
 
 . ./.ci/need.sh
 
-# (Test tools are added here as the suite comes to need them.)
+# The report's browser test: headless Chromium driven through chromedriver by
+# a Node script, poppler's pdfinfo/pdftotext for the printed pages and xmllint
+# for the SVG files.
+need chromium chromium
+need chromedriver chromium-driver
+need node nodejs
+need pdfinfo poppler-utils
+need xmllint libxml2-utils
+# With this set, the browser test fails instead of skipping when a tool is missing.
+SLURRY1D_REQUIRE_BROWSER=1
+export SLURRY1D_REQUIRE_BROWSER
 
 cmake -S . -B "$build"
 cmake --build "$build" -j2

@@ -1,0 +1,120 @@
+#include "report/report.hpp"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "charts/xml_check.hpp"
+#include "report/report_page.hpp"
+#include "report/sample_results.hpp"
+
+namespace slurry1d::report {
+namespace {
+
+std::string read(const std::filesystem::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+class ReportTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = std::filesystem::temp_directory_path() /
+           ("slurry1d-report-" +
+            std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    std::filesystem::remove_all(dir_);
+    test::write_sample_run(dir_);
+  }
+  void TearDown() override { std::filesystem::remove_all(dir_); }
+  std::filesystem::path dir_;
+};
+
+TEST_F(ReportTest, WritesThePageAndOneSvgFilePerChart) {
+  const auto outcome = write_report(dir_, test::sample_facts());
+  ASSERT_TRUE(outcome.ok()) << outcome.error;
+  ASSERT_EQ(outcome.files.size(), 1u + 7u);
+  EXPECT_EQ(outcome.files.front(), dir_ / "report.html");
+  for (const char* name :
+       {"height-time", "height-log-time", "void-ratio-profiles", "excess-pore-pressure-profiles",
+        "effective-stress-profiles", "compressibility", "permeability"}) {
+    const std::string svg = read(dir_ / "charts" / (std::string(name) + ".svg"));
+    EXPECT_EQ(svg.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg", 0), 0u) << name;
+    EXPECT_EQ(test::xml_problem(svg), "") << name;
+  }
+}
+
+TEST_F(ReportTest, PageIsSelfContainedAndWellFormed) {
+  ASSERT_TRUE(write_report(dir_, test::sample_facts()).ok());
+  const std::string page = read(dir_ / "report.html");
+  EXPECT_EQ(test::xml_problem(page, true), "");
+  EXPECT_NE(page.find("content=\"default-src 'none'; style-src 'unsafe-inline'\""),
+            std::string::npos);
+  for (const char* outside : {"<script", "<link", "<img", "src=", "href=", "@import", "url(http"}) {
+    EXPECT_EQ(page.find(outside), std::string::npos) << outside;
+  }
+  // Every chart inline, in a figure that printing keeps on one page.
+  EXPECT_EQ(page.find("<?xml"), std::string::npos);
+  EXPECT_NE(page.find("<figure class=\"chart\" id=\"void-ratio-profiles\">\n<svg"),
+            std::string::npos);
+  EXPECT_NE(page.find("@page { size: A4;"), std::string::npos);
+  EXPECT_NE(page.find("figure.chart { margin: 0; break-inside: avoid;"), std::string::npos);
+}
+
+TEST_F(ReportTest, PageTellsHowTheRunEndedAndWhatWasAnswered) {
+  ASSERT_TRUE(write_report(dir_, test::sample_facts()).ok());
+  const std::string page = read(dir_ / "report.html");
+  for (const char* row : {
+           "<tr><th>How it ended</th><td>the top reached its steady-state height</td></tr>",
+           "<tr><th>At time</th><td>2000 days</td></tr>",
+           "<tr><th>Exit status</th><td>0</td></tr>",
+           "<tr><th>Output times not reached</th><td>5000 days</td></tr>",
+           "<tr><th>Final settlement</th><td>4 m</td></tr>",
+           "<tr><th>Steady-state height</th><td>5 m</td></tr>",
+           "<tr><th>GW</th><td>9.81</td><td>kN/m³</td><td>unit weight of water</td></tr>",
+           "<tr><th>OPT</th><td>10, 100, 1000, 2000, 5000</td><td>days</td><td>output "
+           "times</td></tr>",
+           "<tr><th>C</th><td>6.8e-07</td><td>m/day</td>",
+       }) {
+    EXPECT_NE(page.find(row), std::string::npos) << row;
+  }
+}
+
+TEST_F(ReportTest, NamesAreEscaped) {
+  RunFacts f = test::sample_facts();
+  f.name = "a<b & \"c\"";
+  f.answers.push_back({"<X>", {1}});
+  ASSERT_TRUE(write_report(dir_, f).ok());
+  const std::string page = read(dir_ / "report.html");
+  EXPECT_NE(page.find("<h1>slurry1d report: a&lt;b &amp; &quot;c&quot;</h1>"), std::string::npos);
+  EXPECT_NE(page.find("<tr><th>&lt;X&gt;</th><td>1</td><td></td><td></td></tr>"),
+            std::string::npos);
+  EXPECT_EQ(test::xml_problem(page, true), "");
+}
+
+TEST_F(ReportTest, MissingTableIsReportedByName) {
+  std::filesystem::remove(dir_ / "profiles.csv");
+  const auto outcome = write_report(dir_, test::sample_facts());
+  EXPECT_EQ(outcome.problem, ReportProblem::UnreadableResults);
+  EXPECT_EQ(outcome.error, "profiles.csv: cannot be opened");
+  EXPECT_FALSE(std::filesystem::exists(dir_ / "report.html"));
+}
+
+TEST_F(ReportTest, PageThatCannotBeWrittenIsReported) {
+  std::filesystem::create_directories(dir_ / "report.html");
+  const auto outcome = write_report(dir_, test::sample_facts());
+  EXPECT_EQ(outcome.problem, ReportProblem::CannotWrite);
+  EXPECT_NE(outcome.error.find("report.html: cannot be written"), std::string::npos);
+}
+
+TEST_F(ReportTest, ChartFileThatCannotBeWrittenIsReported) {
+  std::filesystem::create_directories(dir_ / "charts" / "permeability.svg");
+  const auto outcome = write_report(dir_, test::sample_facts());
+  EXPECT_EQ(outcome.problem, ReportProblem::CannotWrite);
+  EXPECT_NE(outcome.error.find("permeability.svg: cannot be written"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace slurry1d::report
