@@ -2,10 +2,9 @@
 
 #include <array>
 #include <charconv>
-#include <cmath>
-#include <cstdlib>
 
 #include "driver/run_stop.hpp"
+#include "platform/number_text.hpp"
 
 namespace slurry1d {
 
@@ -93,24 +92,23 @@ TokenRead parse_integer_token(std::string_view token, int& value) {
 
 TokenRead parse_real_token(std::string_view token, double& value) {
   if (!is_decimal_number(token)) return TokenRead::NotANumber;
-  // strtod rounds correctly on every platform the program is built for, and
-  // the program never leaves the "C" locale, whose decimal point is '.'. It
-  // reads a NUL-terminated copy in which a Fortran "D" exponent reads as "e";
-  // answers are short, so a fixed buffer holds any token worth reading.
+  // A Fortran "D" exponent reads as "e"; answers are short, so a fixed buffer
+  // holds any token worth reading.
   const std::string_view body = without_plus(token);
   std::array<char, 128> buf{};
   if (body.size() >= buf.size()) return TokenRead::OutOfRange;
   for (std::size_t i = 0; i < body.size(); ++i) {
     buf[i] = (body[i] == 'D' || body[i] == 'd') ? 'e' : body[i];
   }
-  char* end = nullptr;
-  const double parsed = std::strtod(buf.data(), &end);
-  if (end != buf.data() + body.size()) return TokenRead::NotANumber;
-  // Underflow reads as the nearest representable value (0 or a subnormal);
-  // overflow is refused.
-  if (std::isinf(parsed)) return TokenRead::OutOfRange;
-  value = parsed;
-  return TokenRead::Ok;
+  switch (platform::read_double(std::string_view(buf.data(), body.size()), value)) {
+    case platform::NumberRead::Ok:
+      return TokenRead::Ok;
+    case platform::NumberRead::OutOfRange:
+      return TokenRead::OutOfRange;
+    case platform::NumberRead::NotANumber:
+      break;
+  }
+  return TokenRead::NotANumber;
 }
 
 std::string_view AnswerReader::next_token(std::string_view name) {
