@@ -6,6 +6,7 @@
 
 #include "driver/command_line.hpp"
 #include "driver/simulation.hpp"
+#include "platform/interrupt.hpp"
 #include "platform/terminal.hpp"
 
 int main(int argc, char** argv) {
@@ -13,8 +14,11 @@ int main(int argc, char** argv) {
     return *status;
   }
   std::ios::sync_with_stdio(false);
+  slurry1d::platform::install_interrupt_handlers();
+  slurry1d::platform::InterruptibleInput standard_input;
+  std::istream answers(&standard_input);
   slurry1d::Outputs out;
   out.console.attach(std::cout);
   out.errors.attach(std::cerr);
-  return slurry1d::run_program(std::cin, slurry1d::platform::stdin_is_terminal(), out);
+  return slurry1d::run_program(answers, slurry1d::platform::stdin_is_terminal(), out);
 }

@@ -21,9 +21,11 @@ constexpr std::string_view kUsage[] = {
     "  --help      print this text",
     "  --version   print the version",
     "",
-    "exit status: 0 normal end or a stop of the program's own, 2 refused or",
-    "unreadable input, 3 a run that failed numerically, 4 a file that could not",
-    "be written.",
+    "exit status: 0 the run gave its answer (last output time, steady-state height,",
+    "no further change, minimum void ratio), 2 refused or unreadable input or a",
+    "refused run definition, 3 a run that cannot go on or failed numerically, 4 a",
+    "file that could not be written, 130 interrupted (SIGINT), 143 terminated",
+    "(SIGTERM).",
 };
 
 }  // namespace

@@ -465,7 +465,7 @@ void Dialog::ask_top_boundary() {
   const int typed = ask_integer("ITOP");
   echo(switch_record(typed, "TOP BOUNDARY CONDITION"));
   if (p_.IFIL == 1 && typed == 1) {
-    throw RunStop(StopKind::Stop,
+    throw RunStop(StopKind::RefusedRun,
                   {"EVAPORATION ON TOP BOUNDARY IS NOT ACCEPTABLE IN STAGE FILLING PROCESS!!"});
   }
   p_.ITOP = typed == 2 ? 3 : typed;
@@ -480,7 +480,7 @@ void Dialog::ask_top_boundary() {
     p_.HT = 0.0;
     p_.VT = 0.0;
     if (p_.IFIL == 1 && p_.LT != 0.0) {
-      throw RunStop(StopKind::Stop,
+      throw RunStop(StopKind::RefusedRun,
                     {"ONLY ZERO SURCHARGE IS ACCEPTABLE IN STAGE FILLING PROCESS!!!"});
     }
   }

@@ -13,7 +13,7 @@ namespace slurry1d {
 // RunStop (StopKind::BadInput) with a message naming the question. Answers
 // beyond a capacity or limit are refused: asked again when interactive (the
 // console is a terminal), RunStop (BadInput) otherwise. The two staged-filling
-// checks of the top boundary end the run with RunStop (StopKind::Stop).
+// checks of the top boundary end the run with RunStop (StopKind::RefusedRun).
 void run_dialog(std::istream& in, Outputs& out, bool interactive, RunParameters& p);
 
 }  // namespace slurry1d

@@ -154,7 +154,7 @@ void set_up_run(Run& run, Outputs& out) {
   choose_first_step(p);
   if (p.ICONT == 2) {
     if (p.IFIL == 1 && p.stage[1].TBF == p.stage[1].TEF) {
-      throw RunStop(StopKind::Stop,
+      throw RunStop(StopKind::RefusedRun,
                     {"PLEASE SPECIFY INITIAL HEIGHT INSTEAD OF INSTANEOUS FILLING!"});
     }
     build_uniform_column(p, col);
@@ -180,6 +180,7 @@ void set_up_run(Run& run, Outputs& out) {
 
   const ReportContext ctx{loop.added, loop.ISTEADY, loop.QTOP, loop.QBOT};
   write_state_report(p, col, ctx, run.report_work, out);
+  out.flush();
 }
 
 }  // namespace slurry1d

@@ -9,7 +9,8 @@ namespace slurry1d {
 // already open: their headings, the reference void ratio and permeability, the scales, the
 // initial column (uniform fresh slurry or the profile of the last run), the
 // steady state, the deferred velocity boundaries, the boundary refinement, the
-// first snapshots and the report at the starting time.
+// first snapshots and the report at the starting time, flushed to disk with
+// everything before it.
 void set_up_run(Run& run, Outputs& out);
 
 // The individual steps, in the order set_up_run takes them.

@@ -6,6 +6,7 @@
 #include "driver/run_stop.hpp"
 #include "driver/setup.hpp"
 #include "driver/time_loop.hpp"
+#include "platform/interrupt.hpp"
 
 namespace slurry1d {
 
@@ -22,8 +23,23 @@ void Simulation::open_echo_file() {
   files_.open_input(out_);
 }
 
+// A request to stop while the dialog waits for an answer ends its reading;
+// the run then ends at once with the files as they stand. The echo of a
+// complete dialog is put on disk before the set-up begins.
 void Simulation::ask_run_definition(std::istream& answers, bool interactive) {
-  run_dialog(answers, out_, interactive, run_->p);
+  try {
+    run_dialog(answers, out_, interactive, run_->p);
+  } catch (const RunStop&) {
+    stop_if_interrupted();
+    throw;
+  }
+  stop_if_interrupted();
+  out_.input.flush();
+}
+
+void Simulation::stop_if_interrupted() {
+  const platform::Interruption why = platform::requested_interruption();
+  if (why != platform::Interruption::None) throw interrupted_stop(why, "DURING THE DIALOG");
 }
 
 void Simulation::set_up() {
@@ -40,7 +56,7 @@ void Simulation::close_files() {
 }
 
 void report_stop(const RunStop& stop, Outputs& out) {
-  if (stop.kind() == StopKind::Stop) {
+  if (stop.on_console()) {
     for (const std::string& line : stop.lines()) out.console.free(line);
     return;
   }

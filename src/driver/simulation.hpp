@@ -30,6 +30,7 @@ class Simulation {
  private:
   void open_echo_file();
   void ask_run_definition(std::istream& answers, bool interactive);
+  void stop_if_interrupted();
   void set_up();
   void march();
 
@@ -38,16 +39,19 @@ class Simulation {
   std::unique_ptr<Run> run_;
 };
 
-// Writes the message of a stop where it belongs: the program's own stops on
-// the console as free-form records, refused input and failures on stderr.
+// Writes the message of a stop where it belongs: the program's own stops and
+// interruptions on the console as free-form records, refused input and
+// failures on stderr.
 void report_stop(const class RunStop& stop, Outputs& out);
 
 // The whole program after its command line: the run on `answers`, the files
-// closed, every stop reported. Returns the exit status: 0 for a normal end or
-// a stop of the program's own, 2 for refused or unreadable input, 3 for a run
-// that failed numerically (a run that wrote a number which is not finite into
-// its files counts as failed, however it ended), 4 for a file that could not
-// be written.
+// closed, every stop reported. Returns the exit status: 0 for an end that gives
+// the run's answer (last output time, steady-state height, quiet steps,
+// minimum void ratio), 2 for refused or unreadable input and a refused run
+// definition, 3 for a run that cannot go on or failed numerically (a run that
+// wrote a number which is not finite into its files counts as failed, however
+// it ended), 4 for a file that could not be written, 130 and 143 for a run
+// interrupted by SIGINT and SIGTERM.
 int run_program(std::istream& answers, bool interactive, Outputs& out);
 
 }  // namespace slurry1d

@@ -9,6 +9,7 @@
 #include "driver/run_stop.hpp"
 #include "output/fields.hpp"
 #include "output/state_report.hpp"
+#include "platform/interrupt.hpp"
 #include "solver/filling.hpp"
 #include "solver/refine.hpp"
 #include "solver/regrid.hpp"
@@ -63,6 +64,14 @@ std::string time_text(const RunParameters& p, double T) {
   return format_free_real(dimensional_time(p, T));
 }
 
+// Stopped from outside (Ctrl-C, a batch system) at the end of a step: the
+// end-of-run records at the time reached, then the line that says so. Their
+// final profile continues as any other.
+[[noreturn]] void end_interrupted_run(Run& run, Outputs& out, platform::Interruption why) {
+  end_run(run, out);
+  throw interrupted_stop(why, "AT TIME = " + time_text(run.p, run.p.T));
+}
+
 [[noreturn]] void fail_diverging_step(Run& run, Outputs& out) {
   fail_run(run, out,
            "the iteration kept diverging at time " + time_text(run.p, run.p.T) +
@@ -92,6 +101,8 @@ std::string time_text(const RunParameters& p, double T) {
                time_text(p, p.T));
 }
 
+// The report of an output time, put on disk with everything before it: a run
+// killed later keeps it.
 void write_output_time_records(Run& run, Outputs& out) {
   write_report(run, out);
   const SoilColumn& col = run.col;
@@ -99,6 +110,7 @@ void write_output_time_records(Run& run, Outputs& out) {
     write_crack_record(
         out.tc, crack_progress_record(run.p, col, run.loop, rate_since_start(run.p, run.loop)));
   }
+  out.flush();
 }
 
 // Ends the step exactly on the output time it would overshoot.
@@ -177,6 +189,13 @@ bool reached_steady_height(const RunParameters& p, const SoilColumn& col, const 
 
 }  // namespace
 
+RunStop interrupted_stop(platform::Interruption why, const std::string& when) {
+  const StopKind kind =
+      why == platform::Interruption::Terminate ? StopKind::Terminated : StopKind::Interrupted;
+  return RunStop(
+      kind, {std::string("RUN INTERRUPTED (") + platform::interruption_name(why) + ") " + when});
+}
+
 // The next step: once reset to the natural time scale of the compression
 // curve at the first crack, otherwise grown by half up to the largest step.
 void choose_next_step(Run& run) {
@@ -250,7 +269,7 @@ StepOutcome finish_step(Run& run, Outputs& out) {
   if (loop.ISTEP > 5 && loop.DSQ / col.NN > col.NN) {
     out.console.free(" CALCULATION TERMINATED FOR UNSTABLE SITUATION!");
     end_run(run, out);
-    return StepOutcome::RunEnded;
+    throw RunStop(StopKind::CannotGoOn, {});
   }
   if (const int node = first_node_at_minimum(p, col); node != 0) {
     end_run_at_minimum_void_ratio(run, out, node);
@@ -301,6 +320,10 @@ void march_in_time(Run& run, Outputs& out) {
       if (n == check_at / 2) half_way = p.T;
       const StepOutcome outcome = time_step(run, out);
       if (outcome == StepOutcome::RunEnded) return;
+      if (const auto why = platform::requested_interruption();
+          why != platform::Interruption::None) {
+        end_interrupted_run(run, out, why);
+      }
       reached = outcome == StepOutcome::OutputTimeReached;
     }
     if (!reached) fail_step_cap(run, out);

@@ -1,7 +1,11 @@
 #pragma once
 
+#include <string>
+
 #include "driver/run_state.hpp"
+#include "driver/run_stop.hpp"
 #include "output/record_writer.hpp"
+#include "platform/interrupt.hpp"
 
 namespace slurry1d {
 
@@ -17,11 +21,19 @@ inline constexpr long MAX_STEPS_PER_OUTPUT = 10'000'000;
 inline constexpr long FIRST_PACE_CHECK = 10'000;
 
 // Marches the column from the starting time through every output time, or to
-// an earlier stop, and writes the end-of-run records. A step that cannot be
+// an earlier stop, and writes the end-of-run records; the records of every
+// output time are flushed to disk as they are written. A step that cannot be
 // solved, a clock that has stalled, and an output time not reached within
 // MAX_STEPS_PER_OUTPUT steps end the run with its records written and RunStop
-// (StopKind::Failure).
+// (StopKind::Failure); the unstable stop with its records and RunStop
+// (StopKind::CannotGoOn). A request to stop from outside, looked at once per
+// step, ends the run at the end of the step with its records and the RunStop
+// of interrupted_stop.
 void march_in_time(Run& run, Outputs& out);
+
+// The stop of a run interrupted by `why` (StopKind::Interrupted for Ctrl-C,
+// Terminated otherwise), its console line saying so and `when`.
+RunStop interrupted_stop(platform::Interruption why, const std::string& when);
 
 // T has passed, or stands exactly on, the time `target`. For positive times
 // these are the ratio tests T/target > 1 and T/target = 1; times at or below
@@ -45,7 +57,9 @@ StepOutcome time_step(Run& run, Outputs& out);
 void choose_next_step(Run& run);
 // The end of an accepted step: the stop conditions, the step line and the
 // crack tip, the steady-height stop and the test for the output time. Every
-// end of the run writes its records before returning RunEnded.
+// end of the run writes its records before returning RunEnded (the unstable
+// stop then throws RunStop (StopKind::CannotGoOn) with no lines: its message
+// is on the console before the records).
 StepOutcome finish_step(Run& run, Outputs& out);
 
 }  // namespace slurry1d

@@ -6,9 +6,11 @@
 // stored and numbers in their free form; a number that follows a number is
 // separated from it by one blank). Lines are built in a fixed buffer, so no
 // record allocates, and written with a plain '\n': the streams stay buffered and
-// are flushed when a file is closed or the program reads its next answer.
+// are flushed when a file is closed, when the program reads its next answer
+// (the console) and at every report (Outputs::flush).
 
 #include <concepts>
+#include <initializer_list>
 #include <ostream>
 #include <string_view>
 
@@ -105,6 +107,12 @@ struct Outputs {
   RecordWriter vd;
   RecordWriter ts;
   RecordWriter tc;
+
+  // Hands everything written so far to the system: what is in the files
+  // outlives the program, however it ends.
+  void flush() {
+    for (RecordWriter* w : {&input, &vd, &ts, &tc, &console, &errors}) w->flush();
+  }
 };
 
 }  // namespace slurry1d

@@ -81,7 +81,7 @@ void assemble_bottom_velocity_row(const RunParameters& p, SoilColumn& col) {
 double bottom_void_ratio_under_head(const RunParameters& p, const SoilColumn& col) {
   const double P = ((col.Z[col.NN] + p.ZBOT) - p.HB) * p.GW + col.SIGE[1];
   if (P <= 0.0) {
-    throw RunStop(StopKind::Stop, {"MATERIAL INSTABILITY DUE TO HIGH PRESSURE  AT BOTTOM"});
+    throw RunStop(StopKind::CannotGoOn, {"MATERIAL INSTABILITY DUE TO HIGH PRESSURE  AT BOTTOM"});
   }
   return void_ratio_at_shifted_stress(p, ((p.H0IN + p.ZBOT) - p.HB) * p.GW + (col.SIGE[1] + p.Z1));
 }

@@ -19,7 +19,7 @@ struct BoundaryValues {
 // and blanks the end row. The top is treated first, then the bottom.
 // Reads p.ITOP, IBOT, VT, VB, LT, HB, H0IN, ZBOT and the soil constants; the
 // column's NN, NN1, EMID, EOLD, DXI, DXIC, ECR, SIGV, SIGE, Z and WSUM.
-// Throws RunStop (StopKind::Stop) with "MATERIAL INSTABILITY DUE TO HIGH
+// Throws RunStop (StopKind::CannotGoOn) with "MATERIAL INSTABILITY DUE TO HIGH
 // PRESSURE  AT BOTTOM" when a pressure-head bottom leaves no effective stress.
 void assemble_boundary_rows(const RunParameters& p, SoilColumn& col, BoundaryValues& ends);
 

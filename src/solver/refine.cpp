@@ -15,7 +15,7 @@ struct EndElevations {
 };
 
 [[noreturn]] void stop_for_capacity() {
-  throw RunStop(StopKind::Stop,
+  throw RunStop(StopKind::CannotGoOn,
                 {"INAPPROPRIATE COMBINATION OF BOUNDARY CONDITIONS AND MATERIAL PROPERTIES!",
                  "PLEASE ADJUST THE BOUNDARY CONDITION OR MODIFY THE MATRIAL PROPERTIES!"});
 }

@@ -20,7 +20,7 @@ struct NodeAddition {
 // to ME at the gradient the prescribed velocity implies, and splits a thicker
 // end element into equal parts. Then rebuilds the elevations and the
 // hydrostatic effective stress SIGE, and writes the three node-count lines to
-// the console. Throws RunStop (StopKind::Stop) with the two capacity messages
+// the console. Throws RunStop (StopKind::CannotGoOn) with the two capacity messages
 // before any array would pass MAXNODE entries.
 void refine_boundary_elements(const RunParameters& p, SoilColumn& col, NodeAddition& added,
                               RecordWriter& console);

@@ -188,48 +188,80 @@ Pass integrate_head_driven_stresses(const RunParameters& p, SoilColumn& col, Ste
   return Pass::Through;
 }
 
-// Seepage driven by the difference between the water level at the top of the
-// settled layer and the head at the bottom: the velocity is rescaled until the
-// head loss through the layer matches that difference.
-Outcome solve_head_driven(RunParameters& p, SoilColumn& col, SteadyWork& work, double h,
-                          Outputs& out) {
+// Why a stress pass that did not get through ends the iteration.
+Outcome failed(Pass pass) {
+  return pass == Pass::NonFinite ? Outcome::NonFinite : Outcome::ReductionLimit;
+}
+
+// The elevation of the water that stands on the layer in its final state, above
+// the base: the answered initial top, where the water the layer releases stays
+// (it is not drained away), as at the base boundary of the time loop. In
+// staged filling that water rises with the fill to the highest top reached;
+// the final state takes the top of the completed fill as placed, at its
+// nominal height HTOT, the highest the fill can reach.
+double final_water_level(const RunParameters& p) {
+  return p.IFIL == 1 ? p.HTOT : p.H0IN;
+}
+
+// Still water: the head at the base balances the water on the layer and
+// nothing seeps. One pass at zero velocity gives the hydrostatic stresses.
+Outcome settle_without_seepage(const RunParameters& p, SoilColumn& col, SteadyWork& work, double h,
+                               double& QSS, double& HLSS) {
+  QSS = 0.0;
+  int reductions = 0;
+  const Pass pass = integrate_head_driven_stresses(p, col, work, h, QSS, HLSS, reductions);
+  if (pass != Pass::Through) return failed(pass);
+  for (int i = 1; i <= col.NN; ++i) col.ESS[i] = void_ratio_at(p, col.SIGE[i]);
+  return Outcome::Converged;
+}
+
+// Seepage driven by the head drop HT from the water on the layer to the head
+// at the bottom: the velocity is rescaled until the head loss through the
+// layer matches that drop.
+Outcome iterate_head_driven(const RunParameters& p, SoilColumn& col, SteadyWork& work, double h,
+                            double HT, double& QSS, double& HLSS) {
   const int NN = col.NN;
-  p.HT = (p.H0IN + p.ZBOT) - p.HB;
-  double QSS = p.HT == p.HB ? INITIAL_VELOCITY * p.K0
-                            : INITIAL_VELOCITY * p.K0 * (p.HT - p.HB) / std::fabs(p.HT - p.HB);
-  double HLSS = 0.0;
   double previous_residual = 0.0;
   int stalls = 0;
   int reductions = 0;
-  bool converged = false;
   for (int iteration = 1; iteration <= MAX_SEEPAGE_ITERATIONS; ++iteration) {
     const Pass pass = integrate_head_driven_stresses(p, col, work, h, QSS, HLSS, reductions);
-    if (pass == Pass::NonFinite) return Outcome::NonFinite;
-    if (pass == Pass::ReductionLimit) return Outcome::ReductionLimit;
+    if (pass != Pass::Through) return failed(pass);
 
     // The residual has stalled when it changed by no more than the tolerance
-    // relative to itself. The division keeps the residual's sign, so every
-    // pass with a negative residual counts as a stall and the iteration ends
-    // after six of them: the head-driven steady state is then converged to a
-    // few parts in a thousand, which stored results of this mode rely on.
-    double R = (col.ZSS[NN] - p.HB) - HLSS;
-    if (std::fabs(previous_residual - R) / R <= RESIDUAL_TOLERANCE) ++stalls;
+    // relative to its size; after more than MAX_STALLS such passes the
+    // iteration ends through the tolerance ERROR1.
+    double R = HT - HLSS;
+    if (std::fabs(previous_residual - R) / std::fabs(R) <= RESIDUAL_TOLERANCE) ++stalls;
     if (stalls > MAX_STALLS) {
-      R = (col.ZSS[NN] - p.HB) * p.ERROR1;
+      R = HT * p.ERROR1;
     } else {
       previous_residual = R;
       for (int i = 1; i <= NN; ++i) col.ESS[i] = void_ratio_at(p, col.SIGE[i]);
       stack_steady_elevations(p, col, h);
-      QSS = QSS * (col.ZSS[NN] - p.HB) / HLSS;
+      QSS = QSS * HT / HLSS;
       if (!std::isfinite(QSS) || !std::isfinite(col.ZSS[NN])) return Outcome::NonFinite;
     }
-    if (!(std::fabs(R / (col.ZSS[NN] - p.HB)) > RESIDUAL_TOLERANCE)) {
-      converged = true;
-      break;
-    }
+    if (!(std::fabs(R / HT) > RESIDUAL_TOLERANCE)) return Outcome::Converged;
   }
-  if (!converged) return Outcome::IterationLimit;
+  return Outcome::IterationLimit;
+}
 
+// Seepage between the water on the layer and the head HB at its base. HT, the
+// head drop, overwrites the run's HT; the head loss through the settled layer
+// equals it.
+Outcome solve_head_driven(RunParameters& p, SoilColumn& col, SteadyWork& work, double h,
+                          Outputs& out) {
+  p.HT = (final_water_level(p) + p.ZBOT) - p.HB;
+  double QSS = p.HT == p.HB ? INITIAL_VELOCITY * p.K0
+                            : INITIAL_VELOCITY * p.K0 * (p.HT - p.HB) / std::fabs(p.HT - p.HB);
+  double HLSS = 0.0;
+  const Outcome outcome = p.HT == 0.0 ? settle_without_seepage(p, col, work, h, QSS, HLSS)
+                                      : iterate_head_driven(p, col, work, h, p.HT, QSS, HLSS);
+  if (outcome != Outcome::Converged) return outcome;
+
+  work.QSS = QSS;
+  work.HLSS = HLSS;
   out.vd.write(Line().text("STEADY STATE VELOCITY = ").G(14, 6, QSS));
   out.vd.write(Line().text("STEADY STATE HEAD LOSS = ").F(10, 6, HLSS));
   stack_steady_elevations(p, col, h);
@@ -283,7 +315,7 @@ void attempt_steady_state(RunParameters& p, SoilColumn& col, int& ISTEADY, Stead
   integrate_reference_stresses(p, col, h, work);
   integrate_column_stresses(p, col);
   if (!bottom_is_stable(p, col)) {
-    throw RunStop(StopKind::Stop, {"MATERIAL INSTABILITY DUE TO HIGH PRESSURE  AT BOTTOM"});
+    throw RunStop(StopKind::CannotGoOn, {"MATERIAL INSTABILITY DUE TO HIGH PRESSURE  AT BOTTOM"});
   }
   if (p.IDES == 1) return;
   const Outcome outcome = solve_mode(p, col, work, h, out);

@@ -386,7 +386,8 @@ TEST_F(DialogTest, EvaporationWithStagedFillingStopsAfterTheTopEcho) {
   a.itop = "1";
   a.top_value = "";
   const RunStop stop = stop_of(a);
-  EXPECT_EQ(stop.kind(), StopKind::Stop);
+  EXPECT_EQ(stop.kind(), StopKind::RefusedRun);
+  EXPECT_EQ(stop.exit_status(), 2);
   EXPECT_EQ(stop.lines(), std::vector<std::string>{
                               "EVAPORATION ON TOP BOUNDARY IS NOT ACCEPTABLE IN STAGE FILLING "
                               "PROCESS!!"});
@@ -402,7 +403,8 @@ TEST_F(DialogTest, SurchargeWithStagedFillingStopsWithoutTheValuesRecord) {
   a.stages = "0";
   a.top_value = "5";
   const RunStop stop = stop_of(a);
-  EXPECT_EQ(stop.kind(), StopKind::Stop);
+  EXPECT_EQ(stop.kind(), StopKind::RefusedRun);
+  EXPECT_EQ(stop.exit_status(), 2);
   EXPECT_EQ(stop.lines(), std::vector<std::string>{
                               "ONLY ZERO SURCHARGE IS ACCEPTABLE IN STAGE FILLING PROCESS!!!"});
   const std::vector<std::string> r = input_lines();

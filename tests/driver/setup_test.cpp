@@ -235,8 +235,8 @@ TEST(SetUp, AnInstantaneousFirstStageOfANewRunStopsWithItsMessage) {
     set_up_run(*run, io.out);
     FAIL() << "the set-up went on";
   } catch (const RunStop& stop) {
-    EXPECT_EQ(stop.kind(), StopKind::Stop);
-    EXPECT_EQ(stop.exit_status(), 0);
+    EXPECT_EQ(stop.kind(), StopKind::RefusedRun);
+    EXPECT_EQ(stop.exit_status(), 2);
     ASSERT_EQ(stop.lines().size(), 1u);
     EXPECT_EQ(stop.lines()[0], "PLEASE SPECIFY INITIAL HEIGHT INSTEAD OF INSTANEOUS FILLING!");
     io.console.str("");

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <csignal>
 #include <limits>
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "driver/run_answers.hpp"
 #include "driver/run_stop.hpp"
 #include "output/fields.hpp"
+#include "platform/interrupt.hpp"
 
 namespace slurry1d::testing {
 namespace {
@@ -238,6 +240,8 @@ TEST(QuietSteps, AWholeRunWithoutFastNodesEndsAfterThreeStepLines) {
   EXPECT_TRUE(e.restart_profile);
 }
 
+// The unstable stop ends a run that gave no answer: its message, then the
+// end-of-run records, then a stop with status 3 and no further message.
 TEST(UnstableStop, EndsTheRunOnceTheMarchingDifferenceExceedsTheNodeCount) {
   struct Case {
     int ISTEP;
@@ -250,13 +254,22 @@ TEST(UnstableStop, EndsTheRunOnceTheMarchingDifferenceExceedsTheNodeCount) {
     ASSERT_EQ(r.col().NN, 501);
     r.loop().ISTEP = c.ISTEP;
     r.loop().DSQ = c.DSQ_per_node * 501.0;
-    const StepOutcome outcome = finish_step(*r.run, r.out());
+    bool stopped = false;
+    try {
+      finish_step(*r.run, r.out());
+    } catch (const RunStop& stop) {
+      stopped = true;
+      EXPECT_EQ(stop.kind(), StopKind::CannotGoOn);
+      EXPECT_EQ(stop.exit_status(), 3);
+      EXPECT_TRUE(stop.lines().empty());
+    }
     const std::string console = r.io->console.str();
-    EXPECT_EQ(outcome == StepOutcome::RunEnded, c.stops) << c.ISTEP << " " << c.DSQ_per_node;
+    EXPECT_EQ(stopped, c.stops) << c.ISTEP << " " << c.DSQ_per_node;
     EXPECT_EQ(contains_line(console, "  CALCULATION TERMINATED FOR UNSTABLE SITUATION!"), c.stops);
     if (c.stops) {
       EXPECT_EQ(count_lines(console, " TIME = "), 0);
       EXPECT_TRUE(end_records(r).restart_profile);
+      EXPECT_TRUE(end_records(r).summary);
     }
   }
 }
@@ -474,6 +487,48 @@ TEST(March, AStepThatCannotBeSolvedEndsTheRunAsAFailureWithItsRecords) {
   // The records show the time the step started from.
   EXPECT_NEAR(r.p().T, r.p().T0N, 1e-18);
   EXPECT_EQ(count_lines(r.io->console.str(), " TIME = "), 0);
+}
+
+// A request to stop from outside, noted while a step is solved, ends the run
+// at the end of that step: the end-of-run records at its time, then the stop
+// of its kind with the line that says so.
+TEST(March, AnInterruptionEndsTheRunAtTheEndOfTheStepWithItsRecords) {
+  struct Case {
+    int signal_number;
+    StopKind kind;
+    int status;
+    const char* line;
+  };
+  for (const Case& c :
+       {Case{SIGINT, StopKind::Interrupted, 130, "RUN INTERRUPTED (SIGINT) AT TIME = "},
+        Case{SIGTERM, StopKind::Terminated, 143, "RUN INTERRUPTED (SIGTERM) AT TIME = "}}) {
+    Answers a;
+    a.OPT = {10.0, 100.0};
+    CapturedRun r(a);
+    r.clear_outputs();
+    platform::forget_interruption();
+    platform::install_interrupt_handlers();
+    ASSERT_EQ(std::raise(c.signal_number), 0);
+    try {
+      march_in_time(*r.run, r.out());
+      ADD_FAILURE() << "the run went on";
+    } catch (const RunStop& stop) {
+      EXPECT_EQ(stop.kind(), c.kind);
+      EXPECT_EQ(stop.exit_status(), c.status);
+      ASSERT_EQ(stop.lines().size(), 1u);
+      EXPECT_EQ(stop.lines()[0], c.line + format_free_real(dimensional_time(r.p(), r.p().T)));
+    }
+    platform::restore_default_handlers();
+    platform::forget_interruption();
+    // One step was taken, and its time is the one of the final report.
+    EXPECT_EQ(count_lines(r.io->console.str(), " TIME = "), 1);
+    EXPECT_GT(r.p().T, r.p().T0N);
+    EXPECT_LT(r.p().T, r.p().OPTN[1]);
+    const EndRecords e = end_records(r);
+    EXPECT_EQ(e.ts_data_lines, 1);
+    EXPECT_TRUE(e.summary);
+    EXPECT_TRUE(e.restart_profile);
+  }
 }
 
 }  // namespace

@@ -104,11 +104,14 @@ TEST(ExitPaths, DesiccationRunEndsWithItsFinalCrackRecord) {
       << last_line(run.lines("tc.out"));
 }
 
-// The program's own stops end with status 0 and their message on the console.
+// The program's own stops end with their message on the console and a status
+// that tells an answer (0) from a refused run definition (2) and a run that
+// cannot go on (3).
 struct OwnStop {
   const char* name;
   std::string answers;
   const char* message;
+  int status;
   bool result_files;  // created before the stop
   bool end_records;   // the stop comes after the time loop began
 };
@@ -119,10 +122,10 @@ void PrintTo(const OwnStop& c, std::ostream* os) {
 
 class OwnStops : public ::testing::TestWithParam<OwnStop> {};
 
-TEST_P(OwnStops, EndWithStatusZeroAndCompleteFiles) {
+TEST_P(OwnStops, EndWithTheirStatusAndCompleteFiles) {
   const OwnStop& c = GetParam();
   const ProgramRun run = run_program(c.answers);
-  EXPECT_EQ(run.status, 0) << run.errors;
+  EXPECT_EQ(run.status, c.status) << run.errors;
   EXPECT_EQ(run.errors, "");
   EXPECT_TRUE(contains(run.console, c.message))
       << run.console.substr(run.console.size() > 2000 ? run.console.size() - 2000 : 0);
@@ -141,16 +144,32 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         OwnStop{"EvaporationWithStagedFilling",
                 kSoil + "2\n2.65\n9.81\n0.0\n1\n1\n0.0 20.0 0.1\n1\n1e-6\n",
-                "EVAPORATION ON TOP BOUNDARY IS NOT ACCEPTABLE IN STAGE FILLING PROCESS!!", false,
-                false},
+                "EVAPORATION ON TOP BOUNDARY IS NOT ACCEPTABLE IN STAGE FILLING PROCESS!!", 2,
+                false, false},
+        OwnStop{"SurchargeWithStagedFilling",
+                kSoil + "2\n2.65\n9.81\n0.0\n1\n1\n0.0 20.0 0.1\n2\n5.0\n",
+                "ONLY ZERO SURCHARGE IS ACCEPTABLE IN STAGE FILLING PROCESS!!!", 2, false, false},
         OwnStop{"InstantaneousFirstStage",
                 kSoil + "2\n2.65\n9.81\n1.0\n1\n1\n0.0 0.0 0.5\n2\n0.0\n1\n1.0\n0.0\n1\n10.0\n"
                         "1.0\n2\n",
-                "PLEASE SPECIFY INITIAL HEIGHT INSTEAD OF INSTANEOUS FILLING!", true, false},
+                "PLEASE SPECIFY INITIAL HEIGHT INSTEAD OF INSTANEOUS FILLING!", 2, true, false},
         OwnStop{"HighPressureAtTheBottom", new_run("2\n0.0\n", "2\n1000.0\n"),
-                "MATERIAL INSTABILITY DUE TO HIGH PRESSURE  AT BOTTOM", true, false},
+                "MATERIAL INSTABILITY DUE TO HIGH PRESSURE  AT BOTTOM", 3, true, false},
+        // A head at the base just below the water on the layer: the base test
+        // of the time loop compares it with the settling top.
+        OwnStop{"HighPressureAtTheBottomLaterInTheRun",
+                new_run("2\n0.0\n", "2\n9.9\n", "1.0\n0.0\n1\n100000.0\n50.0\n2\n"),
+                "MATERIAL INSTABILITY DUE TO HIGH PRESSURE  AT BOTTOM", 3, true, false},
+        // Evaporation of 100 per day asks for a boundary layer thinner than
+        // 20000 nodes can resolve.
+        OwnStop{"NodeCapacity",
+                kSoil +
+                    "1\n7.0 -0.15\n1.0 0.01 1.0 0.1\n0.0\n3.0\n2.65\n9.81\n1.0\n2\n1\n100.0\n1\n"
+                    "1.0\n0.0\n2\n20.0\n50.0\n20.0\n2\n",
+                "INAPPROPRIATE COMBINATION OF BOUNDARY CONDITIONS AND MATERIAL PROPERTIES!", 3,
+                true, false},
         OwnStop{"MinimumVoidRatio", new_run("2\n0.0\n", "1\n", "10.5\n0.0\n1\n50.0\n20.0\n2\n"),
-                "PROGRAM STOPS FOR REACHING MINIMUM VOID RATIO!", true, true}),
+                "PROGRAM STOPS FOR REACHING MINIMUM VOID RATIO!", 0, true, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // Input that cannot work ends with status 2 before any result file exists;

@@ -92,6 +92,15 @@ inline std::vector<Pair> restart_profile(const ProgramRun& run) {
   return pairs;
 }
 
+// The value of an end-of-run record of "input", named by its text ("FINAL
+// HEIGHT OF SOIL", "STOPPING TIME"); NaN when the record is missing.
+inline double end_record_value(const ProgramRun& run, const std::string& text) {
+  for (const std::string& l : run.lines("input")) {
+    if (l.find(text) != std::string::npos) return std::strtod(l.c_str(), nullptr);
+  }
+  return std::nan("");
+}
+
 // A pair as the program writes it, readable by the dialog.
 inline std::string format_pair(const Pair& p) {
   char buf[64];

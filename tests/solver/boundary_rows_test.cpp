@@ -228,7 +228,8 @@ TEST(BottomHead, StopsWhenTheBaseLosesItsEffectiveStress) {
       s.run();
       ADD_FAILURE() << "no stop for HB=" << k.HB << " SIGE(1)=" << k.SIGE1;
     } catch (const RunStop& stop) {
-      EXPECT_EQ(stop.kind(), StopKind::Stop);
+      EXPECT_EQ(stop.kind(), StopKind::CannotGoOn);
+      EXPECT_EQ(stop.exit_status(), 3);
       ASSERT_EQ(stop.lines().size(), 1u);
       EXPECT_EQ(stop.lines()[0], "MATERIAL INSTABILITY DUE TO HIGH PRESSURE  AT BOTTOM");
     }

@@ -206,7 +206,8 @@ void expect_capacity_stop(const std::function<void()>& call) {
     call();
     FAIL() << "no stop";
   } catch (const RunStop& stop) {
-    EXPECT_EQ(stop.kind(), StopKind::Stop);
+    EXPECT_EQ(stop.kind(), StopKind::CannotGoOn);
+    EXPECT_EQ(stop.exit_status(), 3);
     ASSERT_EQ(stop.lines().size(), 2u);
     EXPECT_EQ(stop.lines()[0],
               "INAPPROPRIATE COMBINATION OF BOUNDARY CONDITIONS AND MATERIAL PROPERTIES!");

@@ -286,12 +286,14 @@ TEST(SteadyState, VelocityDrivenHoldsNodesAtMinimumVoidRatio) {
 // Head-driven mode
 
 // The seepage velocity q (downward positive) at which the head lost through
-// the settled layer equals the drop from its top to the bottom head HB.
+// the settled layer equals the drop HT from the water at the answered initial
+// top, H0IN, to the bottom head HB.
 double head_driven_velocity(const RunParameters& p, double LT) {
+  const double HT = (p.H0IN + p.ZBOT) - p.HB;
   auto mismatch = [&](double q) {
     const Profile prof = integrate_seepage(p, q, LT, 4000);
     if (prof.lifted) return -1.0;
-    return prof.head_loss - (p.ZBOT + prof.height - p.HB);
+    return prof.head_loss - HT;
   };
   // The loss grows with q; an upward flow that lifts the soil is too low.
   double lo = -1e-3, hi = 1e-3;
@@ -308,40 +310,103 @@ double value_after(const std::string& text, const std::string& label) {
   return std::stod(text.substr(at + label.size(), 14));
 }
 
-// The settled layer loses through its height the head between its top and
-// HB: HB = 2 drives a downward seepage, HB = 5 an upward one and makes HT = HB
-// after the overwrite (HT = H0IN + ZBOT - HB), which starts from +0.1 K0. The
-// iteration passes through negative residuals (the rescaled velocity
-// overshoots); the stall rule divides by the signed residual, so each of them
-// counts as a stall and the iteration ends after six: with HB = 2 at a head
-// loss of 2.47598 against a drop of 2.46767 and a height 0.004 (1e-3 of it)
-// below the independent integration. The test holds the result to that
-// accuracy: 2e-3 of the height, 1e-2 of the velocity and of the loss.
-TEST(SteadyState, HeadDrivenMatchesIntegration) {
-  for (const double HB : {2.0, 5.0}) {
+// The settled layer loses through its height the head drop HT = H0IN + ZBOT -
+// HB from the water standing at its answered initial top to the head at the
+// base: HB = 2 drives a downward seepage, HB = 5 (where HT = HB, so the
+// iteration starts from +0.1 K0) a smaller one, HB = 11 an upward seepage that
+// lightens the layer. The head loss equals HT to the iteration's tolerance;
+// height and velocity agree with the independent integration to the
+// discretisation error of 500 elements.
+TEST(SteadyState, HeadDrivenLossEqualsTheHeadDropAndMatchesIntegration) {
+  for (const double HB : {2.0, 5.0, 11.0}) {
     SteadyRun run(Clay{});
     RunParameters& p = run.p;
     SoilColumn& col = run.col;
-    const int& ISTEADY = run.ISTEADY;
-    const std::ostringstream& vd = run.vd;
     p.ITOP = 3;
     p.IBOT = 2;
     p.HB = HB;
     p.LT = 1.0;
     run.solve();
-    EXPECT_EQ(ISTEADY, 1);
-    EXPECT_EQ(p.HT, p.H0IN + p.ZBOT - HB);
+    EXPECT_EQ(run.ISTEADY, 1);
+    const double HT = p.H0IN + p.ZBOT - HB;
+    EXPECT_EQ(p.HT, HT);
+    EXPECT_NEAR(run.work.HLSS, HT, 1e-9 * std::fabs(HT)) << "HB = " << HB;
 
     const double q = head_driven_velocity(p, p.LT);
     const Profile ref = integrate_seepage(p, q, p.LT);
-    EXPECT_NEAR(col.ZSS[col.NN], ref.height, 2e-3 * ref.height) << "HB = " << HB;
+    EXPECT_NEAR(col.ZSS[col.NN], ref.height, 1e-4 * ref.height) << "HB = " << HB;
+    EXPECT_NEAR(run.work.QSS, q, 1e-3 * std::fabs(q)) << "HB = " << HB;
+    EXPECT_EQ(q > 0.0, HB < p.H0IN) << "downward below the water level, upward above";
 
-    const std::string text = vd.str();
-    const double QSS = value_after(text, "STEADY STATE VELOCITY = ");
-    const double HLSS = value_after(text, "STEADY STATE HEAD LOSS = ");
-    EXPECT_NEAR(QSS, q, 1e-2 * std::fabs(q)) << "HB = " << HB;
-    EXPECT_NEAR(HLSS, col.ZSS[col.NN] - HB, 1e-2 * std::fabs(col.ZSS[col.NN] - HB))
-        << "HB = " << HB;
+    // The records carry the same values.
+    const std::string text = run.vd.str();
+    EXPECT_NEAR(value_after(text, "STEADY STATE VELOCITY = "), run.work.QSS,
+                1e-5 * std::fabs(run.work.QSS));
+    EXPECT_NEAR(value_after(text, "STEADY STATE HEAD LOSS = "), HT, 1e-6);
+  }
+}
+
+// A head at the base that balances the water on the layer drives no seepage:
+// the steady state is the one of still water, with no velocity and no loss.
+TEST(SteadyState, HeadDrivenWithoutHeadDropSettlesInStillWater) {
+  SteadyRun still(Clay{});
+  still.p.ITOP = 3;
+  still.p.IBOT = 3;
+  still.p.LT = 1.0;
+  still.solve();
+
+  SteadyRun run(Clay{});
+  RunParameters& p = run.p;
+  p.ITOP = 3;
+  p.IBOT = 2;
+  p.HB = p.H0IN;
+  p.LT = 1.0;
+  run.solve();
+  EXPECT_EQ(run.ISTEADY, 1);
+  EXPECT_EQ(p.HT, 0.0);
+  EXPECT_EQ(run.work.QSS, 0.0);
+  EXPECT_EQ(run.work.HLSS, 0.0);
+  const double height = still.col.ZSS[still.col.NN];
+  EXPECT_NEAR(run.col.ZSS[run.col.NN], height, 1e-12 * height);
+  EXPECT_NEAR(run.col.ESS[1], still.col.ESS[1], 1e-12 * still.col.ESS[1]);
+  EXPECT_NE(run.vd.str().find("STEADY STATE HEAD LOSS =   0.000000"), std::string::npos)
+      << run.vd.str();
+}
+
+// Staged filling from no initial height (H0IN = 0 at set-up, the column a thin
+// first layer): the water rises with the fill, so the steady state is the one
+// of the completed fill, HTOT, with the water at its top. It ends, finite,
+// with the loss equal to that drop; a base without head drop (HB = 0 with the
+// water at HTOT would be one only for HTOT = 0) never divides by zero.
+TEST(SteadyState, HeadDrivenInStagedFillingTakesTheTopOfTheCompletedFill) {
+  for (const double HB : {0.0, -1.0, 0.04}) {
+    Clay thin;
+    thin.H0 = 0.05;
+    SteadyRun run(thin);
+    RunParameters& p = run.p;
+    p.IFIL = 1;
+    p.H0IN = 0.0;
+    p.HTOT = 10.0;
+    for (int i = 1; i <= run.col.NN; ++i) run.col.DXI[i] = (1.0 / (run.col.NN - 1)) * p.H0 / p.HTOT;
+    p.ITOP = 3;
+    p.IBOT = 2;
+    p.HB = HB;
+    run.solve();
+    EXPECT_EQ(run.ISTEADY, 1) << run.console.str();
+    const double HT = p.HTOT + p.ZBOT - HB;
+    EXPECT_EQ(p.HT, HT);
+    EXPECT_NEAR(run.work.HLSS, HT, 1e-9 * HT) << "HB = " << HB;
+    EXPECT_GT(run.work.QSS, 0.0);
+
+    // The layer of the completed fill: the same soil placed at once to HTOT
+    // with the water at its top.
+    SteadyRun whole(Clay{});
+    whole.p.ITOP = 3;
+    whole.p.IBOT = 2;
+    whole.p.HB = HB;
+    whole.solve();
+    const double height = whole.col.ZSS[whole.col.NN];
+    EXPECT_NEAR(run.col.ZSS[run.col.NN], height, 1e-9 * height) << "HB = " << HB;
   }
 }
 
@@ -394,7 +459,8 @@ TEST(SteadyState, BottomStabilityStop) {
         run.solve();
         ADD_FAILURE() << "no stop for HB = " << c.HB;
       } catch (const RunStop& stop) {
-        EXPECT_EQ(stop.kind(), StopKind::Stop);
+        EXPECT_EQ(stop.kind(), StopKind::CannotGoOn);
+        EXPECT_EQ(stop.exit_status(), 3);
         ASSERT_EQ(stop.lines().size(), 1u);
         EXPECT_EQ(stop.lines()[0], "MATERIAL INSTABILITY DUE TO HIGH PRESSURE  AT BOTTOM");
         EXPECT_EQ(console.str(), "");  // nothing further is written
