@@ -6,15 +6,7 @@ set -eu
 cd "$(dirname "$0")"
 build="${1:-build}"
 
-# need COMMAND PACKAGE...: install PACKAGE... when COMMAND is not on the PATH.
-need() {
-  command -v "$1" >/dev/null 2>&1 && return 0
-  shift
-  echo "== installing $* from Debian's packages"
-  if [ "$(id -u)" -eq 0 ]; then apt_get="apt-get"; else apt_get="sudo apt-get"; fi
-  $apt_get update -qq || true
-  DEBIAN_FRONTEND=noninteractive $apt_get install -y -qq --no-install-recommends "$@"
-}
+. ./.ci/need.sh
 
 # The report's browser test: headless Chromium driven through chromedriver by
 # a Node script, poppler's pdfinfo/pdftotext for the printed pages and xmllint

@@ -2,13 +2,12 @@
 // dimension. The run is defined by answering the console dialog; the results
 // land in "input", "vd.out", "ts.out" and "tc.out" in the current directory.
 
-#include <unistd.h>
-
 #include <iostream>
 
 #include "driver/command_line.hpp"
 #include "driver/simulation.hpp"
 #include "platform/interrupt.hpp"
+#include "platform/terminal.hpp"
 
 int main(int argc, char** argv) {
   if (const auto status = slurry1d::handle_command_line(argc, argv, std::cout, std::cerr)) {
@@ -21,5 +20,5 @@ int main(int argc, char** argv) {
   slurry1d::Outputs out;
   out.console.attach(std::cout);
   out.errors.attach(std::cerr);
-  return slurry1d::run_program(answers, isatty(STDIN_FILENO) != 0, out);
+  return slurry1d::run_program(answers, slurry1d::platform::stdin_is_terminal(), out);
 }

@@ -2,10 +2,9 @@
 
 #include <array>
 #include <charconv>
-#include <cmath>
-#include <cstdlib>
 
 #include "model/run_stop.hpp"
+#include "platform/number_text.hpp"
 
 namespace slurry1d {
 
@@ -101,19 +100,15 @@ TokenRead parse_real_token(std::string_view token, double& value) {
   for (std::size_t i = 0; i < body.size(); ++i) {
     buf[i] = (body[i] == 'D' || body[i] == 'd') ? 'e' : body[i];
   }
-  const char* const end = buf.data() + body.size();
-  double parsed = 0.0;
-  const auto [ptr, ec] = std::from_chars(buf.data(), end, parsed);
-  if (ec == std::errc::result_out_of_range) {
-    // Underflow reads as the nearest representable value (0 or a subnormal),
-    // as strtod gives it; overflow is refused.
-    parsed = std::strtod(buf.data(), nullptr);
-    if (std::isinf(parsed)) return TokenRead::OutOfRange;
-  } else if (ec != std::errc() || ptr != end) {
-    return TokenRead::NotANumber;
+  switch (platform::read_double(std::string_view(buf.data(), body.size()), value)) {
+    case platform::NumberRead::Ok:
+      return TokenRead::Ok;
+    case platform::NumberRead::OutOfRange:
+      return TokenRead::OutOfRange;
+    case platform::NumberRead::NotANumber:
+      break;
   }
-  value = parsed;
-  return TokenRead::Ok;
+  return TokenRead::NotANumber;
 }
 
 std::string_view AnswerReader::next_token(std::string_view name) {

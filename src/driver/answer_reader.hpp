@@ -42,7 +42,10 @@ class AnswerReader {
 };
 
 // Parsing of one answer token into an integer or a real; value is set only
-// when the result is Ok.
+// when the result is Ok. A real reads as the nearest double (halfway cases to
+// the even one), the same bits on every platform; one too large for a double,
+// or a token of 128 characters or more, is out of range; one too small reads
+// as 0 or a subnormal.
 enum class TokenRead { Ok, NotANumber, OutOfRange };
 TokenRead parse_integer_token(std::string_view token, int& value);
 TokenRead parse_real_token(std::string_view token, double& value);

@@ -1,8 +1,9 @@
 #include "report/result_table.hpp"
 
-#include <charconv>
 #include <fstream>
 #include <optional>
+
+#include "platform/number_text.hpp"
 
 namespace slurry1d::report {
 namespace {
@@ -19,8 +20,7 @@ std::vector<std::string_view> split_fields(std::string_view line) {
 
 std::optional<double> number_in(std::string_view field) {
   double v = 0.0;
-  const auto [end, ec] = std::from_chars(field.data(), field.data() + field.size(), v);
-  if (ec != std::errc() || end != field.data() + field.size() || field.empty()) return std::nullopt;
+  if (platform::read_double(field, v) != platform::NumberRead::Ok) return std::nullopt;
   return v;
 }
 

@@ -2,7 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <charconv>
 #include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
 #include <sstream>
 #include <string>
 
@@ -159,6 +165,125 @@ TEST(ParseRealToken, RefusesWordsAndBrokenNumbers) {
   double v = 0.0;
   EXPECT_EQ(parse_real_token("-1d999", v), TokenRead::OutOfRange);
 }
+
+// The exact bits every platform must read, from correctly rounded decimal to
+// binary conversion: nearest double, halfway cases to the even one.
+TEST(ParseRealToken, ReadsHardCasesToTheSameBitsEverywhere) {
+  struct BitsCase {
+    const char* token;
+    std::uint64_t bits;
+  };
+  const BitsCase cases[] = {
+      {"0.1", 0x3fb999999999999a},
+      {"6.8e-7", 0x3ea6d127d05394fd},
+      {"4.35D-3", 0x3f71d14e3bcd35a8},
+      {"1e308", 0x7fe1ccf385ebc8a0},
+      // 17 significant digits and more.
+      {"0.30000000000000004", 0x3fd3333333333334},
+      {"1.0000000000000002", 0x3ff0000000000001},
+      {"3.14159265358979323846264338327950288", 0x400921fb54442d18},
+      {"123456789012345678901234567890", 0x45f8ee90ff6c373e},
+      // Halfway between two doubles: to the even one; a hair off: to the nearer.
+      {"9007199254740993", 0x4340000000000000},
+      {"9007199254740995", 0x4340000000000002},
+      {"9007199254740993.0000000001", 0x4340000000000001},
+      {"1.00000000000000011102230246251565404236316680908203125", 0x3ff0000000000000},
+      {"1.00000000000000011102230246251565404236316680908203125001", 0x3ff0000000000001},
+      {"1.00000000000000011102230246251565404236316680908203124999", 0x3ff0000000000000},
+      // The largest double, and just below the halfway point to infinity.
+      {"1.7976931348623157e308", 0x7fefffffffffffff},
+      {"1.7976931348623158e308", 0x7fefffffffffffff},
+      {"1.797693134862315807937e308", 0x7fefffffffffffff},
+      // The smallest normal double and the largest subnormal beside it.
+      {"2.2250738585072014e-308", 0x0010000000000000},
+      {"2.2250738585072012e-308", 0x0010000000000000},
+      {"2.2250738585072011e-308", 0x000fffffffffffff},
+      // Subnormals, down to where a value underflows to zero.
+      {"1e-310", 0x000012688b70e62b},
+      {"-1e-310", 0x800012688b70e62b},
+      {"1.5e-323", 0x0000000000000003},
+      {"7.4109846876186981e-324", 0x0000000000000001},
+      {"7.4109846876186982e-324", 0x0000000000000002},
+      {"4.9406564584124654e-324", 0x0000000000000001},
+      {"5e-324", 0x0000000000000001},
+      {"2.4703282292062328e-324", 0x0000000000000001},
+      {"2.4703282292062327e-324", 0x0000000000000000},
+      {"1e-400", 0x0000000000000000},
+      {"-1e-400", 0x8000000000000000},
+      {"1e-99999999999999999999", 0x0000000000000000},
+      {"0e99999", 0x0000000000000000},
+      // Many digits before a large exponent, within the 127 characters read.
+      {"0.0000000000000000000000000000000000000000000000000000000000000000000000000000000000000"
+       "000000000000000001e330",
+       0x6f10e294eebc7d2c},
+  };
+  for (const BitsCase& c : cases) {
+    double v = -99.0;
+    ASSERT_EQ(parse_real_token(c.token, v), TokenRead::Ok) << c.token;
+    EXPECT_EQ(std::bit_cast<std::uint64_t>(v), c.bits) << c.token << " read as " << v;
+  }
+}
+
+TEST(ParseRealToken, RefusesValuesBeyondTheLargestDoubleAndOverlongTokens) {
+  for (const char* token :
+       {"1.7976931348623159e308", "1e309", "-1d400", "1e99999999999999999999"}) {
+    double v = -99.0;
+    EXPECT_EQ(parse_real_token(token, v), TokenRead::OutOfRange) << token;
+    EXPECT_EQ(v, -99.0) << token;
+  }
+  const std::string longest = "1." + std::string(125, '0');
+  double v = 0.0;
+  EXPECT_EQ(parse_real_token(longest, v), TokenRead::Ok);
+  EXPECT_EQ(v, 1.0);
+  EXPECT_EQ(parse_real_token(longest + "0", v), TokenRead::OutOfRange);
+  EXPECT_EQ(parse_real_token("+" + longest, v), TokenRead::Ok);
+}
+
+#if defined(__cpp_lib_to_chars)
+// Where the C++ library reads doubles itself (std::from_chars), the reader
+// must agree with it bit for bit on numbers of every size and length, as
+// printed by a program or typed by a person: the answers read the same
+// whichever way the program is built.
+TEST(ParseRealToken, AgreesWithTheLibrarysOwnConversionOnRandomNumbers) {
+  std::mt19937_64 random(20240611);
+  std::uniform_int_distribution<int> digits(1, 25);
+  std::uniform_int_distribution<int> exponent(-345, 310);
+  std::uniform_int_distribution<int> letter(0, 3);
+  for (int i = 0; i < 20000; ++i) {
+    std::string token;
+    if (i % 2 == 0) {
+      // A double as a program prints it, rounded to 1 to 25 digits.
+      const double x = std::bit_cast<double>(random() & 0x7fefffffffffffffULL);
+      char buf[64];
+      std::snprintf(buf, sizeof buf, "%.*e", digits(random) - 1, x);
+      token = buf;
+    } else {
+      // Digits as a person might type them, with an exponent.
+      const int n = digits(random);
+      for (int k = 0; k < n; ++k) token += static_cast<char>('0' + random() % 10);
+      token.insert(random() % (token.size() + 1), ".");
+      if (random() % 4 == 0) token.insert(0, "-");
+      token += "eEdD"[letter(random)] + std::to_string(exponent(random));
+    }
+    std::string text = token;
+    for (char& c : text) {
+      if (c == 'd' || c == 'D') c = 'e';
+    }
+    double expected = 0.0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), expected);
+    ASSERT_EQ(end, text.data() + text.size()) << token;
+    if (error == std::errc::result_out_of_range) expected = std::strtod(text.c_str(), nullptr);
+    double v = -99.0;
+    const TokenRead read = parse_real_token(token, v);
+    if (std::isinf(expected)) {
+      EXPECT_EQ(read, TokenRead::OutOfRange) << token;
+    } else {
+      ASSERT_EQ(read, TokenRead::Ok) << token;
+      EXPECT_EQ(std::bit_cast<std::uint64_t>(v), std::bit_cast<std::uint64_t>(expected)) << token;
+    }
+  }
+}
+#endif
 
 TEST(ParseIntegerToken, AcceptsOnlyPlainIntegers) {
   struct IntCase {

@@ -503,6 +503,11 @@ TEST(March, AStepThatCannotBeSolvedEndsTheRunAsAFailureWithItsRecords) {
 // at the end of that step: the end-of-run records at its time, then the stop
 // of its kind with the line that says so.
 TEST(March, AnInterruptionEndsTheRunAtTheEndOfTheStepWithItsRecords) {
+#ifdef _WIN32
+  // There a Ctrl-C reaches the handlers as a console event, which raise()
+  // cannot send; the C library's own SIGINT handling would end the tests.
+  GTEST_SKIP() << "signals are raised on POSIX systems only";
+#endif
   struct Case {
     int signal_number;
     StopKind kind;
