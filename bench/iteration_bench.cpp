@@ -24,8 +24,8 @@ namespace {
 std::unique_ptr<Run> consolidating_column(testing::DiscardedOutputs& sink) {
   auto run = testing::set_up_from_answers(testing::self_weight_answers(1000.0), sink.out);
   march_in_time(*run, sink.out);
-  take_step_snapshot(*run);
-  take_restart_snapshot(*run);
+  run->solver.begin_step(run->col, false);
+  run->solver.take_restart_snapshot(run->col);
   run->clock.advance();
   return run;
 }

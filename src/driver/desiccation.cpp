@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "driver/iteration.hpp"
-
 namespace slurry1d {
 namespace {
 
@@ -50,7 +48,7 @@ void update_cracked_column(const Soil& soil, const ColumnGeometry& geometry, dou
   col.SIGV[NN] = LT;
   if (col.NN1 < NN) {
     for (int k = NN - 1; k >= 1; --k) {
-      const double e = (col.ER[k] + col.ER[k + 1]) / 2.0;
+      const double e = (soil.E0 * col.EN[k] + soil.E0 * col.EN[k + 1]) / 2.0;
       col.SIGV[k] = col.SIGV[k + 1] + geometry.saturated_weight(col.Z[k + 1] - col.Z[k], e);
       col.SIGE[k] = col.SIGV[k] - (col.Z[NN] - col.Z[k]) * geometry.GW;
     }
@@ -61,7 +59,7 @@ void update_cracked_column(const Soil& soil, const ColumnGeometry& geometry, dou
   if (col.NN2 <= 1) return;
   for (int k = col.NN2 - 1; k >= 1; --k) {
     col.ECR[k] = soil.crack_onset_void_ratio(col.SIGV[k]);
-    if (!has_cracked(col.ER[k], col.ECR[k])) break;
+    if (!has_cracked(soil.E0 * col.EN[k], col.ECR[k])) break;
     col.NN1 = k;
   }
 
@@ -74,67 +72,6 @@ void update_cracked_column(const Soil& soil, const ColumnGeometry& geometry, dou
   }
 }
 
-namespace {
-
-// Pore-water velocity through the element between nodes lower and lower+1, at
-// the mid-step void ratios.
-double element_velocity(const Soil& soil, const SoilColumn& col, int lower) {
-  const double r = (col.EMID[lower] + col.EMID[lower + 1]) / 2.0;
-  const double sp = soil.compression_slope(r);
-  return soil.fluid_velocity(col.EMID[lower + 1], col.EMID[lower], sp, col.DXI[lower], r);
-}
-
-// The step is solved again from its start with the boundary switched. The
-// clock goes back to the start of the step and the repeated step is judged
-// afresh: its first pass is compared with the error level 1.0, not with the
-// tiny level of the pass that had just converged, which would count as a
-// divergence and halve the step back before its own start. Returns the time
-// the step starts at, from which the boundary acts.
-double repeat_step_from_its_start(Run& run) {
-  restore_restart_column(run);
-  run.col.EMID.copy_from(run.col.EOLD, run.col.NN);  // the switch restarts the linearisation too
-  run.clock.step_back();
-  run.loop.FONE = 1.0;
-  return run.clock.T();
-}
-
-}  // namespace
-
-bool check_boundary_switch(Run& run, Outputs& out) {
-  const BoundaryConditions& answered = run.def.bc;
-  BoundaryState& boundaries = run.boundaries;
-  SoilColumn& col = run.col;
-  LoopState& loop = run.loop;
-  loop.VBC = element_velocity(run.soil, col, 1);
-  loop.VTC = element_velocity(run.soil, col, col.NN - 1);
-
-  if (boundaries.top_deferred) {
-    if (loop.VTC > answered.VT) {
-      out.console.free("SELF-WEIGHT CONSOLIDATION DOMINATES ", " AT TOP!");
-    } else {
-      boundaries.switch_top(repeat_step_from_its_start(run));
-      return true;
-    }
-  }
-  if (boundaries.bottom_deferred) {
-    if (loop.VBC < answered.VB) {
-      out.console.free("SELF-WEIGHT CONSOLIDATION DOMINATES ", " AT BOTTOM!");
-    } else {
-      boundaries.switch_bottom(repeat_step_from_its_start(run));
-      return true;
-    }
-  }
-  return false;
-}
-
-void accumulate_outflows(const BoundaryConditions& bc, const RunScales& scales, double DT,
-                         LoopState& loop) {
-  if (bc.ITOP == TopBoundary::Velocity) loop.VTC = bc.VT;
-  if (bc.IBOT == BottomBoundary::Velocity) loop.VBC = bc.VB;
-  loop.QTOP += (loop.VTC0 + loop.VTC) / 2.0 * DT * scales.HTOT / scales.K0;
-  loop.QBOT += (loop.VBC0 + loop.VBC) / 2.0 * DT * scales.HTOT / scales.K0;
-}
-
 void accumulate_evaporation(Run& run) {
   const SoilColumn& col = run.col;
   LoopState& loop = run.loop;
@@ -142,13 +79,14 @@ void accumulate_evaporation(Run& run) {
   const RunScales& scales = run.scales;
   const Soil& soil = run.soil;
   const Clock& clock = run.clock;
+  const ColumnSnapshot& start = run.solver.step_snapshot();
   const int NN = col.NN;
   if (col.NN1 > NN) {
     loop.TEFT = clock.T() - scales.T0N;
   } else {
     loop.TEFT += clock.DT() *
                  (area_fraction(soil, col.EN[NN], col.ECR[NN]) +
-                  area_fraction(soil, col.ESTEP[NN], col.ECR[NN])) /
+                  area_fraction(soil, start.EN(NN), col.ECR[NN])) /
                  2.0;
   }
   if (col.NN1 > 1) {
@@ -156,7 +94,7 @@ void accumulate_evaporation(Run& run) {
   } else {
     loop.TEFB += clock.DT() *
                  (area_fraction(soil, col.EN[1], col.ECR[1]) +
-                  area_fraction(soil, col.ESTEP[1], col.ECR[1])) /
+                  area_fraction(soil, start.EN(1), col.ECR[1])) /
                  2.0;
   }
   loop.VEVAP = (bc.VT * loop.TEFT + bc.VB * loop.TEFB) * scales.HTOT / scales.K0;
@@ -193,7 +131,7 @@ void final_geometry_with_cracks(Run& run) {
   // Cracking begins in the step in which the tip first goes below the top node.
   if (col.NN1 < NN && col.NN2 >= NN) {
     run.clock.mark_step_start();
-    loop.HCRK = run.step_snapshot.Z[run.step_snapshot.NN];
+    loop.HCRK = run.solver.step_snapshot().top();
     loop.KF4 = 1;
   }
 }

@@ -12,41 +12,13 @@
 
 namespace slurry1d {
 
-void take_step_snapshot(Run& run) {
-  run.step_snapshot.capture(run.col);
-  run.col.ESTEP.copy_from(run.col.EN, run.col.NN);
-}
-
-void take_restart_snapshot(Run& run) {
-  SoilColumn& col = run.col;
-  run.restart_snapshot.capture(col);
-  col.EOLD.copy_from(col.EN, col.NN);
-  col.EIT.copy_from(col.EN, col.NN);
-}
-
-void restore_restart_column(Run& run) {
-  SoilColumn& col = run.col;
-  run.restart_snapshot.restore(col);
-  col.EN.copy_from(col.EOLD, col.NN);
-  col.EIT.copy_from(col.EOLD, col.NN);
-}
-
-void restore_step_snapshot(Run& run) {
-  SoilColumn& col = run.col;
-  run.step_snapshot.restore(col);
-  col.EN.copy_from(col.ESTEP, col.NN);
-  col.EIT.copy_from(col.ESTEP, col.NN);
-  col.EOLD.copy_from(col.ESTEP, col.NN);
-  col.NN1 = col.NN2;
-}
-
 namespace {
 
 // Staged filling: the elevations and the base stress follow the mid-step void
 // ratios before the boundary rows read them.
 void filling_geometry(const ColumnGeometry& geometry, const BoundaryConditions& bc,
-                      SoilColumn& col) {
-  col.WSUM = bc.LT + geometry.stack_on_mid_step_void_ratios(col) + bc.LB;
+                      const NodalArray& EMID, SoilColumn& col) {
+  col.WSUM = bc.LT + geometry.stack_on_mid_step_void_ratios(col, EMID) + bc.LB;
 }
 
 }  // namespace
@@ -54,10 +26,10 @@ void filling_geometry(const ColumnGeometry& geometry, const BoundaryConditions& 
 // A void ratio above E0 is stored as E0 (the soil does not swell past its
 // fresh state); one at or below zero as half the minimum void ratio. Returns
 // false when the solution holds a value that is not a number.
-bool clip_solution(double ME, double E0, SoilColumn& col) {
+bool clip_solution(double ME, double E0, int NN, TridiagonalSystem& sys) {
   bool finite = true;
   const double floor_value = ME / (2.0 * E0);
-  for (double& x : col.XSOL.head(col.NN)) {
+  for (double& x : sys.XSOL.head(NN)) {
     if (x > 1.0) {
       x = 1.0;
     } else if (x <= 0.0) {
@@ -71,57 +43,59 @@ bool clip_solution(double ME, double E0, SoilColumn& col) {
 
 // Moves the solution into EN and sums the change over the step (DSQ) and the
 // nodes changing faster than ERROR (NFAST).
-void take_over_solution(const BoundaryConditions& bc, const FastNodeTest& fast, SoilColumn& col,
-                        LoopState& loop) {
+void take_over_solution(const BoundaryConditions& bc, const FastNodeTest& fast,
+                        const SolverState& solver, SoilColumn& col, LoopState& loop) {
   const int NN = col.NN;
+  const NodalArray& EOLD = solver.iterates.EOLD;
+  const NodalArray& XSOL = solver.system.XSOL;
   loop.DSQ = 0.0;
   loop.NFAST = 0;
   const auto accumulate = [&](int node, double x) {
-    const double change = (col.EOLD[node] - x) * (col.EOLD[node] - x);
+    const double change = (EOLD[node] - x) * (EOLD[node] - x);
     loop.DSQ += change;
     if (fast(change)) ++loop.NFAST;
   };
   if (bottom_has_velocity_row(bc.IBOT)) {
     for (int i = 1; i <= NN - 1; ++i) {
-      col.EN[i] = col.XSOL[i];
-      accumulate(i, col.XSOL[i]);
+      col.EN[i] = XSOL[i];
+      accumulate(i, XSOL[i]);
     }
     if (top_has_velocity_row(bc.ITOP)) {
-      col.EN[NN] = col.XSOL[NN];
-      loop.DSQ += (col.EOLD[NN] - col.XSOL[NN]) * (col.EOLD[NN] - col.XSOL[NN]);
+      col.EN[NN] = XSOL[NN];
+      loop.DSQ += (EOLD[NN] - XSOL[NN]) * (EOLD[NN] - XSOL[NN]);
     } else {
-      col.EN[NN] = loop.ends.ETOP;
+      col.EN[NN] = solver.ends.ETOP;
     }
     return;
   }
-  col.EN[1] = loop.ends.EBOT;
+  col.EN[1] = solver.ends.EBOT;
   const int top_free = top_has_velocity_row(bc.ITOP) ? NN : NN - 1;
   for (int i = top_free; i >= 2; --i) {
-    col.EN[i] = col.XSOL[i - 1];
-    accumulate(i, col.XSOL[i - 1]);
+    col.EN[i] = XSOL[i - 1];
+    accumulate(i, XSOL[i - 1]);
   }
-  if (!top_has_velocity_row(bc.ITOP)) col.EN[NN] = loop.ends.ETOP;
+  if (!top_has_velocity_row(bc.ITOP)) col.EN[NN] = solver.ends.ETOP;
 }
 
 namespace {
 
-double iterate_change(const SoilColumn& col) {
+double iterate_change(const SoilColumn& col, const NodalArray& EIT) {
   double esq = 0.0;
-  for (int i = 1; i <= col.NN; ++i) esq += (col.EN[i] - col.EIT[i]) * (col.EN[i] - col.EIT[i]);
+  for (int i = 1; i <= col.NN; ++i) esq += (col.EN[i] - EIT[i]) * (col.EN[i] - EIT[i]);
   return esq;
 }
 
 // Within a step the end nodes may not swell past their start-of-step values;
 // drying soil may not swell anywhere.
-void prevent_swelling(int IDES, double E0, SoilColumn& col) {
+void prevent_swelling(int IDES, const SolverState& solver, SoilColumn& col) {
   const int NN = col.NN;
   if (IDES != 1) {
-    col.EN[1] = std::min(col.EN[1], col.EOLD[1]);
-    col.EN[NN] = std::min(col.EN[NN], col.EOLD[NN]);
+    col.EN[1] = std::min(col.EN[1], solver.iterates.EOLD[1]);
+    col.EN[NN] = std::min(col.EN[NN], solver.iterates.EOLD[NN]);
   } else {
-    for (int i = 1; i <= NN; ++i) col.EN[i] = std::min(col.EN[i], col.ESTEP[i]);
+    const ColumnSnapshot& start = solver.step_snapshot();
+    for (int i = 1; i <= NN; ++i) col.EN[i] = std::min(col.EN[i], start.EN(i));
   }
-  for (int i = 1; i <= NN; ++i) col.ER[i] = E0 * col.EN[i];
 }
 
 // Elevations of the new void ratios and the total stress at the base.
@@ -135,9 +109,9 @@ void update_geometry(Run& run, const BoundaryConditions& bc) {
   col.WSUM = bc.LT + geometry.stack_on_void_ratios(col) + bc.LB;
 }
 
-bool has_converged(double ERROR1, const SoilColumn& col) {
+bool has_converged(double ERROR1, const SoilColumn& col, const NodalArray& EIT) {
   for (int i = 1; i <= col.NN; ++i) {
-    if (!((col.EN[i] - col.EIT[i]) * (col.EN[i] - col.EIT[i]) < ERROR1)) return false;
+    if (!((col.EN[i] - EIT[i]) * (col.EN[i] - EIT[i]) < ERROR1)) return false;
   }
   return true;
 }
@@ -154,29 +128,31 @@ PassResult solve_pass(Run& run) {
   const BoundaryConditions bc = run.acting_boundaries();
   const double DT = run.clock.DT();
   SoilColumn& col = run.col;
+  SolverState& solver = run.solver;
+  StepIterates& it = solver.iterates;
   LoopState& loop = run.loop;
   const bool filling = def.IDES == 2 && def.IFIL == 1;
   if (can_assemble_and_solve_in_one_sweep(bc, col)) {
     // The same system, assembled and solved in one sweep up the column.
-    if (loop.KIT != 1) col.EMID.copy_from(col.EN, col.NN);
-    if (filling) filling_geometry(run.geometry(), bc, col);
-    col.EIT.copy_from(col.EN, col.NN);
-    assemble_and_solve_in_one_sweep(soil, bc, scales, DT, col, loop.ends, run.solver_work);
+    if (loop.KIT != 1) it.EMID.copy_from(col.EN, col.NN);
+    if (filling) filling_geometry(run.geometry(), bc, it.EMID, col);
+    it.EIT.copy_from(col.EN, col.NN);
+    assemble_and_solve_in_one_sweep(soil, bc, scales, DT, col, it, solver.system, solver.ends);
   } else {
-    assemble_interior_rows(soil, bc.VT, DT, col, loop.KIT);
-    if (filling) filling_geometry(run.geometry(), bc, col);
-    assemble_boundary_rows(soil, bc, scales, col, loop.ends);
-    col.EIT.copy_from(col.EN, col.NN);
-    solve_tridiagonal(col, bc.ITOP, bc.IBOT, run.solver_work);
+    assemble_interior_rows(soil, bc.VT, DT, col, it, solver.system, loop.KIT);
+    if (filling) filling_geometry(run.geometry(), bc, it.EMID, col);
+    assemble_boundary_rows(soil, bc, scales, col, it, solver.system, solver.ends);
+    it.EIT.copy_from(col.EN, col.NN);
+    solve_tridiagonal(col.NN, bc.ITOP, bc.IBOT, solver.system);
   }
   PassResult result;
-  result.finite = clip_solution(def.ME, scales.E0, col);
-  take_over_solution(bc, FastNodeTest(def.ERROR, DT, scales.K0, scales.HTOT), col, loop);
-  loop.ESQ = iterate_change(col);
+  result.finite = clip_solution(def.ME, scales.E0, col.NN, solver.system);
+  take_over_solution(bc, FastNodeTest(def.ERROR, DT, scales.K0, scales.HTOT), solver, col, loop);
+  loop.ESQ = iterate_change(col, it.EIT);
   loop.KIT = 0;
-  prevent_swelling(def.IDES, scales.E0, col);
+  prevent_swelling(def.IDES, solver, col);
   update_geometry(run, bc);
-  result.converged = result.finite && has_converged(def.ERROR1, col);
+  result.converged = result.finite && has_converged(def.ERROR1, col, it.EIT);
   return result;
 }
 
@@ -195,9 +171,9 @@ void halve_step(Run& run) {
   }
   loop.FONE = 1.0;
   if (def.IFIL == 1 || def.IDES == 1) {
-    restore_step_snapshot(run);
+    run.solver.restore_step_snapshot(run.col);
   } else {
-    restore_restart_column(run);
+    run.solver.restore_restart_snapshot(run.col);
   }
 }
 
@@ -224,14 +200,15 @@ bool iteration_pass(Run& run) {
 IterationResult iterate_step(Run& run, Outputs& out) {
   const RunDefinition& def = run.def;
   SoilColumn& col = run.col;
+  StepIterates& it = run.solver.iterates;
   LoopState& loop = run.loop;
   for (;;) {
     const PassResult pass = solve_pass(run);
     if (pass.converged) return IterationResult::Converged;
 
-    for (int i = 1; i <= col.NN; ++i) col.EMID[i] = (col.EOLD[i] + col.EN[i]) / 2.0;
+    for (int i = 1; i <= col.NN; ++i) it.EMID[i] = (it.EOLD[i] + col.EN[i]) / 2.0;
     if (pass.finite && loop.ITER > MAX_REPEATED_PASSES) {
-      for (int i = 1; i <= col.NN; ++i) col.EN[i] = (col.EN[i] + col.EIT[i]) / 2.0;
+      for (int i = 1; i <= col.NN; ++i) col.EN[i] = (col.EN[i] + it.EIT[i]) / 2.0;
       out.console.free("CONVERGENCE PROBLEM OCCURS!!!!!!");
       if (column_is_finite(col)) return IterationResult::Converged;
     } else {

@@ -37,7 +37,7 @@ bool iteration_pass(Run& run);
 
 // Clips the first NN solution values to (0, 1]: above 1 to 1, at or below 0
 // to ME/(2 E0). Returns false when one of them is not a number.
-bool clip_solution(double ME, double E0, SoilColumn& col);
+bool clip_solution(double ME, double E0, int NN, TridiagonalSystem& sys);
 
 // Whether a node's squared change over the step of length DT is a rate
 // change/DT*K0/HTOT above ERROR. The two divisions are costly in the hot loop,
@@ -77,22 +77,14 @@ class FastNodeTest {
   bool estimate_;  // the estimate is only trusted for normal, positive values
 };
 
-// Moves the solution into EN (the end nodes the conditions bc fix take EBOT
-// and ETOP) and sums the change over the step into DSQ and the nodes changing
-// faster than ERROR into NFAST.
-void take_over_solution(const BoundaryConditions& bc, const FastNodeTest& fast, SoilColumn& col,
-                        LoopState& loop);
+// Moves the solver's solution into EN (the end nodes the conditions bc fix
+// take EBOT and ETOP) and sums the change over the step, against the old time
+// level EOLD, into DSQ and the nodes changing faster than ERROR into NFAST.
+void take_over_solution(const BoundaryConditions& bc, const FastNodeTest& fast,
+                        const SolverState& solver, SoilColumn& col, LoopState& loop);
 // Halves the step, moves the clock back by the half removed and restores the snapshot
 // the step is repeated from. The mid-step void ratios EMID of the diverged
 // pass stay: the repeat is a repeated pass and linearises about them.
 void halve_step(Run& run);
-
-// The snapshots from which a step is repeated.
-void take_step_snapshot(Run& run);
-void take_restart_snapshot(Run& run);
-void restore_step_snapshot(Run& run);
-// The restart snapshot of a halving: NN, EN and EIT from its void ratios (kept
-// in EOLD), Z, SIGE, DXI and WSUM.
-void restore_restart_column(Run& run);
 
 }  // namespace slurry1d

@@ -9,42 +9,13 @@
 #include "model/soil_column.hpp"
 #include "output/state_report.hpp"
 #include "soil/soil.hpp"
-#include "solver/boundary_rows.hpp"
 #include "solver/filling.hpp"
 #include "solver/refine.hpp"
 #include "solver/regrid.hpp"
-#include "solver/tridiagonal.hpp"
+#include "solver/solver_state.hpp"
 #include "steady/steady_state.hpp"
 
 namespace slurry1d {
-
-// A copy of the column from which a failed step is repeated. The void ratios
-// of the step snapshot are kept in the column's ESTEP, those of the restart
-// snapshot in its EOLD.
-struct ColumnSnapshot {
-  int NN = 0;
-  NodalArray Z;
-  NodalArray SIGE;
-  NodalArray DXI;
-  double WSUM = 0.0;
-
-  // Node count, elevations, effective stresses, element lengths and base
-  // stress, over the first NN entries.
-  void capture(const SoilColumn& col) {
-    NN = col.NN;
-    Z.copy_from(col.Z, NN);
-    SIGE.copy_from(col.SIGE, NN);
-    DXI.copy_from(col.DXI, NN);
-    WSUM = col.WSUM;
-  }
-  void restore(SoilColumn& col) const {
-    col.NN = NN;
-    col.Z.copy_from(Z, NN);
-    col.SIGE.copy_from(SIGE, NN);
-    col.DXI.copy_from(DXI, NN);
-    col.WSUM = WSUM;
-  }
-};
 
 // The variables of the time loop, the velocities through the ends and the
 // crack bookkeeping, carried from step to step.
@@ -77,7 +48,6 @@ struct LoopState {
 
   int ISTEADY = 0;
   NodeAddition added;
-  BoundaryValues ends;
 };
 
 // Everything a run owns, created once before the dialog and alive until the
@@ -89,11 +59,9 @@ struct Run {
   Soil soil;                 // built by the set-up once the scales are known
   BoundaryState boundaries;  // velocity conditions held back
   Clock clock;
-  SoilColumn col;
+  SoilColumn col;      // the physical state of the layer
+  SolverState solver;  // iterates, tridiagonal system and snapshots of a step
   LoopState loop;
-  ColumnSnapshot step_snapshot;
-  ColumnSnapshot restart_snapshot;
-  TridiagonalWork solver_work;
   RegridWork regrid_work;
   FillingWork filling_work;
   SteadyWork steady_work;

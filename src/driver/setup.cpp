@@ -92,22 +92,15 @@ void make_times_nondimensional(const RunDefinition& def, RunScales& scales) {
 // cover the whole capacity once: node addition later reads entries above the
 // initial NN (the steady-state profile of added nodes, for instance).
 void initialise_column_arrays(SoilColumn& col, double E0) {
-  col.ER.fill(E0, MAXNODE);
   col.ESS.fill(E0, MAXNODE);
   col.ZSS.fill(SINGLE_1E_20, MAXNODE);
-  col.XSOL.fill(1.0, MAXNODE);
-  for (NodalArray* a : {&col.ECR, &col.SIGV, &col.EMID, &col.CL, &col.CD, &col.CU, &col.RHS}) {
-    a->fill(0.0, MAXNODE);
-  }
+  for (NodalArray* a : {&col.ECR, &col.SIGV}) a->fill(0.0, MAXNODE);
   col.EN.fill_range(0.0, col.NN + 1, MAXNODE);
   col.DXI.fill_range(0.0, col.NN + 1, MAXNODE);
   col.Z.fill_range(0.0, col.NN + 1, MAXNODE);
 }
 
-void take_first_snapshots(SoilColumn& col) {
-  col.EIT.copy_from(col.EN, MAXNODE);
-  col.EOLD.copy_from(col.EN, MAXNODE);
-  col.ESTEP.copy_from(col.EN, MAXNODE);
+void start_cracked_lengths(SoilColumn& col) {
   col.DXIC.copy_from(col.DXI, MAXNODE);
 }
 
@@ -170,7 +163,8 @@ void set_up_run(Run& run, Outputs& out) {
                            loop.added, out.console);
   col.NN1 = col.NN + 1;
   col.NN2 = col.NN + 1;
-  take_first_snapshots(col);
+  start_cracked_lengths(col);
+  run.solver.start(col);
 
   const ReportContext ctx{run.clock.T(), loop.added, loop.ISTEADY, loop.QTOP, loop.QBOT};
   write_state_report(def, run.soil, scales, col, ctx, run.report_work, out);

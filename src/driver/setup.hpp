@@ -9,7 +9,7 @@ namespace slurry1d {
 // already open: their headings, the reference void ratio and permeability, the
 // scales and the soil, the initial column (uniform fresh slurry or the profile
 // of the last run), the clock, the steady state, the deferred velocity
-// boundaries, the boundary refinement, the first snapshots and the report at
+// boundaries, the boundary refinement, the solver's first state and the report at
 // the starting time, flushed to disk with everything before it.
 void set_up_run(Run& run, Outputs& out);
 
@@ -22,6 +22,7 @@ void build_uniform_column(const RunDefinition& def, const RunScales& scales, Soi
 void make_times_nondimensional(const RunDefinition& def, RunScales& scales);
 void initialise_column_arrays(SoilColumn& col, double E0);
 
-void take_first_snapshots(SoilColumn& col);
+// The cracked lengths DXIC start as the lengths DXI, over the whole capacity.
+void start_cracked_lengths(SoilColumn& col);
 
 }  // namespace slurry1d

@@ -3,6 +3,7 @@
 #include <string>
 #include <utility>
 
+#include "driver/boundary_switch.hpp"
 #include "driver/desiccation.hpp"
 #include "driver/iteration.hpp"
 #include "driver/loop_records.hpp"
@@ -28,7 +29,7 @@ void write_report(Run& run, Outputs& out) {
 // continue from.
 void write_final_state(Run& run, Outputs& out) {
   write_report(run, out);
-  write_restart_profile(run.scales, run.clock.T(), run.col, run.report_work, out.input);
+  write_restart_profile(run.scales, run.clock.T(), run.report_work, out.input);
 }
 
 // The normal end: final report and profile, the final crack record of a
@@ -133,7 +134,7 @@ void prepare_iteration(Run& run, Outputs& out) {
   }
   col.NN1 = col.NN + 1;
   col.NN2 = col.NN + 1;
-  take_restart_snapshot(run);
+  run.solver.take_restart_snapshot(col);
 }
 
 // Solves the step, repeating it where a halving or a boundary switch asks.
@@ -244,9 +245,7 @@ StepOutcome time_step(Run& run, Outputs& out) {
   if (loop.ISTEP * loop.IOUT != 1 && def.IDES == 2 && col.NN != 10 * def.NNI - 9) {
     regrid_column(def.NNI, run.geometry(), col, run.regrid_work);
   }
-  take_step_snapshot(run);
-  col.EIT.copy_from(col.EN, col.NN);
-  if (def.IDES == 1) col.EOLD.copy_from(col.EN, col.NN);
+  run.solver.begin_step(col, def.IDES == 1);
 
   solve_step(run, out);
   account_for_step(run, out);

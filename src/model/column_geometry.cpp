@@ -5,9 +5,10 @@ namespace slurry1d {
 namespace {
 
 // The void ratio of element k from the void ratios of its nodes, in the
-// forms the column is stacked with.
-double mean_of(const NodalArray& e, int k) {
-  return (e[k] + e[k + 1]) / 2.0;
+// forms the column is stacked with: the mean of the nodes' void ratios E0 EN,
+// E0 times the sum of their scaled void ratios halved, E0 times their mean.
+double mean_of_void_ratios(double E0, const NodalArray& r, int k) {
+  return (E0 * r[k] + E0 * r[k + 1]) / 2.0;
 }
 double scaled_sum_halved(double E0, const NodalArray& r, int k) {
   return E0 * (r[k] + r[k + 1]) / 2.0;
@@ -38,12 +39,13 @@ double stack(const ColumnGeometry& g, SoilColumn& col, int last, VoidRatio void_
 
 double ColumnGeometry::stack_on_void_ratios(SoilColumn& col) const {
   return stack<SpanOrder::SwellFirst>(*this, col, col.NN,
-                                      [&](int k) { return mean_of(col.ER, k); });
+                                      [&](int k) { return mean_of_void_ratios(E0, col.EN, k); });
 }
 
-double ColumnGeometry::stack_on_mid_step_void_ratios(SoilColumn& col) const {
+double ColumnGeometry::stack_on_mid_step_void_ratios(SoilColumn& col,
+                                                     const NodalArray& EMID) const {
   return stack<SpanOrder::SwellFirst>(*this, col, col.NN,
-                                      [&](int k) { return scaled_sum_halved(E0, col.EMID, k); });
+                                      [&](int k) { return scaled_sum_halved(E0, EMID, k); });
 }
 
 void ColumnGeometry::stack_on_scaled_void_ratios(SoilColumn& col) const {
@@ -52,7 +54,8 @@ void ColumnGeometry::stack_on_scaled_void_ratios(SoilColumn& col) const {
 }
 
 double ColumnGeometry::stack_uncracked(SoilColumn& col, int last) const {
-  return stack<SpanOrder::LengthFirst>(*this, col, last, [&](int k) { return mean_of(col.ER, k); });
+  return stack<SpanOrder::LengthFirst>(*this, col, last,
+                                       [&](int k) { return mean_of_void_ratios(E0, col.EN, k); });
 }
 
 void ColumnGeometry::stack_uncracked_on_scaled_void_ratios(SoilColumn& col, int last) const {

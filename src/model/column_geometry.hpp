@@ -73,20 +73,20 @@ struct ColumnGeometry {
 
   // ---- the column: elevations stacked from Z(1) = ZBOT
 
-  // Nodes 2..NN on elements at the mean of the absolute void ratios ER of
-  // their nodes (the passes of a run without desiccation). Returns the
-  // saturated weight of the column.
+  // Nodes 2..NN on elements at the mean of the void ratios E0 EN of their
+  // nodes (the passes of a run without desiccation). Returns the saturated
+  // weight of the column.
   double stack_on_void_ratios(SoilColumn& col) const;
   // Nodes 2..NN on elements at E0 times the sum of the mid-step void ratios
   // EMID of their nodes, halved (the passes of staged filling). Returns the
   // saturated weight.
-  double stack_on_mid_step_void_ratios(SoilColumn& col) const;
+  double stack_on_mid_step_void_ratios(SoilColumn& col, const NodalArray& EMID) const;
   // Nodes 2..NN on elements at E0 times the mean of the void ratios EN of
   // their nodes (the accepted step without desiccation).
   void stack_on_scaled_void_ratios(SoilColumn& col) const;
   // Nodes 2..last below a crack tip, the length first, on elements at the
-  // mean of ER (the passes of a desiccation run). Returns their saturated
-  // weight.
+  // mean of the void ratios E0 EN (the passes of a desiccation run). Returns
+  // their saturated weight.
   double stack_uncracked(SoilColumn& col, int last) const;
   // Nodes 2..last below a crack tip, the length first, on elements at E0
   // times the sum of EN, halved (the accepted step of a desiccation run).

@@ -4,10 +4,12 @@
 
 namespace slurry1d {
 
-// The nodal state of the layer. Node 1 is the bottom, node NN the top;
-// element k lies between nodes k and k+1 and is stored at index k.
-// Void ratios are scaled by E0 (EN = e/E0), element lengths DXI are nominal
-// lengths (the thickness at void ratio E0) divided by HTOT.
+// The physical state of the layer. Node 1 is the bottom, node NN the top;
+// element k lies between nodes k and k+1 and is stored at index k. Void ratios
+// are scaled by E0 (EN = e/E0; the void ratio itself is E0 EN), element
+// lengths DXI are nominal lengths (the thickness at void ratio E0) divided by
+// HTOT. The working copies with which a step is solved and repeated belong to
+// the solver (solver/solver_state.hpp), the tables of a report to the report.
 struct SoilColumn {
   int NN = 0;       // number of nodes
   int NN1 = 0;      // crack-tip node, NN+1 without a crack
@@ -15,7 +17,6 @@ struct SoilColumn {
   double WSUM = 0;  // total vertical stress at the base
 
   NodalArray EN;    // void ratio / E0
-  NodalArray ER;    // void ratio
   NodalArray Z;     // elevation
   NodalArray DXI;   // nominal element length / HTOT
   NodalArray SIGV;  // total vertical stress
@@ -25,14 +26,6 @@ struct SoilColumn {
 
   NodalArray ESS;  // steady-state void ratio
   NodalArray ZSS;  // steady-state elevation
-
-  NodalArray EIT;    // previous iterate of EN
-  NodalArray EOLD;   // EN at the start of the step
-  NodalArray ESTEP;  // EN of the step snapshot
-  NodalArray EMID;   // mid-step void ratio
-
-  // Tridiagonal system CL r(i-1) + CD r(i) + CU r(i+1) = RHS and its solution.
-  NodalArray CL, CD, CU, RHS, XSOL;
 };
 
 }  // namespace slurry1d

@@ -1,6 +1,7 @@
 #include "output/state_report.hpp"
 
 #include <algorithm>
+#include <cstddef>
 
 namespace slurry1d {
 namespace {
@@ -13,9 +14,9 @@ double report_time(const RunScales& scales, double T) {
 // Void ratios, elevations, pressures and shrinkage factors of every node
 // before the report picks its rows. Above the crack tip of the previous step
 // the plan area of a desiccating soil shrinks with the shrinkage ratio.
-void copy_column(int IDES, const Soil& soil, SoilColumn& col, ReportWork& work) {
+void copy_column(int IDES, const Soil& soil, const SoilColumn& col, ReportWork& work) {
   for (int i = 1; i <= col.NN; ++i) {
-    col.ER[i] = col.EN[i] * soil.E0;
+    work.ER[i] = col.EN[i] * soil.E0;
     work.ZP[i] = col.Z[i];
     work.UP[i] = 0.0;
     work.ALPHA[i] = (IDES == 2 || i < col.NN2)
@@ -24,38 +25,8 @@ void copy_column(int IDES, const Soil& soil, SoilColumn& col, ReportWork& work) 
   }
 }
 
-// Thickness of the dried crust: from the top down to the first node that is
-// not below the crust void ratio. A layer dried below it throughout is crust
-// from top to base.
-double crust_thickness(const Soil& soil, const SoilColumn& col) {
-  if (soil.CV == 0.0) return 0.0;
-  const int NN = col.NN;
-  for (int i = NN; i >= 1; --i) {
-    if (!(col.ER[i] < soil.CV)) return col.Z[NN] - col.Z[i];
-  }
-  return col.Z[NN] - col.Z[1];
-}
-
-// Pore-water pressure: the excess that drives the flow through each element,
-// integrated down from the top, on top of the hydrostatic pressure under the
-// water table. Only the uncracked model has a flow law for it.
-void compute_water_pressures(int IDES, double HT, const Soil& soil, const SoilColumn& col,
-                             ReportWork& work) {
-  if (IDES != 2) return;
-  const int NN = col.NN;
-  const double WT = std::max(col.Z[NN], HT);
-  for (int i = NN - 1; i >= 1; --i) {
-    const double r = (col.EN[i] + col.EN[i + 1]) / 2.0;
-    const double kp = soil.permeability(r * soil.E0);
-    const double sp = soil.compression_slope(r);
-    const double v = soil.fluid_velocity(col.EN[i + 1], col.EN[i], sp, col.DXI[i], r);
-    work.UP[i] = work.UP[i + 1] + (col.Z[i + 1] - col.Z[i]) * (v / kp) * soil.GW;
-  }
-  for (int i = 1; i <= NN; ++i) work.UP[i] = work.UP[i] + (WT - col.Z[i]) * soil.GW;
-}
-
-void move_node(SoilColumn& col, ReportWork& work, int from, int to) {
-  col.ER[to] = col.ER[from];
+void move_node(ReportWork& work, int from, int to) {
+  work.ER[to] = work.ER[from];
   work.ZP[to] = work.ZP[from];
   work.UP[to] = work.UP[from];
   work.ALPHA[to] = work.ALPHA[from];
@@ -63,16 +34,16 @@ void move_node(SoilColumn& col, ReportWork& work, int from, int to) {
 
 // Leaves out the nodes the last boundary refinement inserted above the base
 // node and below the top node, so that the table shows the column's own nodes.
-void drop_added_nodes(SoilColumn& col, const NodeAddition& added, ReportWork& work) {
+void drop_added_nodes(const SoilColumn& col, const NodeAddition& added, ReportWork& work) {
   work.M = col.NN;
   if (added.KBOTADD == 1) {
     for (int j = 2; j <= col.NN - added.NBOTADD; ++j) {
-      move_node(col, work, added.NBOTADD + j, j);
+      move_node(work, added.NBOTADD + j, j);
     }
     work.M = col.NN - added.NBOTADD;
   }
   if (added.KTOPADD == 1) {
-    move_node(col, work, work.M, work.M - added.NTOPADD);
+    move_node(work, work.M, work.M - added.NTOPADD);
     work.M = work.M - added.NTOPADD;
   }
 }
@@ -94,9 +65,9 @@ int row_label(int i) {
 
 // The columns both tables share: label, elevation, void ratio, solid content
 // and water pressure of node i.
-Line node_row(const SoilColumn& col, const ReportWork& work, int i) {
+Line node_row(const ReportWork& work, int i) {
   Line row;
-  row.I(4, row_label(i)).E(12, 4, work.ZP[i]).E(12, 4, col.ER[i]);
+  row.I(4, row_label(i)).E(12, 4, work.ZP[i]).E(12, 4, work.ER[i]);
   row.E(12, 4, work.SC[i]).E(12, 4, work.UP[i]);
   return row;
 }
@@ -108,21 +79,20 @@ void write_initial_table(const Soil& soil, const SoilColumn& col, ReportWork& wo
   vd.free("                     VOID       SOLID      WATER             VOID");
   vd.free("-NODE--ELEVATION-   -RATIO-   -CONTENT-  -PRESSURE-", "  -ELEVATION-   -RATIO-");
   for (int i = work.M; i >= 1; i -= 10) {
-    work.SC[i] = soil.GS / (col.ER[i] + soil.GS);
-    vd.write(node_row(col, work, i).E(12, 4, col.ZSS[i]).E(12, 4, col.ESS[i]));
+    work.SC[i] = soil.GS / (work.ER[i] + soil.GS);
+    vd.write(node_row(work, i).E(12, 4, col.ZSS[i]).E(12, 4, col.ESS[i]));
   }
 }
 
 // Later tables show the 3-D shrinkage factor; void ratios at or below the
 // minimum are shown as the minimum.
-void write_regular_table(const Soil& soil, double ME, SoilColumn& col, ReportWork& work,
-                         RecordWriter& vd) {
+void write_regular_table(const Soil& soil, double ME, ReportWork& work, RecordWriter& vd) {
   vd.free("                    VOID        SOLID      WATER ALPHA");
   vd.free("-NODE--ELEVATION-  -RATIO-    -CONTENT-  -PRESSURE-", "    -VALUES-");
   for (int i = work.M; i >= 1; i -= 10) {
-    work.SC[i] = soil.GS / (col.ER[i] + soil.GS);
-    if (col.ER[i] <= ME) col.ER[i] = ME;
-    vd.write(node_row(col, work, i).E(12, 4, work.ALPHA[i]));
+    work.SC[i] = soil.GS / (work.ER[i] + soil.GS);
+    if (work.ER[i] <= ME) work.ER[i] = ME;
+    vd.write(node_row(work, i).E(12, 4, work.ALPHA[i]));
   }
 }
 
@@ -138,34 +108,70 @@ double average_dry_density(const Soil& soil, const SoilColumn& col) {
 
 }  // namespace
 
+double crust_thickness(const Soil& soil, const SoilColumn& col) {
+  if (soil.CV == 0.0) return 0.0;
+  const int NN = col.NN;
+  for (int i = NN; i >= 1; --i) {
+    if (!(col.EN[i] * soil.E0 < soil.CV)) return col.Z[NN] - col.Z[i];
+  }
+  return col.Z[NN] - col.Z[1];
+}
+
+double water_table(const SoilColumn& col, double HT) {
+  return std::max(col.Z[col.NN], HT);
+}
+
+void compute_water_pressures(const Soil& soil, const SoilColumn& col, double WT,
+                             std::span<double> UP) {
+  const int NN = col.NN;
+  const auto up = [&](int i) -> double& { return UP[static_cast<std::size_t>(i - 1)]; };
+  up(NN) = 0.0;
+  for (int i = NN - 1; i >= 1; --i) {
+    const double r = (col.EN[i] + col.EN[i + 1]) / 2.0;
+    const double kp = soil.permeability(r * soil.E0);
+    const double sp = soil.compression_slope(r);
+    const double v = soil.fluid_velocity(col.EN[i + 1], col.EN[i], sp, col.DXI[i], r);
+    up(i) = up(i + 1) + (col.Z[i + 1] - col.Z[i]) * (v / kp) * soil.GW;
+  }
+  for (int i = 1; i <= NN; ++i) up(i) = up(i) + (WT - col.Z[i]) * soil.GW;
+}
+
 void write_state_report(const RunDefinition& def, const Soil& soil, const RunScales& scales,
-                        SoilColumn& col, const ReportContext& ctx, ReportWork& work, Outputs& out) {
-  const double time = report_time(scales, ctx.T);
+                        const SoilColumn& col, const ReportContext& ctx, ReportWork& work,
+                        Outputs& out) {
+  ReportFigures& figures = work.figures;
+  figures.time = report_time(scales, ctx.T);
+  figures.height = col.Z[col.NN];
   copy_column(def.IDES, soil, col, work);
-  const double CRUST = crust_thickness(soil, col);
-  compute_water_pressures(def.IDES, scales.HT, soil, col, work);
-  out.vd.write(Line().text("TIME = ").G(15, 4, time));
+  figures.CRUST = crust_thickness(soil, col);
+  figures.WT = water_table(col, scales.HT);
+  // Only the uncracked model has a flow law for the excess pressure.
+  if (def.IDES == 2) compute_water_pressures(soil, col, figures.WT, work.UP.head(col.NN));
+  out.vd.write(Line().text("TIME = ").G(15, 4, figures.time));
   drop_added_nodes(col, ctx.added, work);
   if (ctx.ISTEADY == 1 && ctx.T != scales.T0N) write_height_comparison(col, work, out.console);
   if (ctx.T == scales.T0N) {
     write_initial_table(soil, col, work, out.vd);
   } else {
-    write_regular_table(soil, def.ME, col, work, out.vd);
+    write_regular_table(soil, def.ME, work, out.vd);
   }
-  out.console.write(Line().text("TIME = ").G(15, 4, time));
+  out.console.write(Line().text("TIME = ").G(15, 4, figures.time));
   out.console.free("  ");
+  figures.dry_density = average_dry_density(soil, col);
+  figures.QTOP = ctx.QTOP;
+  figures.QBOT = ctx.QBOT;
   out.ts.write(Line()
-                   .E(11, 4, time)
-                   .E(11, 4, col.Z[col.NN])
-                   .E(11, 4, average_dry_density(soil, col))
-                   .E(11, 4, ctx.QTOP)
-                   .E(11, 4, ctx.QBOT)
-                   .E(11, 4, CRUST));
+                   .E(11, 4, figures.time)
+                   .E(11, 4, figures.height)
+                   .E(11, 4, figures.dry_density)
+                   .E(11, 4, figures.QTOP)
+                   .E(11, 4, figures.QBOT)
+                   .E(11, 4, figures.CRUST));
 }
 
-void write_restart_profile(const RunScales& scales, double T, const SoilColumn& col,
-                           const ReportWork& work, RecordWriter& input) {
-  for (int i = work.M; i >= 1; i -= 10) input.free(col.ER[i], work.ZP[i]);
+void write_restart_profile(const RunScales& scales, double T, const ReportWork& work,
+                           RecordWriter& input) {
+  for (int i = work.M; i >= 1; i -= 10) input.free(work.ER[i], work.ZP[i]);
   input.write(Line().blank().G(10, 5, work.ZP[work.M]).tab().tab().text("FINAL HEIGHT OF SOIL"));
   input.write(Line().blank().G(10, 5, report_time(scales, T)).tab().tab().text("STOPPING TIME"));
 }

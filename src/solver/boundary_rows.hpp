@@ -4,6 +4,8 @@
 #include "model/run_scales.hpp"
 #include "model/soil_column.hpp"
 #include "soil/soil.hpp"
+#include "solver/step_iterates.hpp"
+#include "solver/tridiagonal.hpp"
 
 namespace slurry1d {
 
@@ -20,19 +22,23 @@ struct BoundaryValues {
 // gradient row, a fixed-stress boundary fixes the end node (ETOP or EBOT),
 // moves the known value into the neighbouring row and blanks the end row. The
 // top is treated first, then the bottom. Reads the soil, bc, the base ZBOT and
-// the initial height H0IN of the scales; the column's NN, NN1, EMID, EOLD, DXI,
-// DXIC, ECR, SIGV, SIGE, Z and WSUM.
+// the initial height H0IN of the scales; the column's NN, NN1, DXI, DXIC, ECR,
+// SIGV, SIGE, Z and WSUM; the iterates' EMID and EOLD. Writes the rows of sys.
 // Throws RunStop (StopKind::CannotGoOn) with "MATERIAL INSTABILITY DUE TO HIGH
 // PRESSURE  AT BOTTOM" when a pressure-head bottom leaves no effective stress.
 void assemble_boundary_rows(const Soil& soil, const BoundaryConditions& bc, const RunScales& scales,
-                            SoilColumn& col, BoundaryValues& ends);
+                            const SoilColumn& col, const StepIterates& it, TridiagonalSystem& sys,
+                            BoundaryValues& ends);
 
 // Its two halves: rows NN-1 and NN, and rows 1 and 2. They touch different
 // rows once the column has five nodes or more, and may then be taken in
 // either order.
-void assemble_top_boundary_rows(const Soil& soil, const BoundaryConditions& bc, SoilColumn& col,
-                                BoundaryValues& ends);
+void assemble_top_boundary_rows(const Soil& soil, const BoundaryConditions& bc,
+                                const SoilColumn& col, const StepIterates& it,
+                                TridiagonalSystem& sys, BoundaryValues& ends);
 void assemble_bottom_boundary_rows(const Soil& soil, const BoundaryConditions& bc,
-                                   const RunScales& scales, SoilColumn& col, BoundaryValues& ends);
+                                   const RunScales& scales, const SoilColumn& col,
+                                   const StepIterates& it, TridiagonalSystem& sys,
+                                   BoundaryValues& ends);
 
 }  // namespace slurry1d

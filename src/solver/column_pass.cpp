@@ -9,22 +9,23 @@ bool can_assemble_and_solve_in_one_sweep(const BoundaryConditions& bc, const Soi
 }
 
 void assemble_and_solve_in_one_sweep(const Soil& soil, const BoundaryConditions& bc,
-                                     const RunScales& scales, double DT, SoilColumn& col,
-                                     BoundaryValues& ends, TridiagonalWork& work) {
+                                     const RunScales& scales, double DT, const SoilColumn& col,
+                                     const StepIterates& it, TridiagonalSystem& sys,
+                                     BoundaryValues& ends) {
   const int NN = col.NN;
-  UncrackedRows rows(soil, DT, col, 2, NN - 1);
+  UncrackedRows rows(soil, DT, col, it, sys, 2, NN - 1);
   // Row 2 carries the bottom condition too; with it rows 1 and 2 are final.
   rows.fill(2);
-  assemble_bottom_boundary_rows(soil, bc, scales, col, ends);
+  assemble_bottom_boundary_rows(soil, bc, scales, col, it, sys, ends);
   const int first = bottom_has_velocity_row(bc.IBOT) ? 1 : 2;
-  TridiagonalSweep sweep(col, work, first);
+  TridiagonalSweep sweep(sys, NN, first);
   if (first == 1) sweep.eliminate(2);
   // Rows 3..NN-2 are final once filled; row NN-1 waits for the top condition.
   for (int i = 3; i <= NN - 1; ++i) {
     rows.fill(i);
     if (i <= NN - 2) sweep.eliminate(i);
   }
-  assemble_top_boundary_rows(soil, bc, col, ends);
+  assemble_top_boundary_rows(soil, bc, col, it, sys, ends);
   sweep.eliminate(NN - 1);
   if (top_has_velocity_row(bc.ITOP)) sweep.eliminate(NN);
   sweep.finish(top_has_velocity_row(bc.ITOP) ? NN : NN - 1);

@@ -5,6 +5,7 @@
 #include "model/soil_column.hpp"
 #include "soil/soil.hpp"
 #include "solver/boundary_rows.hpp"
+#include "solver/step_iterates.hpp"
 #include "solver/tridiagonal.hpp"
 
 namespace slurry1d {
@@ -19,10 +20,12 @@ bool can_assemble_and_solve_in_one_sweep(const BoundaryConditions& bc, const Soi
 // sweep: the elimination of each row runs alongside the assembly of the rows
 // above it, so that its chain of divisions overlaps their powers. Every value
 // is computed by the same expression as assemble_interior_rows,
-// assemble_boundary_rows and solve_tridiagonal called in turn; EMID is taken
-// as the caller left it (the caller makes the first pass's copy of EN).
+// assemble_boundary_rows and solve_tridiagonal called in turn; the iterates'
+// EMID is taken as the caller left it (the caller makes the first pass's copy
+// of EN).
 void assemble_and_solve_in_one_sweep(const Soil& soil, const BoundaryConditions& bc,
-                                     const RunScales& scales, double DT, SoilColumn& col,
-                                     BoundaryValues& ends, TridiagonalWork& work);
+                                     const RunScales& scales, double DT, const SoilColumn& col,
+                                     const StepIterates& it, TridiagonalSystem& sys,
+                                     BoundaryValues& ends);
 
 }  // namespace slurry1d

@@ -12,8 +12,9 @@ double clamp_to_one(double R) {
   return R <= 1.0 ? R : 1.0;
 }
 
-UncrackedHalf uncracked_half(const Soil& soil, const SoilColumn& col, int k) {
-  return finish_uncracked_half(soil, col, k, uncracked_powers(soil, col, k));
+UncrackedHalf uncracked_half(const Soil& soil, const SoilColumn& col, const NodalArray& EMID,
+                             int k) {
+  return finish_uncracked_half(soil, col, k, uncracked_powers(soil, EMID, k));
 }
 
 // The same for a cracked element: the soil follows the 3-D shrinkage curve,
@@ -23,8 +24,8 @@ struct CrackedHalf {
   double g = 0.0;  // gravity_flux_cracked at the element's middle
 };
 
-CrackedHalf cracked_half(const Soil& soil, const SoilColumn& col, int k) {
-  const double r = (col.EMID[k] + col.EMID[k + 1]) / 2.0;
+CrackedHalf cracked_half(const Soil& soil, const SoilColumn& col, const NodalArray& EMID, int k) {
+  const double r = (EMID[k] + EMID[k + 1]) / 2.0;
   const double x = (col.ECR[k] + col.ECR[k + 1]) / 2.0;
   const double s = (col.SIGV[k] + col.SIGV[k + 1]) / 2.0;
   const double R = clamp_to_one(soil.shrinkage_ratio(r, x));
@@ -39,53 +40,56 @@ CrackedHalf cracked_half(const Soil& soil, const SoilColumn& col, int k) {
 }
 
 // Shrinkage ratio of node i, clamped.
-double node_shrinkage(const Soil& soil, const SoilColumn& col, int i) {
-  return clamp_to_one(soil.shrinkage_ratio(col.EMID[i], col.ECR[i]));
+double node_shrinkage(const Soil& soil, const SoilColumn& col, const NodalArray& EMID, int i) {
+  return clamp_to_one(soil.shrinkage_ratio(EMID[i], col.ECR[i]));
 }
 
 // Rows first..last below the crack tip: both half-elements follow the 1-D
 // curve.
-void assemble_uncracked_rows(const Soil& soil, double DT, SoilColumn& col, int first, int last) {
+void assemble_uncracked_rows(const Soil& soil, double DT, const SoilColumn& col,
+                             const StepIterates& it, TridiagonalSystem& sys, int first, int last) {
   if (last < first) return;
-  UncrackedRows rows(soil, DT, col, first, last);
+  UncrackedRows rows(soil, DT, col, it, sys, first, last);
   for (int i = first; i <= last; ++i) rows.fill(i);
 }
 
 // Row NN1, the crack tip: an uncracked element below, a cracked one above,
 // and the control volume measured by the elevations. No loss through crack
 // walls is counted here.
-void assemble_junction_row(const Soil& soil, double DT, SoilColumn& col, int i) {
+void assemble_junction_row(const Soil& soil, double DT, const SoilColumn& col,
+                           const StepIterates& it, TridiagonalSystem& sys, int i) {
   const double E0 = soil.E0;
-  const UncrackedHalf below = uncracked_half(soil, col, i - 1);
-  const CrackedHalf above = cracked_half(soil, col, i);
+  const UncrackedHalf below = uncracked_half(soil, col, it.EMID, i - 1);
+  const CrackedHalf above = cracked_half(soil, col, it.EMID, i);
   const double H = col.Z[i + 1] - col.Z[i - 1];
   const double ECR1 = col.ECR[i] + 1.0;
-  col.CU[i] = above.q;
-  col.CD[i] = H * (E0 / ECR1 / DT / 2.0) / soil.HTOT + (-above.q - below.q);
-  col.CL[i] = below.q;
-  col.RHS[i] = H * ((E0 * col.EOLD[i]) / ECR1 / DT / 2.0) / soil.HTOT + (below.g - above.g);
+  sys.CU[i] = above.q;
+  sys.CD[i] = H * (E0 / ECR1 / DT / 2.0) / soil.HTOT + (-above.q - below.q);
+  sys.CL[i] = below.q;
+  sys.RHS[i] = H * ((E0 * it.EOLD[i]) / ECR1 / DT / 2.0) / soil.HTOT + (below.g - above.g);
 }
 
 // Rows first..last above the crack tip: 3-D shrinkage in both halves, with
 // the water lost through the crack walls added to the storage.
-void assemble_cracked_rows(const Soil& soil, double VT, double DT, SoilColumn& col, int first,
-                           int last) {
+void assemble_cracked_rows(const Soil& soil, double VT, double DT, const SoilColumn& col,
+                           const StepIterates& it, TridiagonalSystem& sys, int first, int last) {
   if (last < first) return;
   const double E0 = soil.E0;
+  const NodalArray& EMID = it.EMID;
   const double wall_loss = (VT / soil.K0) * soil.ETA;
-  CrackedHalf below = cracked_half(soil, col, first - 1);
-  double Q0 = node_shrinkage(soil, col, first);
+  CrackedHalf below = cracked_half(soil, col, EMID, first - 1);
+  double Q0 = node_shrinkage(soil, col, EMID, first);
   for (int i = first; i <= last; ++i) {
-    const CrackedHalf above = cracked_half(soil, col, i);
-    const double Q1 = node_shrinkage(soil, col, i + 1);
+    const CrackedHalf above = cracked_half(soil, col, EMID, i);
+    const double Q1 = node_shrinkage(soil, col, EMID, i + 1);
     const double ECR1 = col.ECR[i] + 1.0;
     const double L = col.DXIC[i] + col.DXIC[i - 1];
-    const double W = ((E0 * col.EMID[i] + 1.0) * ((Q1 - Q0) * wall_loss / col.DXIC[i])) / Q0 / ECR1;
-    const double T = (E0 * col.EOLD[i]) / ECR1 / DT;
-    col.CU[i] = above.q;
-    col.CD[i] = L * (E0 / ECR1 / DT / 2.0) + (-above.q - below.q);
-    col.CL[i] = below.q;
-    col.RHS[i] = L * ((W + T) / 2.0) + (below.g - above.g);
+    const double W = ((E0 * EMID[i] + 1.0) * ((Q1 - Q0) * wall_loss / col.DXIC[i])) / Q0 / ECR1;
+    const double T = (E0 * it.EOLD[i]) / ECR1 / DT;
+    sys.CU[i] = above.q;
+    sys.CD[i] = L * (E0 / ECR1 / DT / 2.0) + (-above.q - below.q);
+    sys.CL[i] = below.q;
+    sys.RHS[i] = L * ((W + T) / 2.0) + (below.g - above.g);
     below = above;
     Q0 = Q1;
   }
@@ -93,17 +97,18 @@ void assemble_cracked_rows(const Soil& soil, double VT, double DT, SoilColumn& c
 
 }  // namespace
 
-void assemble_interior_rows(const Soil& soil, double VT, double DT, SoilColumn& col, int KIT) {
+void assemble_interior_rows(const Soil& soil, double VT, double DT, const SoilColumn& col,
+                            StepIterates& it, TridiagonalSystem& sys, int KIT) {
   const int NN = col.NN;
   const int NN1 = col.NN1;
-  if (KIT != 1) col.EMID.copy_from(col.EN, NN);
+  if (KIT != 1) it.EMID.copy_from(col.EN, NN);
   if (NN < 3) return;
 
   const int last = NN - 1;
   // Rows 2..NN1-1 uncracked, row NN1 the junction, rows NN1+1..NN-1 cracked.
-  assemble_uncracked_rows(soil, DT, col, 2, NN1 - 1 < last ? NN1 - 1 : last);
-  if (NN1 >= 2 && NN1 <= last) assemble_junction_row(soil, DT, col, NN1);
-  assemble_cracked_rows(soil, VT, DT, col, NN1 + 1 > 2 ? NN1 + 1 : 2, last);
+  assemble_uncracked_rows(soil, DT, col, it, sys, 2, NN1 - 1 < last ? NN1 - 1 : last);
+  if (NN1 >= 2 && NN1 <= last) assemble_junction_row(soil, DT, col, it, sys, NN1);
+  assemble_cracked_rows(soil, VT, DT, col, it, sys, NN1 + 1 > 2 ? NN1 + 1 : 2, last);
 }
 
 }  // namespace slurry1d

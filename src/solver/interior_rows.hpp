@@ -2,6 +2,8 @@
 
 #include "model/soil_column.hpp"
 #include "soil/soil.hpp"
+#include "solver/step_iterates.hpp"
+#include "solver/tridiagonal.hpp"
 
 namespace slurry1d {
 
@@ -13,12 +15,15 @@ namespace slurry1d {
 // EMID. Rows below the crack tip NN1 use the 1-D forms, rows above it the 3-D
 // shrinkage forms, and row NN1 itself joins the two.
 //
-// On the first pass of a step (KIT != 1) EN is first copied into EMID
-// (entries 1..NN); with KIT = 1 EMID is used as the driver left it.
+// On the first pass of a step (KIT != 1) the column's EN is first copied into
+// the iterates' EMID (entries 1..NN); with KIT = 1 EMID is used as the driver
+// left it.
 // Above the crack tip the water lost through the crack walls follows the
 // evaporation rate VT at the top.
-// Reads: the soil, VT, the step DT (nondimensional); col.NN, NN1, EN, EOLD,
-// DXI, DXIC, Z, ECR, SIGV. Writes: col.CL, CD, CU, RHS at rows 2..NN-1, EMID.
-void assemble_interior_rows(const Soil& soil, double VT, double DT, SoilColumn& col, int KIT);
+// Reads: the soil, VT, the step DT (nondimensional); col.NN, NN1, EN, DXI,
+// DXIC, Z, ECR, SIGV; the iterates' EOLD. Writes: sys.CL, CD, CU, RHS at rows
+// 2..NN-1, the iterates' EMID.
+void assemble_interior_rows(const Soil& soil, double VT, double DT, const SoilColumn& col,
+                            StepIterates& it, TridiagonalSystem& sys, int KIT);
 
 }  // namespace slurry1d

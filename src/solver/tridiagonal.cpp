@@ -26,9 +26,7 @@ void solve_tridiagonal_rows(std::span<const double> CL, std::span<const double> 
   for (std::size_t j = N - 1; j-- > 0;) XSOL[j] = XSOL[j] - factor[j + 1] * XSOL[j + 1];
 }
 
-void solve_tridiagonal(SoilColumn& col, TopBoundary ITOP, BottomBoundary IBOT,
-                       TridiagonalWork& work) {
-  const int NN = col.NN;
+void solve_tridiagonal(int NN, TopBoundary ITOP, BottomBoundary IBOT, TridiagonalSystem& sys) {
   int n = NN;
   if (!bottom_has_velocity_row(IBOT)) n -= 1;
   if (!top_has_velocity_row(ITOP)) n -= 1;
@@ -36,22 +34,22 @@ void solve_tridiagonal(SoilColumn& col, TopBoundary ITOP, BottomBoundary IBOT,
   const int first = bottom_has_velocity_row(IBOT) ? 1 : 2;
   const int unknowns = n > 0 ? n : 0;
 
-  solve_tridiagonal_rows(col.CL.slice(first, unknowns), col.CD.slice(first, unknowns),
-                         col.CU.slice(first, unknowns), col.RHS.slice(first, unknowns),
-                         col.XSOL.head(unknowns), unknowns, work.factor.head(unknowns));
-  col.XSOL.fill_range(1.0, unknowns + 1, NN);
+  solve_tridiagonal_rows(sys.CL.slice(first, unknowns), sys.CD.slice(first, unknowns),
+                         sys.CU.slice(first, unknowns), sys.RHS.slice(first, unknowns),
+                         sys.XSOL.head(unknowns), unknowns, sys.factor.head(unknowns));
+  sys.XSOL.fill_range(1.0, unknowns + 1, NN);
 }
 
-TridiagonalSweep::TridiagonalSweep(SoilColumn& col, TridiagonalWork& work, int first_node)
-    : col_(col), work_(work), first_(first_node), pivot_(col.CD[first_node]) {
-  col_.XSOL[1] = col_.RHS[first_node] / pivot_;
+TridiagonalSweep::TridiagonalSweep(TridiagonalSystem& sys, int NN, int first_node)
+    : sys_(sys), NN_(NN), first_(first_node), pivot_(sys.CD[first_node]) {
+  sys_.XSOL[1] = sys_.RHS[first_node] / pivot_;
 }
 
 void TridiagonalSweep::finish(int last_node) {
   const int n = last_node - first_ + 1;
   for (int j = n - 1; j >= 1; --j)
-    col_.XSOL[j] = col_.XSOL[j] - work_.factor[j + 1] * col_.XSOL[j + 1];
-  col_.XSOL.fill_range(1.0, n + 1, col_.NN);
+    sys_.XSOL[j] = sys_.XSOL[j] - sys_.factor[j + 1] * sys_.XSOL[j + 1];
+  sys_.XSOL.fill_range(1.0, n + 1, NN_);
 }
 
 }  // namespace slurry1d

@@ -4,13 +4,17 @@
 
 #include "model/fixed_array.hpp"
 #include "model/run_definition.hpp"
-#include "model/soil_column.hpp"
 
 namespace slurry1d {
 
-// The elimination factors of the solver, kept between calls so that nothing is
-// allocated per iteration.
-struct TridiagonalWork {
+// The tridiagonal system of one pass, CL x(i-1) + CD x(i) + CU x(i+1) = RHS
+// in row i (the row of node i), its solution and the elimination factors,
+// kept from pass to pass so that nothing is allocated per iteration.
+struct TridiagonalSystem {
+  NodalArray CL, CD, CU, RHS;
+  // The solution: XSOL(j) belongs to the j-th free node (node j, or node j+1
+  // when the base node is fixed).
+  NodalArray XSOL;
   NodalArray factor;
 };
 
@@ -22,12 +26,11 @@ void solve_tridiagonal_rows(std::span<const double> CL, std::span<const double> 
                             std::span<const double> CU, std::span<const double> RHS,
                             std::span<double> XSOL, int n, std::span<double> factor);
 
-// Solves the column's system over its free nodes: node 1 is left out unless
-// the base has a velocity row (the system then starts at node 2, and XSOL(j)
-// belongs to node j+1), node NN unless the top has one. Entries of XSOL past
-// the last unknown, up to NN, are 1.0 on return.
-void solve_tridiagonal(SoilColumn& col, TopBoundary ITOP, BottomBoundary IBOT,
-                       TridiagonalWork& work);
+// Solves the system of a column of NN nodes over its free nodes: node 1 is
+// left out unless the base has a velocity row (the system then starts at node
+// 2, and XSOL(j) belongs to node j+1), node NN unless the top has one. Entries
+// of XSOL past the last unknown, up to NN, are 1.0 on return.
+void solve_tridiagonal(int NN, TopBoundary ITOP, BottomBoundary IBOT, TridiagonalSystem& sys);
 
 // The same elimination one free node at a time, so that it can run alongside
 // the assembly of the rows above it: the constructor takes the first free
@@ -37,18 +40,19 @@ void solve_tridiagonal(SoilColumn& col, TopBoundary ITOP, BottomBoundary IBOT,
 // of solve_tridiagonal on the same rows.
 class TridiagonalSweep {
  public:
-  TridiagonalSweep(SoilColumn& col, TridiagonalWork& work, int first_node);
+  // The system of a column of NN nodes.
+  TridiagonalSweep(TridiagonalSystem& sys, int NN, int first_node);
   void eliminate(int node) {
     const int j = node - first_ + 1;
-    work_.factor[j] = col_.CU[node - 1] / pivot_;
-    pivot_ = col_.CD[node] - col_.CL[node] * work_.factor[j];
-    col_.XSOL[j] = (col_.RHS[node] - col_.CL[node] * col_.XSOL[j - 1]) / pivot_;
+    sys_.factor[j] = sys_.CU[node - 1] / pivot_;
+    pivot_ = sys_.CD[node] - sys_.CL[node] * sys_.factor[j];
+    sys_.XSOL[j] = (sys_.RHS[node] - sys_.CL[node] * sys_.XSOL[j - 1]) / pivot_;
   }
   void finish(int last_node);
 
  private:
-  SoilColumn& col_;
-  TridiagonalWork& work_;
+  TridiagonalSystem& sys_;
+  int NN_;
   int first_;
   double pivot_;
 };

@@ -6,6 +6,8 @@
 
 #include "model/soil_column.hpp"
 #include "soil/soil.hpp"
+#include "solver/step_iterates.hpp"
+#include "solver/tridiagonal.hpp"
 
 namespace slurry1d {
 
@@ -27,9 +29,9 @@ struct UncrackedPowers {
   double rD = 0.0;     // r^D
 };
 
-inline UncrackedPowers uncracked_powers(const Soil& soil, const SoilColumn& col, int k) {
+inline UncrackedPowers uncracked_powers(const Soil& soil, const NodalArray& EMID, int k) {
   UncrackedPowers w;
-  w.r = (col.EMID[k] + col.EMID[k + 1]) / 2.0;
+  w.r = (EMID[k] + EMID[k + 1]) / 2.0;
   w.slope = soil.compression_power(w.r);
   w.rD = soil.permeability_ratio(w.r);
   return w;
@@ -52,31 +54,37 @@ inline UncrackedHalf finish_uncracked_half(const Soil& soil, const SoilColumn& c
 // so that the two overlap in the processor.
 class UncrackedRows {
  public:
-  UncrackedRows(const Soil& soil, double DT, SoilColumn& col, int first, int last)
+  UncrackedRows(const Soil& soil, double DT, const SoilColumn& col, const StepIterates& it,
+                TridiagonalSystem& sys, int first, int last)
       : soil_(soil),
         col_(col),
+        it_(it),
+        sys_(sys),
         DT_(DT),
         last_(last),
         storage_(soil.E0 / (soil.E0 + 1.0) / DT / 2.0),
-        below_(finish_uncracked_half(soil, col, first - 1, uncracked_powers(soil, col, first - 1))),
-        powers_(uncracked_powers(soil, col, first)) {}
+        below_(finish_uncracked_half(soil, col, first - 1,
+                                     uncracked_powers(soil, it.EMID, first - 1))),
+        powers_(uncracked_powers(soil, it.EMID, first)) {}
 
   void fill(int i) {
     const double E0 = soil_.E0;
     const double DT = DT_;
     const UncrackedHalf above = finish_uncracked_half(soil_, col_, i, powers_);
-    if (i < last_) powers_ = uncracked_powers(soil_, col_, i + 1);
+    if (i < last_) powers_ = uncracked_powers(soil_, it_.EMID, i + 1);
     const double L = col_.DXI[i] + col_.DXI[i - 1];
-    col_.RHS[i] = L * (E0 * col_.EOLD[i] / DT / (E0 + 1.0) / 2.0) + (below_.g - above.g);
-    col_.CU[i] = above.q;
-    col_.CD[i] = L * storage_ + (-above.q - below_.q);
-    col_.CL[i] = below_.q;
+    sys_.RHS[i] = L * (E0 * it_.EOLD[i] / DT / (E0 + 1.0) / 2.0) + (below_.g - above.g);
+    sys_.CU[i] = above.q;
+    sys_.CD[i] = L * storage_ + (-above.q - below_.q);
+    sys_.CL[i] = below_.q;
     below_ = above;
   }
 
  private:
   const Soil& soil_;
-  SoilColumn& col_;
+  const SoilColumn& col_;
+  const StepIterates& it_;
+  TridiagonalSystem& sys_;
   double DT_;  // the step, nondimensional
   int last_;
   double storage_;  // E0/(E0+1)/DT/2

@@ -2,6 +2,8 @@
 // switch to the velocity condition with the repeated step, the message while
 // self-weight consolidation dominates, and the cumulated outflows.
 
+#include "driver/boundary_switch.hpp"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -9,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "driver/desiccation.hpp"
 #include "driver/iteration.hpp"
 #include "driver/run_answers.hpp"
 #include "driver/time_loop.hpp"
@@ -38,29 +39,32 @@ CapturedRun converged_with_deferred_ends() {
   const int NN = col.NN;
   for (int i = 1; i <= NN; ++i) col.EN[i] = 1.0 - 1e-5 * i;
   col.WSUM = 77.0;
-  take_restart_snapshot(*r.run);
+  r.solver().take_restart_snapshot(col);
+  StepIterates& it = r.iterates();
   for (int i = 1; i <= NN; ++i) {
     col.EN[i] = 0.9;
-    col.EIT[i] = 0.9;
-    col.EMID[i] = 0.95;
+    it.EIT[i] = 0.9;
+    it.EMID[i] = 0.95;
     col.Z[i] += 0.5;
     col.SIGE[i] = -1.0;
   }
   col.WSUM = -1.0;
-  col.EMID[1] = 0.8;
-  col.EMID[2] = 0.9;
-  col.EMID[NN - 1] = 0.95;
-  col.EMID[NN] = 0.97;
+  it.EMID[1] = 0.8;
+  it.EMID[2] = 0.9;
+  it.EMID[NN - 1] = 0.95;
+  it.EMID[NN] = 0.97;
   r.clock().advance();
   r.loop().FONE = 1e-12;
   r.clear_outputs();
   return r;
 }
 
-double velocity(const Soil& soil, const SoilColumn& col, int lower) {
-  const double r = (col.EMID[lower] + col.EMID[lower + 1]) / 2.0;
+double velocity(CapturedRun& run, int lower) {
+  const Soil& soil = run.soil();
+  const NodalArray& EMID = run.iterates().EMID;
+  const double r = (EMID[lower] + EMID[lower + 1]) / 2.0;
   const double sp = soil.compression_slope(r);
-  return soil.fluid_velocity(col.EMID[lower + 1], col.EMID[lower], sp, col.DXI[lower], r);
+  return soil.fluid_velocity(EMID[lower + 1], EMID[lower], sp, run.col().DXI[lower], r);
 }
 
 TEST(BoundarySwitch, TakesTheVelocitiesOfTheEndElementsAtTheMidStepVoidRatios) {
@@ -70,14 +74,14 @@ TEST(BoundarySwitch, TakesTheVelocitiesOfTheEndElementsAtTheMidStepVoidRatios) {
   EXPECT_FALSE(check_boundary_switch(*r.run, r.out()));
   const SoilColumn& col = r.col();
   const Soil& soil = r.run->soil;
-  EXPECT_EQ(r.loop().VBC, velocity(soil, col, 1));
-  EXPECT_EQ(r.loop().VTC, velocity(soil, col, col.NN - 1));
+  const NodalArray& EMID = r.iterates().EMID;
+  EXPECT_EQ(r.loop().VBC, velocity(r, 1));
+  EXPECT_EQ(r.loop().VTC, velocity(r, col.NN - 1));
   // The upper node of each element comes first: swapped, the gradient term
   // changes sign.
-  const double r_top = (col.EMID[col.NN - 1] + col.EMID[col.NN]) / 2.0;
-  const double swapped =
-      soil.fluid_velocity(col.EMID[col.NN - 1], col.EMID[col.NN], soil.compression_slope(r_top),
-                          col.DXI[col.NN - 1], r_top);
+  const double r_top = (EMID[col.NN - 1] + EMID[col.NN]) / 2.0;
+  const double swapped = soil.fluid_velocity(
+      EMID[col.NN - 1], EMID[col.NN], soil.compression_slope(r_top), col.DXI[col.NN - 1], r_top);
   EXPECT_NE(r.loop().VTC, swapped);
   EXPECT_EQ(r.io->console.str(), "");
 }
@@ -98,8 +102,8 @@ TEST_P(BoundarySwitchCases, SwitchesOnceSelfWeightConsolidationNoLongerDominates
   BoundaryState& boundaries = r.boundaries();
   LoopState& loop = r.loop();
   // The velocities this column gives.
-  const double VTC = velocity(r.run->soil, r.col(), r.col().NN - 1);
-  const double VBC = velocity(r.run->soil, r.col(), 1);
+  const double VTC = velocity(r, r.col().NN - 1);
+  const double VBC = velocity(r, 1);
   answered.VT = VTC + c.VT_offset * std::abs(VTC);
   answered.VB = VBC + c.VB_offset * std::abs(VBC);
   boundaries.top_deferred = c.top_deferred;
@@ -128,18 +132,20 @@ TEST_P(BoundarySwitchCases, SwitchesOnceSelfWeightConsolidationNoLongerDominates
   EXPECT_EQ(r.clock().DT(), DT) << c.what;
 
   const SoilColumn& col = r.col();
-  const ColumnSnapshot& snap = r.run->restart_snapshot;
+  const StepIterates& it = r.iterates();
+  auto snap = std::make_unique<SoilColumn>();
+  r.solver().restart_snapshot().restore(*snap);
   if (repeated) {
     // Back to the restart snapshot, judged afresh.
     EXPECT_EQ(loop.FONE, 1.0) << c.what;
-    EXPECT_EQ(col.NN, snap.NN);
+    EXPECT_EQ(col.NN, snap->NN);
     for (int i = 1; i <= col.NN; ++i) {
       ASSERT_EQ(col.EN[i], 1.0 - 1e-5 * i) << i;
-      ASSERT_EQ(col.EIT[i], col.EN[i]) << i;
-      ASSERT_EQ(col.EMID[i], col.EN[i]) << i;
-      ASSERT_EQ(col.Z[i], snap.Z[i]) << i;
-      ASSERT_EQ(col.SIGE[i], snap.SIGE[i]) << i;
-      ASSERT_EQ(col.DXI[i], snap.DXI[i]) << i;
+      ASSERT_EQ(it.EIT[i], col.EN[i]) << i;
+      ASSERT_EQ(it.EMID[i], col.EN[i]) << i;
+      ASSERT_EQ(col.Z[i], snap->Z[i]) << i;
+      ASSERT_EQ(col.SIGE[i], snap->SIGE[i]) << i;
+      ASSERT_EQ(col.DXI[i], snap->DXI[i]) << i;
     }
     EXPECT_EQ(col.WSUM, 77.0);
   } else {

@@ -55,16 +55,25 @@ struct DryingColumn {
     col.NN2 = NN2;
     for (int i = 1; i <= NN; ++i) {
       col.EN[i] = 0.95 - 0.06 * i;
-      col.ER[i] = soil.E0 * col.EN[i];
       col.DXI[i] = 0.1 + 0.01 * i;
       col.DXIC[i] = col.DXI[i] * 0.8;
       col.ECR[i] = 1.3 + 0.02 * i;
-      col.ESTEP[i] = col.EN[i] + 0.01;
       col.SIGV[i] = 3.0 * (NN - i) + def.bc.LT;
       col.SIGE[i] = -99.0;
       col.Z[i] = -99.0;
     }
+    // The step began a little wetter: its snapshot holds EN + 0.01.
+    auto start = std::make_unique<SoilColumn>(col);
+    for (int i = 1; i <= NN; ++i) start->EN[i] = col.EN[i] + 0.01;
+    run->solver.begin_step(*start, true);
   }
+
+  // The void ratio of node i, as the geometry takes it.
+  double ER(int i) const { return soil.E0 * col.EN[i]; }
+  // Sets the void ratio of node i.
+  void set_ER(int i, double e) { col.EN[i] = e / soil.E0; }
+  // The scaled void ratio of node i in the step snapshot.
+  double ESTEP(int i) const { return run->solver.step_snapshot().EN(i); }
 
   // One pass of the cracked geometry.
   void update_cracked_column() {
@@ -83,7 +92,7 @@ struct DryingColumn {
     g.Z[1] = scales.ZBOT;
     const int last = std::min(col.NN1, NN);
     for (int k = 1; k <= last - 1; ++k) {
-      const double e = (col.ER[k] + col.ER[k + 1]) / 2.0;
+      const double e = (ER(k) + ER(k + 1)) / 2.0;
       g.Z[k + 1] = g.Z[k] + soil.HTOT * col.DXI[k] * (e + 1.0) / (soil.E0 + 1.0);
       g.weight += (g.Z[k + 1] - g.Z[k]) * (e + soil.GS) * soil.GW / (e + 1.0);
     }
@@ -119,7 +128,6 @@ TEST(CrackedColumn, WithoutACrackTheBaseStressLeavesTheSurchargeOut) {
 TEST(CrackedColumn, WithACrackTheBaseStressIncludesTheSurcharge) {
   DryingColumn d(5, 5);
   d.col.EN[4] = 1.0;  // the node below the tip stays wet
-  d.col.ER[4] = d.soil.E0;
   const auto g = d.expected_geometry();
   d.update_cracked_column();
   for (int i = 1; i <= NN; ++i) ASSERT_EQ(d.col.Z[i], g.Z[i]) << i;
@@ -130,7 +138,7 @@ TEST(CrackedColumn, WithACrackTheBaseStressIncludesTheSurcharge) {
   double sigv = d.def.bc.LT;
   EXPECT_EQ(d.col.SIGV[NN], sigv);
   for (int k = NN - 1; k >= 1; --k) {
-    const double e = (d.col.ER[k] + d.col.ER[k + 1]) / 2.0;
+    const double e = (d.ER(k) + d.ER(k + 1)) / 2.0;
     sigv = sigv + (g.Z[k + 1] - g.Z[k]) * (e + d.soil.GS) * d.soil.GW / (e + 1.0);
     ASSERT_EQ(d.col.SIGV[k], sigv) << k;
     ASSERT_EQ(d.col.SIGE[k], sigv - (g.Z[NN] - g.Z[k]) * d.soil.GW) << k;
@@ -146,8 +154,7 @@ void set_cracked(DryingColumn& d, const std::vector<int>& cracked) {
   for (int k = 1; k <= NN; ++k) {
     const double ecr = crack_fn(d.soil, d.col.SIGV[k]);
     const bool is_cracked = std::find(cracked.begin(), cracked.end(), k) != cracked.end();
-    d.col.ER[k] = ecr * (is_cracked ? 0.99 : 1.01);
-    d.col.EN[k] = d.col.ER[k] / d.soil.E0;
+    d.set_ER(k, ecr * (is_cracked ? 0.99 : 1.01));
   }
 }
 
@@ -170,10 +177,7 @@ TEST(CrackTip, RunsDownOnlyThroughConsecutiveCrackedNodes) {
 TEST(CrackTip, NeverMovesUp) {
   DryingColumn d(5, 5);
   // Nothing is cracked any more by the values: the tip stays where it was.
-  for (int k = 1; k <= NN; ++k) {
-    d.col.EN[k] = 1.0;
-    d.col.ER[k] = d.soil.E0;
-  }
+  for (int k = 1; k <= NN; ++k) d.col.EN[k] = 1.0;
   d.update_cracked_column();
   EXPECT_EQ(d.col.NN1, 5);
 }
@@ -183,12 +187,11 @@ TEST(CrackTip, MovesOnFromTheTipOfTheLastStep) {
   // again below the tip of the last step (node 8), where node 7 is wet, and
   // does not reach the dry node 5.
   DryingColumn d(6, 8);
-  d.col.ER[7] = 2.5;
-  d.col.ER[5] = 0.3;
-  for (const int k : {5, 7}) d.col.EN[k] = d.col.ER[k] / d.soil.E0;
+  d.set_ER(7, 2.5);
+  d.set_ER(5, 0.3);
   d.update_cracked_column();
-  ASSERT_GT(d.col.ER[7] / d.col.ECR[7], 1.0);
-  ASSERT_LT(d.col.ER[5], crack_fn(d.soil, d.col.SIGV[5]));
+  ASSERT_GT(d.ER(7) / d.col.ECR[7], 1.0);
+  ASSERT_LT(d.ER(5), crack_fn(d.soil, d.col.SIGV[5]));
   EXPECT_EQ(d.col.NN1, 6);
 }
 
@@ -260,7 +263,7 @@ TEST_P(FinalGeometry, SoilAndCrackVolumesFillTheColumnAboveTheBase) {
   const int NN1 = GetParam();
   DryingColumn d(NN1, NN1);
   // The cracked nodes have dried below their crack-onset void ratios.
-  for (int i = NN1; i <= NN; ++i) d.col.ECR[i] = 1.2 * d.col.ER[i];
+  for (int i = NN1; i <= NN; ++i) d.col.ECR[i] = 1.2 * d.ER(i);
   d.loop.VSOIL = 123.0;
   d.loop.VCRACK = 45.0;
   d.col.WSUM = 9.0;
@@ -309,9 +312,11 @@ TEST(FinalGeometry, MarksTheStartOfCrackingOnce) {
     d.run->clock = Clock(0.1, 0.25);
     d.run->clock.advance();
     d.run->clock.advance();
-    d.run->step_snapshot.NN = NN;
-    d.run->step_snapshot.Z[NN] = 3.25;
-    d.run->step_snapshot.Z[NN - 1] = 3.0;
+    // The step began with its top at 3.25.
+    auto start = std::make_unique<SoilColumn>(d.col);
+    start->Z[NN] = 3.25;
+    start->Z[NN - 1] = 3.0;
+    d.run->solver.begin_step(*start, true);
     final_geometry(*d.run);
     EXPECT_EQ(d.loop.KF4, c.marks ? 1 : 0) << c.NN2 << " " << c.NN1;
     const Clock& clock = d.run->clock;
@@ -342,15 +347,16 @@ TEST(Evaporation, ExposureTimesShrinkWithThePlanAreaOnceTheSurfaceHasCracked) {
     d.loop.TEFB = 0.25;
     const SoilColumn& col = d.col;
     accumulate_evaporation(*d.run);
-    const double TEFT = c.top_cracked ? 0.5 + 0.0625 *
-                                                  (f(d.soil, col.EN[NN], col.ECR[NN]) +
-                                                   f(d.soil, col.ESTEP[NN], col.ECR[NN])) /
-                                                  2.0
-                                      : 0.875 - 0.125;
+    const double TEFT =
+        c.top_cracked
+            ? 0.5 + 0.0625 *
+                        (f(d.soil, col.EN[NN], col.ECR[NN]) + f(d.soil, d.ESTEP(NN), col.ECR[NN])) /
+                        2.0
+            : 0.875 - 0.125;
     const double TEFB =
         c.base_cracked
             ? 0.25 + 0.0625 *
-                         (f(d.soil, col.EN[1], col.ECR[1]) + f(d.soil, col.ESTEP[1], col.ECR[1])) /
+                         (f(d.soil, col.EN[1], col.ECR[1]) + f(d.soil, d.ESTEP(1), col.ECR[1])) /
                          2.0
             : 0.875 - 0.125;
     EXPECT_EQ(d.loop.TEFT, TEFT) << c.NN1;

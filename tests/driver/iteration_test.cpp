@@ -25,8 +25,8 @@ constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
 CapturedRun started_step(const Answers& a = Answers{}) {
   CapturedRun r(a);
   r.clock().advance();
-  take_step_snapshot(*r.run);
-  take_restart_snapshot(*r.run);
+  r.solver().begin_step(r.col(), false);
+  r.solver().take_restart_snapshot(r.col());
   r.clear_outputs();
   return r;
 }
@@ -35,7 +35,7 @@ CapturedRun started_step(const Answers& a = Answers{}) {
 // Clipping
 
 TEST(ClipSolution, KeepsEveryValueInsideTheFreshVoidRatioAndAboveZero) {
-  auto col = std::make_unique<SoilColumn>();
+  auto sys = std::make_unique<TridiagonalSystem>();
   const double ME = 1.5;
   const double E0 = 6.0;
   const double floor_value = 1.5 / (2.0 * 6.0);
@@ -54,28 +54,27 @@ TEST(ClipSolution, KeepsEveryValueInsideTheFreshVoidRatioAndAboveZero) {
       {std::numeric_limits<double>::infinity(), 1.0},
       {-std::numeric_limits<double>::infinity(), floor_value},
   };
-  col->NN = static_cast<int>(cases.size());
-  for (int i = 1; i <= col->NN; ++i) col->XSOL[i] = cases[i - 1].solved;
-  col->XSOL[col->NN + 1] = 5.0;  // past the column: left alone
+  const int NN = static_cast<int>(cases.size());
+  for (int i = 1; i <= NN; ++i) sys->XSOL[i] = cases[i - 1].solved;
+  sys->XSOL[NN + 1] = 5.0;  // past the column: left alone
 
-  EXPECT_TRUE(clip_solution(ME, E0, *col));
-  for (int i = 1; i <= col->NN; ++i) EXPECT_EQ(col->XSOL[i], cases[i - 1].stored) << "node " << i;
-  EXPECT_EQ(col->XSOL[col->NN + 1], 5.0);
+  EXPECT_TRUE(clip_solution(ME, E0, NN, *sys));
+  for (int i = 1; i <= NN; ++i) EXPECT_EQ(sys->XSOL[i], cases[i - 1].stored) << "node " << i;
+  EXPECT_EQ(sys->XSOL[NN + 1], 5.0);
 }
 
 TEST(ClipSolution, ReportsANonNumberAnywhereInTheColumn) {
-  auto col = std::make_unique<SoilColumn>();
+  auto sys = std::make_unique<TridiagonalSystem>();
   const double ME = 1.0;
   const double E0 = 5.0;
-  col->NN = 4;
   for (int bad = 1; bad <= 4; ++bad) {
-    for (int i = 1; i <= 4; ++i) col->XSOL[i] = 0.5;
-    col->XSOL[bad] = NaN;
-    EXPECT_FALSE(clip_solution(ME, E0, *col)) << "NaN at node " << bad;
+    for (int i = 1; i <= 4; ++i) sys->XSOL[i] = 0.5;
+    sys->XSOL[bad] = NaN;
+    EXPECT_FALSE(clip_solution(ME, E0, 4, *sys)) << "NaN at node " << bad;
   }
-  for (int i = 1; i <= 4; ++i) col->XSOL[i] = 0.5;
-  col->XSOL[5] = NaN;  // beyond NN
-  EXPECT_TRUE(clip_solution(ME, E0, *col));
+  for (int i = 1; i <= 4; ++i) sys->XSOL[i] = 0.5;
+  sys->XSOL[5] = NaN;  // beyond NN
+  EXPECT_TRUE(clip_solution(ME, E0, 4, *sys));
 }
 
 // ---------------------------------------------------------------------------
@@ -95,6 +94,7 @@ TEST_P(TakeOver, EndNodesAndTheStepChangeFollowTheBoundaryKinds) {
   const auto [IBOT, ITOP] = GetParam();
   auto col = std::make_unique<SoilColumn>();
   auto loop = std::make_unique<LoopState>();
+  auto solver = std::make_unique<SolverState>();
   constexpr int NN = 6;
   BoundaryConditions bc;
   bc.IBOT = static_cast<BottomBoundary>(IBOT);
@@ -104,20 +104,20 @@ TEST_P(TakeOver, EndNodesAndTheStepChangeFollowTheBoundaryKinds) {
   const double DT = K0 / HTOT;  // the rate of a node is then close to its squared change
   const double ERROR = 0.01;
   col->NN = NN;
-  loop->ends.EBOT = 0.125;
-  loop->ends.ETOP = 0.875;
+  solver->ends.EBOT = 0.125;
+  solver->ends.ETOP = 0.875;
   loop->DSQ = 99.0;
   loop->NFAST = 7;
 
   // The value the solver gives node i, and its change from EOLD.
   const auto node_value = [](int i) { return 0.9 - 0.05 * i - (i % 2 == 0 ? 0.3 : 0.01); };
-  for (int i = 1; i <= NN; ++i) col->EOLD[i] = 0.9 - 0.05 * i;
-  for (int i = 1; i <= NN + 1; ++i) col->XSOL[i] = -1.0;
+  for (int i = 1; i <= NN; ++i) solver->iterates.EOLD[i] = 0.9 - 0.05 * i;
+  for (int i = 1; i <= NN + 1; ++i) solver->system.XSOL[i] = -1.0;
   const bool bottom_fixed = IBOT >= 2;
   for (int i = bottom_fixed ? 2 : 1; i <= NN; ++i)
-    col->XSOL[bottom_fixed ? i - 1 : i] = node_value(i);
+    solver->system.XSOL[bottom_fixed ? i - 1 : i] = node_value(i);
 
-  take_over_solution(bc, FastNodeTest(ERROR, DT, K0, HTOT), *col, *loop);
+  take_over_solution(bc, FastNodeTest(ERROR, DT, K0, HTOT), *solver, *col, *loop);
 
   const bool top_fixed = ITOP >= 2;
   EXPECT_EQ(col->EN[1], bottom_fixed ? 0.125 : node_value(1));
@@ -129,7 +129,8 @@ TEST_P(TakeOver, EndNodesAndTheStepChangeFollowTheBoundaryKinds) {
   double dsq = 0.0;
   int nfast = 0;
   const auto add = [&](int i, bool counts_fast) {
-    const double c = (col->EOLD[i] - node_value(i)) * (col->EOLD[i] - node_value(i));
+    const double c =
+        (solver->iterates.EOLD[i] - node_value(i)) * (solver->iterates.EOLD[i] - node_value(i));
     dsq += c;
     if (counts_fast && c / DT * K0 / HTOT > ERROR) ++nfast;
   };
@@ -151,22 +152,23 @@ INSTANTIATE_TEST_SUITE_P(BoundaryKinds, TakeOver,
 TEST(TakeOver, CountsOnlyNodesFasterThanTheThreshold) {
   auto col = std::make_unique<SoilColumn>();
   auto loop = std::make_unique<LoopState>();
+  auto solver = std::make_unique<SolverState>();
   BoundaryConditions bc;
   bc.IBOT = BottomBoundary::Velocity;
   bc.ITOP = TopBoundary::Surcharge;
   col->NN = 4;
   // Changes 0.1, 0.2, 0.3 at nodes 1..3: rates 0.02, 0.08, 0.18 (to rounding).
   for (int i = 1; i <= 3; ++i) {
-    col->EOLD[i] = 1.0;
-    col->XSOL[i] = 1.0 - 0.1 * i;
+    solver->iterates.EOLD[i] = 1.0;
+    solver->system.XSOL[i] = 1.0 - 0.1 * i;
   }
   // A node exactly at the threshold is not faster than it.
   const double at_node_2 = (1.0 - 0.8) * (1.0 - 0.8) / 0.5 * 1.0 / 1.0;
-  ASSERT_EQ(col->XSOL[2], 0.8);
+  ASSERT_EQ(solver->system.XSOL[2], 0.8);
   const std::vector<std::pair<double, int>> thresholds = {{0.0, 3}, {0.05, 2}, {0.1, 1},
                                                           {0.2, 0}, {-1.0, 3}, {at_node_2, 1}};
   for (const auto& [error, fast] : thresholds) {
-    take_over_solution(bc, FastNodeTest(error, 0.5, 1.0, 1.0), *col, *loop);
+    take_over_solution(bc, FastNodeTest(error, 0.5, 1.0, 1.0), *solver, *col, *loop);
     EXPECT_EQ(loop->NFAST, fast) << "ERROR = " << error;
   }
 }
@@ -186,7 +188,7 @@ struct DivergedStep {
     SoilColumn& col = r.col();
     NNS = col.NN;
     for (int i = 1; i <= NNS; ++i) col.EN[i] = 1.0 - 1e-4 * i;
-    take_step_snapshot(*r.run);
+    r.solver().begin_step(col, false);
     NNR = NNS + 2;
     col.NN = NNR;
     for (int i = 1; i <= NNR; ++i) {
@@ -196,11 +198,12 @@ struct DivergedStep {
       col.DXI[i] = 1e-3 + 1e-7 * i;
     }
     col.WSUM = 55.0;
-    take_restart_snapshot(*r.run);
+    r.solver().take_restart_snapshot(col);
+    StepIterates& it = r.iterates();
     for (int i = 1; i <= NNR; ++i) {
       col.EN[i] = 0.3;
-      col.EIT[i] = 0.31;
-      col.EMID[i] = 0.32;
+      it.EIT[i] = 0.31;
+      it.EMID[i] = 0.32;
       col.Z[i] = -1.0;
       col.SIGE[i] = -2.0;
       col.DXI[i] = -3.0;
@@ -230,12 +233,13 @@ TEST(HalveStep, HalvesTheStepAndMovesTheClockBackByTheHalfRemoved) {
 TEST(HalveStep, WithoutFillingOrDesiccationRestoresTheRestartSnapshot) {
   DivergedStep s;
   const SoilColumn& col = s.r.col();
+  const StepIterates& it = s.r.iterates();
   halve_step(*s.r.run);
   ASSERT_EQ(col.NN, s.NNR);
   for (int i = 1; i <= s.NNR; ++i) {
     EXPECT_EQ(col.EN[i], 0.9 - 1e-4 * i) << i;
-    EXPECT_EQ(col.EIT[i], col.EN[i]) << i;
-    EXPECT_EQ(col.EOLD[i], col.EN[i]) << i;
+    EXPECT_EQ(it.EIT[i], col.EN[i]) << i;
+    EXPECT_EQ(it.EOLD[i], col.EN[i]) << i;
     EXPECT_EQ(col.Z[i], 0.01 * i) << i;
     EXPECT_EQ(col.SIGE[i], 2.0 * i) << i;
     EXPECT_EQ(col.DXI[i], 1e-3 + 1e-7 * i) << i;
@@ -255,7 +259,8 @@ TEST(HalveStep, KeepsTheMidStepVoidRatiosOfTheDivergedPass) {
     s.r.def().IDES = IDES;
     halve_step(*s.r.run);
     for (int i = 1; i <= s.NNR; ++i) {
-      ASSERT_EQ(s.r.col().EMID[i], 0.32) << "IFIL " << IFIL << " IDES " << IDES << " node " << i;
+      ASSERT_EQ(s.r.iterates().EMID[i], 0.32)
+          << "IFIL " << IFIL << " IDES " << IDES << " node " << i;
     }
   }
 }
@@ -265,19 +270,21 @@ TEST(HalveStep, StagedFillingAndDesiccationRestoreTheStepSnapshot) {
     DivergedStep s;
     s.r.def().IFIL = IFIL;
     s.r.def().IDES = IDES;
-    const ColumnSnapshot& snap = s.r.run->step_snapshot;
+    auto snap = std::make_unique<SoilColumn>();
+    s.r.solver().step_snapshot().restore(*snap);
     halve_step(*s.r.run);
     const SoilColumn& col = s.r.col();
+    const StepIterates& it = s.r.iterates();
     ASSERT_EQ(col.NN, s.NNS) << IFIL << IDES;
     for (int i = 1; i <= s.NNS; ++i) {
       ASSERT_EQ(col.EN[i], 1.0 - 1e-4 * i) << i;
-      ASSERT_EQ(col.EIT[i], col.EN[i]) << i;
-      ASSERT_EQ(col.EOLD[i], col.EN[i]) << i;
-      ASSERT_EQ(col.Z[i], snap.Z[i]) << i;
-      ASSERT_EQ(col.SIGE[i], snap.SIGE[i]) << i;
-      ASSERT_EQ(col.DXI[i], snap.DXI[i]) << i;
+      ASSERT_EQ(it.EIT[i], col.EN[i]) << i;
+      ASSERT_EQ(it.EOLD[i], col.EN[i]) << i;
+      ASSERT_EQ(col.Z[i], snap->Z[i]) << i;
+      ASSERT_EQ(col.SIGE[i], snap->SIGE[i]) << i;
+      ASSERT_EQ(col.DXI[i], snap->DXI[i]) << i;
     }
-    EXPECT_EQ(col.WSUM, snap.WSUM);
+    EXPECT_EQ(col.WSUM, snap->WSUM);
     EXPECT_EQ(col.NN1, 23);  // the tip of the last step
     EXPECT_EQ(s.r.clock().DT(), s.DT_old / 2.0);
     EXPECT_EQ(s.r.loop().FONE, 1.0);
@@ -391,12 +398,13 @@ TEST(IterateStep, TheAcceptedStepIsTheMeanOfItsLastTwoIterates) {
   EXPECT_EQ(r.loop().ITER, 601);
   EXPECT_EQ(r.io->console.str(), " CONVERGENCE PROBLEM OCCURS!!!!!!\n");
   const SoilColumn& col = r.col();
+  const StepIterates& it = r.iterates();
   ASSERT_EQ(col.NN, twin.col().NN);
   for (int i = 1; i <= col.NN; ++i) {
     const double solved = twin.col().EN[i];
     ASSERT_EQ(col.EN[i], (solved + start[i - 1]) / 2.0) << i;
     // The mid-step values are those of the pass, taken before the mean.
-    ASSERT_EQ(col.EMID[i], (col.EOLD[i] + solved) / 2.0) << i;
+    ASSERT_EQ(it.EMID[i], (it.EOLD[i] + solved) / 2.0) << i;
   }
 }
 
@@ -432,8 +440,8 @@ TEST(IterateStep, ANonFiniteLinearisationPointIsNotCarriedIntoTheRepeat) {
   // fails; the halved step must start again from its own void ratios.
   CapturedRun r = started_step();
   r.loop().KIT = 1;
-  for (int i = 1; i <= r.col().NN; ++i) r.col().EMID[i] = r.col().EN[i];
-  r.col().EMID[250] = NaN;
+  for (int i = 1; i <= r.col().NN; ++i) r.iterates().EMID[i] = r.col().EN[i];
+  r.iterates().EMID[250] = NaN;
   EXPECT_EQ(iterate_step(*r.run, r.out()), IterationResult::Converged);
   EXPECT_GE(r.loop().NHALF, 1);
   for (int i = 1; i <= r.col().NN; ++i) ASSERT_TRUE(std::isfinite(r.col().EN[i])) << i;
@@ -447,12 +455,14 @@ TEST(IterationPass, BothEndsFixedTakeTheirBoundaryVoidRatios) {
   ASSERT_EQ(r.run->acting_boundaries().ITOP, TopBoundary::Surcharge);
   iteration_pass(*r.run);
   const SoilColumn& col = r.col();
-  const BoundaryValues& ends = r.loop().ends;
+  const StepIterates& it = r.iterates();
+  const TridiagonalSystem& sys = r.solver().system;
+  const BoundaryValues& ends = r.solver().ends;
   // The no-swelling clamp cannot lift them above the start of the step.
-  EXPECT_EQ(col.EN[1], std::min(ends.EBOT, col.EOLD[1]));
-  EXPECT_EQ(col.EN[col.NN], std::min(ends.ETOP, col.EOLD[col.NN]));
+  EXPECT_EQ(col.EN[1], std::min(ends.EBOT, it.EOLD[1]));
+  EXPECT_EQ(col.EN[col.NN], std::min(ends.ETOP, it.EOLD[col.NN]));
   EXPECT_LT(ends.EBOT, 1.0);
-  for (int i = 2; i <= col.NN - 1; ++i) ASSERT_EQ(col.EN[i], col.XSOL[i - 1]) << i;
+  for (int i = 2; i <= col.NN - 1; ++i) ASSERT_EQ(col.EN[i], sys.XSOL[i - 1]) << i;
 }
 
 TEST(IterationPass, TheErrorLevelIsMeasuredBeforeTheNoSwellingClamp) {
@@ -463,19 +473,21 @@ TEST(IterationPass, TheErrorLevelIsMeasuredBeforeTheNoSwellingClamp) {
   begin_output_interval(*r.run);
   ASSERT_EQ(time_step(*r.run, r.out()), StepOutcome::Next);
   r.clock().advance();
-  take_step_snapshot(*r.run);
-  take_restart_snapshot(*r.run);
+  r.solver().begin_step(r.col(), false);
+  r.solver().take_restart_snapshot(r.col());
   r.loop().KIT = 0;
   iteration_pass(*r.run);
   const SoilColumn& col = r.col();
+  const StepIterates& it = r.iterates();
+  const TridiagonalSystem& sys = r.solver().system;
   ASSERT_EQ(r.run->acting_boundaries().IBOT, BottomBoundary::Velocity);
   ASSERT_EQ(r.run->acting_boundaries().ITOP, TopBoundary::Surcharge);
-  ASSERT_GT(col.XSOL[1], col.EOLD[1]);
-  EXPECT_EQ(col.EN[1], col.EOLD[1]);
+  ASSERT_GT(sys.XSOL[1], it.EOLD[1]);
+  EXPECT_EQ(col.EN[1], it.EOLD[1]);
   double esq = 0.0;
   for (int i = 1; i <= col.NN; ++i) {
-    const double taken = i < col.NN ? col.XSOL[i] : r.loop().ends.ETOP;
-    esq += (taken - col.EIT[i]) * (taken - col.EIT[i]);
+    const double taken = i < col.NN ? sys.XSOL[i] : r.solver().ends.ETOP;
+    esq += (taken - it.EIT[i]) * (taken - it.EIT[i]);
   }
   EXPECT_EQ(r.loop().ESQ, esq);
 }
@@ -502,15 +514,16 @@ TEST(IterationPass, StagedFillingTestsTheBaseAgainstTheTopOfTheMidStepColumn) {
   for (const bool below : {true, false}) {
     CapturedRun r = started_step(filling_answers());
     SoilColumn& col = r.col();
+    StepIterates& it = r.iterates();
     const RunScales& p = r.scales();
     const Soil& soil = r.soil();
     BoundaryConditions& bc = r.def().bc;
-    for (int i = 1; i <= col.NN; ++i) col.EMID[i] = 0.9 - 1e-4 * i;
+    for (int i = 1; i <= col.NN; ++i) it.EMID[i] = 0.9 - 1e-4 * i;
     r.loop().KIT = 1;
     double z = p.ZBOT;
     double w = 0.0;
     for (int k = 1; k <= col.NN - 1; ++k) {
-      const double e = p.E0 * (col.EMID[k] + col.EMID[k + 1]) / 2.0;
+      const double e = p.E0 * (it.EMID[k] + it.EMID[k + 1]) / 2.0;
       const double next = z + (e + 1.0) / (p.E0 + 1.0) * col.DXI[k] * p.HTOT;
       w += (next - z) * (e + soil.GS) * soil.GW / (e + 1.0);
       z = next;
@@ -563,8 +576,7 @@ TEST(IterationPass, GeometryAndBaseStressFollowTheNewVoidRatios) {
   double w = 0.0;
   EXPECT_EQ(col.Z[1], p.ZBOT);
   for (int k = 1; k <= col.NN - 1; ++k) {
-    ASSERT_EQ(col.ER[k], p.E0 * col.EN[k]);
-    const double e = (col.ER[k] + col.ER[k + 1]) / 2.0;
+    const double e = (p.E0 * col.EN[k] + p.E0 * col.EN[k + 1]) / 2.0;
     const double next = z + (e + 1.0) / (p.E0 + 1.0) * col.DXI[k] * p.HTOT;
     w += (next - z) * (e + def.GS) * def.GW / (e + 1.0);
     z = next;

@@ -101,6 +101,8 @@ struct CapturedRun {
   BoundaryState& boundaries() { return run->boundaries; }
   Clock& clock() { return run->clock; }
   SoilColumn& col() { return run->col; }
+  SolverState& solver() { return run->solver; }
+  StepIterates& iterates() { return run->solver.iterates; }
   LoopState& loop() { return run->loop; }
   Outputs& out() { return io->out; }
   // Forgets everything written so far.

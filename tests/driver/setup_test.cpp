@@ -68,7 +68,6 @@ TEST(SetUp, ANewRunStartsFromAUniformColumnOfFreshSlurry) {
   EXPECT_EQ(col.Z[1], 0.0);
   for (int i = 1; i <= col.NN; ++i) {
     ASSERT_EQ(col.EN[i], 1.0) << i;
-    ASSERT_EQ(col.ER[i], p.E0) << i;
     ASSERT_EQ(col.DXI[i], (1.0 / 500) * 10.0 / 10.0) << i;
     ASSERT_NEAR(col.Z[i], (i - 1) * 0.02, 1e-12) << i;
   }
@@ -84,8 +83,10 @@ TEST(SetUp, ClearsTheColumnAboveTheTopNode) {
   auto run = std::make_unique<slurry1d::Run>();
   for (int i = 1; i <= MAXNODE; ++i) {
     for (NodalArray* a :
-         {&run->col.EN, &run->col.DXI, &run->col.Z, &run->col.ECR, &run->col.SIGV, &run->col.EMID,
-          &run->col.CL, &run->col.CD, &run->col.CU, &run->col.RHS, &run->col.XSOL, &run->col.ER}) {
+         {&run->col.EN, &run->col.DXI, &run->col.Z, &run->col.ECR, &run->col.SIGV,
+          &run->solver.iterates.EMID, &run->solver.iterates.EIT, &run->solver.iterates.EOLD,
+          &run->solver.system.CL, &run->solver.system.CD, &run->solver.system.CU,
+          &run->solver.system.RHS, &run->solver.system.XSOL}) {
       (*a)[i] = 7.0;
     }
   }
@@ -94,6 +95,8 @@ TEST(SetUp, ClearsTheColumnAboveTheTopNode) {
   run_dialog(in, io.out, false, run->def);
   set_up_run(*run, io.out);
   const SoilColumn& col = run->col;
+  const StepIterates& it = run->solver.iterates;
+  const TridiagonalSystem& sys = run->solver.system;
   const double E0 = run->scales.E0;
   for (int i = col.NN + 1; i <= MAXNODE; ++i) {
     ASSERT_EQ(col.EN[i], 0.0) << i;
@@ -101,16 +104,14 @@ TEST(SetUp, ClearsTheColumnAboveTheTopNode) {
     ASSERT_EQ(col.Z[i], 0.0) << i;
   }
   for (int i = 1; i <= MAXNODE; ++i) {
-    ASSERT_EQ(col.ER[i], E0) << i;
-    ASSERT_EQ(col.XSOL[i], 1.0) << i;
+    ASSERT_EQ(sys.XSOL[i], 1.0) << i;
     for (const NodalArray* a :
-         {&col.ECR, &col.SIGV, &col.EMID, &col.CL, &col.CD, &col.CU, &col.RHS}) {
+         {&col.ECR, &col.SIGV, &it.EMID, &sys.CL, &sys.CD, &sys.CU, &sys.RHS}) {
       ASSERT_EQ((*a)[i], 0.0) << i;
     }
-    // The first snapshots cover the whole capacity.
-    ASSERT_EQ(col.EIT[i], col.EN[i]) << i;
-    ASSERT_EQ(col.EOLD[i], col.EN[i]) << i;
-    ASSERT_EQ(col.ESTEP[i], col.EN[i]) << i;
+    // The solver starts from the column over the whole capacity.
+    ASSERT_EQ(it.EIT[i], col.EN[i]) << i;
+    ASSERT_EQ(it.EOLD[i], col.EN[i]) << i;
     ASSERT_EQ(col.DXIC[i], col.DXI[i]) << i;
   }
   for (int i = col.NN + 1; i <= MAXNODE; ++i) {

@@ -395,7 +395,7 @@ TEST(March, StagedFillingRaisesTheInitialHeightWithTheFilledTop) {
     EXPECT_GE(r.scales().H0IN, r.col().Z[r.col().NN]) << step;
     H0IN = r.scales().H0IN;
   }
-  EXPECT_EQ(r.scales().H0IN, r.run->restart_snapshot.Z[r.run->restart_snapshot.NN]);
+  EXPECT_EQ(r.scales().H0IN, r.solver().restart_snapshot().top());
 }
 
 TEST(March, EvaporationIsCumulatedOnlyWithVelocitiesAtBothEnds) {

@@ -19,14 +19,18 @@ ColumnGeometry clay_geometry() {
   return ColumnGeometry{5.3, 12.5, 0.75, 2.65, 9.81};
 }
 
+// A column with the mid-step void ratios the stacking of staged filling reads.
+struct VariedColumn : SoilColumn {
+  NodalArray EMID;
+};
+
 // Twelve nodes whose void ratios vary from node to node, in every form the
-// stacking reads: EN, ER = E0 EN (rounded like the solver's), EMID.
-std::unique_ptr<SoilColumn> varied_column(const ColumnGeometry& g) {
-  auto col = std::make_unique<SoilColumn>();
+// stacking reads: EN (and the void ratio E0 EN), EMID.
+std::unique_ptr<VariedColumn> varied_column(const ColumnGeometry&) {
+  auto col = std::make_unique<VariedColumn>();
   col->NN = 12;
   for (int i = 1; i <= 13; ++i) {
     col->EN[i] = 0.41 + 0.037 * i + 0.011 * std::sin(3.0 * i);
-    col->ER[i] = g.E0 * col->EN[i];
     col->EMID[i] = 0.97 * col->EN[i] + 0.013;
     col->DXI[i] = 0.031 + 0.0017 * std::cos(2.0 * i);
     col->Z[i] = -1.0;
@@ -152,8 +156,8 @@ TEST(ColumnGeometry, EveryElementFormulaKeepsItsOrderOfEvaluation) {
 struct StackCase {
   const char* name;
   int last;  // 0 for the whole column
-  std::function<double(const ColumnGeometry&, SoilColumn&)> stack;
-  std::function<double(const ColumnGeometry&, const SoilColumn&, int)> void_ratio;
+  std::function<double(const ColumnGeometry&, VariedColumn&)> stack;
+  std::function<double(const ColumnGeometry&, const VariedColumn&, int)> void_ratio;
   bool length_first;
   bool weighs;
 };
@@ -161,38 +165,40 @@ struct StackCase {
 TEST(ColumnGeometry, EveryStackingFollowsItsOwnRecurrence) {
   const std::vector<StackCase> cases = {
       {"on void ratios", 0,
-       [](const ColumnGeometry& g, SoilColumn& c) { return g.stack_on_void_ratios(c); },
-       [](const ColumnGeometry&, const SoilColumn& c, int k) {
-         return (c.ER[k] + c.ER[k + 1]) / 2.0;
+       [](const ColumnGeometry& g, VariedColumn& c) { return g.stack_on_void_ratios(c); },
+       [](const ColumnGeometry& g, const VariedColumn& c, int k) {
+         return (g.E0 * c.EN[k] + g.E0 * c.EN[k + 1]) / 2.0;
        },
        false, true},
       {"on mid-step void ratios", 0,
-       [](const ColumnGeometry& g, SoilColumn& c) { return g.stack_on_mid_step_void_ratios(c); },
-       [](const ColumnGeometry& g, const SoilColumn& c, int k) {
+       [](const ColumnGeometry& g, VariedColumn& c) {
+         return g.stack_on_mid_step_void_ratios(c, c.EMID);
+       },
+       [](const ColumnGeometry& g, const VariedColumn& c, int k) {
          return g.E0 * (c.EMID[k] + c.EMID[k + 1]) / 2.0;
        },
        false, true},
       {"on scaled void ratios", 0,
-       [](const ColumnGeometry& g, SoilColumn& c) {
+       [](const ColumnGeometry& g, VariedColumn& c) {
          g.stack_on_scaled_void_ratios(c);
          return 0.0;
        },
-       [](const ColumnGeometry& g, const SoilColumn& c, int k) {
+       [](const ColumnGeometry& g, const VariedColumn& c, int k) {
          return g.E0 * ((c.EN[k] + c.EN[k + 1]) / 2.0);
        },
        false, false},
       {"uncracked", 8,
-       [](const ColumnGeometry& g, SoilColumn& c) { return g.stack_uncracked(c, 8); },
-       [](const ColumnGeometry&, const SoilColumn& c, int k) {
-         return (c.ER[k] + c.ER[k + 1]) / 2.0;
+       [](const ColumnGeometry& g, VariedColumn& c) { return g.stack_uncracked(c, 8); },
+       [](const ColumnGeometry& g, const VariedColumn& c, int k) {
+         return (g.E0 * c.EN[k] + g.E0 * c.EN[k + 1]) / 2.0;
        },
        true, true},
       {"uncracked on scaled void ratios", 8,
-       [](const ColumnGeometry& g, SoilColumn& c) {
+       [](const ColumnGeometry& g, VariedColumn& c) {
          g.stack_uncracked_on_scaled_void_ratios(c, 8);
          return 0.0;
        },
-       [](const ColumnGeometry& g, const SoilColumn& c, int k) {
+       [](const ColumnGeometry& g, const VariedColumn& c, int k) {
          return g.E0 * (c.EN[k] + c.EN[k + 1]) / 2.0;
        },
        true, false},

@@ -79,7 +79,7 @@ class ReportRun {
 
   // The report of the soil as p now holds it.
   void report() { write_state_report(p, soil_of(p, scales), scales, col, ctx, work, out); }
-  void restart() { write_restart_profile(scales, ctx.T, col, work, input); }
+  void restart() { write_restart_profile(scales, ctx.T, work, input); }
 
   // Node rows of the vd.out table: the lines that start with an I 4 label.
   std::vector<std::string> rows() const {
@@ -202,8 +202,8 @@ TEST(StateReport, RegularTableClampsAtMinimumVoidRatio) {
   EXPECT_EQ(row_field(rows[50], 3), std::stod(format_E(12, 4, 1.0 / 1.2)));
   EXPECT_EQ(row_field(rows[49], 2), 0.5);
   EXPECT_EQ(row_field(rows[49], 3), std::stod(format_E(12, 4, 1.0 / 1.5)));
-  EXPECT_EQ(run.col.ER[1], 0.5);
-  EXPECT_EQ(run.col.ER[2], 0.2);
+  EXPECT_EQ(run.work.ER[1], 0.5);
+  EXPECT_EQ(run.work.ER[2], 0.2);
 }
 
 // The initial table does not clamp.
@@ -212,7 +212,7 @@ TEST(StateReport, InitialTableDoesNotClamp) {
   run.col.EN[1] = 0.1;
   run.report();
   EXPECT_EQ(row_field(run.rows().back(), 2), 0.2);
-  EXPECT_EQ(run.col.ER[1], 0.2);
+  EXPECT_EQ(run.work.ER[1], 0.2);
 }
 
 // With 3-D desiccation there is no pressure, and the shrinkage factor is 1

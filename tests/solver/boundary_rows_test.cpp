@@ -19,20 +19,20 @@ constexpr int NN = 10;
 
 struct System {
   std::unique_ptr<testing::SolverCase> p = make_soil();
-  std::unique_ptr<SoilColumn> c;
+  std::unique_ptr<testing::SolverColumn> c;
   BoundaryValues ends{-5.0, -5.0};
 
   // Interior rows in place, the end rows holding a sentinel.
   System(int ITOP, int IBOT, int n = NN) : c(make_column(*p, n)) {
     p->bc.ITOP = static_cast<TopBoundary>(ITOP);
     p->bc.IBOT = static_cast<BottomBoundary>(IBOT);
-    assemble_interior_rows(p->soil, p->bc.VT, testing::STEP, *c, 0);
+    assemble_interior_rows(p->soil, p->bc.VT, testing::STEP, *c, *c, *c, 0);
     for (const int i : {1, n}) c->CL[i] = c->CD[i] = c->CU[i] = c->RHS[i] = 42.0;
   }
-  void run() { assemble_boundary_rows(p->soil, p->bc, p->scales, *c, ends); }
+  void run() { assemble_boundary_rows(p->soil, p->bc, p->scales, *c, *c, *c, ends); }
 };
 
-void expect_row_unchanged(const SoilColumn& before, const SoilColumn& after, int i) {
+void expect_row_unchanged(const TridiagonalSystem& before, const TridiagonalSystem& after, int i) {
   EXPECT_EQ(after.CL[i], before.CL[i]) << "CL at row " << i;
   EXPECT_EQ(after.CD[i], before.CD[i]) << "CD at row " << i;
   EXPECT_EQ(after.CU[i], before.CU[i]) << "CU at row " << i;
@@ -58,9 +58,9 @@ TEST(TopVelocity, UncrackedTopElementGivesTheGradientRow) {
     System s(1, 3);
     s.c->NN1 = tip;
     for (int i = 1; i <= NN; ++i) s.c->ECR[i] = s.c->SIGV[i] = s.c->DXIC[i] = NaN;
-    const auto before = std::make_unique<SoilColumn>(*s.c);
+    const auto before = std::make_unique<testing::SolverColumn>(*s.c);
     s.run();
-    const SoilColumn& c = *s.c;
+    const testing::SolverColumn& c = *s.c;
     const double rT = (c.EMID[NN] + c.EMID[NN - 1]) / 2;
     EXPECT_EQ(c.CD[NN], 1.0);
     EXPECT_EQ(c.CL[NN], -1.0);
@@ -79,7 +79,7 @@ TEST(TopVelocity, CrackedTopElementUsesUnclampedShrinkageAndCrackedLength) {
     s.c->ECR[NN - 1] = 0.8 * s.p->soil.E0 * s.c->EMID[NN - 1];
     s.c->DXI[NN - 1] = NaN;
     s.run();
-    const SoilColumn& c = *s.c;
+    const testing::SolverColumn& c = *s.c;
     const double rT = (c.EMID[NN] + c.EMID[NN - 1]) / 2;
     const double xT = (c.ECR[NN] + c.ECR[NN - 1]) / 2;
     const double sT = (c.SIGV[NN] + c.SIGV[NN - 1]) / 2;
@@ -96,7 +96,7 @@ TEST(TopVelocity, NoFlowGivesTheBuoyantEquilibriumGradient) {
   s.p->bc.VT = 0.0;
   s.run();
   const testing::SolverCase& p = *s.p;
-  const SoilColumn& c = *s.c;
+  const testing::SolverColumn& c = *s.c;
   const double rT = (c.EMID[NN] + c.EMID[NN - 1]) / 2;
   const double sp = p.soil.compression_slope(rT);
   const double expected = -(p.soil.GS - 1) * p.soil.GW * p.soil.HTOT /
@@ -109,10 +109,10 @@ TEST(TopSurcharge, FixesTheTopNodeOnTheCompressionCurve) {
   for (const double LT : {0.0, 3.5, 120.0}) {
     System s(3, 1);
     s.p->bc.LT = LT;
-    const auto before = std::make_unique<SoilColumn>(*s.c);
+    const auto before = std::make_unique<testing::SolverColumn>(*s.c);
     s.run();
     const testing::SolverCase& p = *s.p;
-    const SoilColumn& c = *s.c;
+    const testing::SolverColumn& c = *s.c;
     const double ETOP = std::pow(LT + p.soil.Z1, p.soil.B1) * p.soil.A1 / p.soil.E0;
     EXPECT_EQ(s.ends.ETOP, ETOP) << LT;
     if (LT == 0.0) {
@@ -131,7 +131,7 @@ TEST(TopSurcharge, FixesTheTopNodeOnTheCompressionCurve) {
 
 TEST(TopHead, NeverStoredKindLeavesTheTopRowsAlone) {
   System s(2, 1);
-  const auto before = std::make_unique<SoilColumn>(*s.c);
+  const auto before = std::make_unique<testing::SolverColumn>(*s.c);
   s.run();
   expect_row_unchanged(*before, *s.c, NN);
   expect_row_unchanged(*before, *s.c, NN - 1);
@@ -147,9 +147,9 @@ TEST(BottomVelocity, UncrackedBottomElementGivesTheGradientRow) {
       s.c->NN1 = tip;
       s.p->bc.VB = VB;
       for (int i = 1; i <= NN; ++i) s.c->ECR[i] = s.c->SIGV[i] = s.c->DXIC[i] = NaN;
-      const auto before = std::make_unique<SoilColumn>(*s.c);
+      const auto before = std::make_unique<testing::SolverColumn>(*s.c);
       s.run();
-      const SoilColumn& c = *s.c;
+      const testing::SolverColumn& c = *s.c;
       const double rB = (c.EMID[1] + c.EMID[2]) / 2;
       EXPECT_EQ(c.CD[1], -1.0);
       EXPECT_EQ(c.CU[1], 1.0);
@@ -167,7 +167,7 @@ TEST(BottomVelocity, CrackedBottomElementUsesCrackedLength) {
     s.p->bc.VB = -1e-7;
     s.c->DXI[1] = NaN;
     s.run();
-    const SoilColumn& c = *s.c;
+    const testing::SolverColumn& c = *s.c;
     const double rB = (c.EMID[1] + c.EMID[2]) / 2;
     const double xB = (c.ECR[1] + c.ECR[2]) / 2;
     const double sB = (c.SIGV[1] + c.SIGV[2]) / 2;
@@ -177,7 +177,7 @@ TEST(BottomVelocity, CrackedBottomElementUsesCrackedLength) {
   }
 }
 
-void expect_bottom_fixed(const SoilColumn& before, const SoilColumn& c, double EBOT) {
+void expect_bottom_fixed(const TridiagonalSystem& before, const TridiagonalSystem& c, double EBOT) {
   EXPECT_EQ(c.RHS[2], before.RHS[2] - EBOT * before.CL[2]);
   EXPECT_EQ(c.CL[2], 0.0);
   EXPECT_EQ(c.CD[2], before.CD[2]);
@@ -193,7 +193,7 @@ TEST(BottomHead, FixesTheBottomNodeAtTheHeadsEffectiveStress) {
   testing::SolverCase& p = *s.p;
   p.bc.HB = 3.0;
   p.scales.ZBOT = 0.25;
-  const auto before = std::make_unique<SoilColumn>(*s.c);
+  const auto before = std::make_unique<testing::SolverColumn>(*s.c);
   s.run();
   const double EBOT =
       std::pow(((p.scales.H0IN + p.scales.ZBOT) - p.bc.HB) * p.soil.GW + (s.c->SIGE[1] + p.soil.Z1),
@@ -242,7 +242,7 @@ TEST(BottomPervious, FixesTheBottomNodeDrainedToTheTop) {
   System s(1, 3);
   testing::SolverCase& p = *s.p;
   s.c->WSUM = 260.0;
-  const auto before = std::make_unique<SoilColumn>(*s.c);
+  const auto before = std::make_unique<testing::SolverColumn>(*s.c);
   s.run();
   const double EBOT =
       std::pow((s.c->WSUM - p.soil.GW * s.c->Z[NN]) + p.soil.Z1, p.soil.B1) * p.soil.A1 / p.soil.E0;
@@ -259,7 +259,7 @@ TEST(BottomPervious, BaseNeverSwellsWithinAStep) {
     s.c->Z[NN] = s.p->scales.H0IN;
     s.p->bc.HB = s.p->scales.H0IN - 0.01;
     s.c->SIGE[1] = 0.05;
-    const auto before = std::make_unique<SoilColumn>(*s.c);
+    const auto before = std::make_unique<testing::SolverColumn>(*s.c);
     s.run();
     EXPECT_EQ(s.ends.EBOT, s.c->EOLD[1]) << IBOT;
     expect_bottom_fixed(*before, *s.c, s.c->EOLD[1]);
@@ -270,7 +270,7 @@ TEST(BothEndsFixed, TopIsMovedFirstThenBottomIntoTheSameRow) {
   System s(3, 3, 3);
   s.p->bc.LT = 15.0;
   s.c->WSUM = 200.0;
-  const auto before = std::make_unique<SoilColumn>(*s.c);
+  const auto before = std::make_unique<testing::SolverColumn>(*s.c);
   s.run();
   const double expected =
       (before->RHS[2] - before->CU[2] * s.ends.ETOP) - s.ends.EBOT * before->CL[2];

@@ -9,6 +9,8 @@
 
 #include "model/soil_column.hpp"
 #include "solver/solver_case.hpp"
+#include "solver/step_iterates.hpp"
+#include "solver/tridiagonal.hpp"
 #include "support/soft_clay.hpp"
 
 namespace slurry1d::testing {
@@ -30,12 +32,16 @@ inline std::unique_ptr<SolverCase> make_soil() {
   return p;
 }
 
+// A column with the solver's arrays for it: the iterates and the tridiagonal
+// system, so that one object is handed to the solver as each of the three.
+struct SolverColumn : SoilColumn, StepIterates, TridiagonalSystem {};
+
 // NN nodes of a 10-unit layer. The void ratios vary from node to node so that
 // no two rows are alike; EOLD differs from EN and EMID holds a sentinel.
 // Crack data are set (ECR slightly above the void ratio, a rising total
 // stress, DXIC a little longer than DXI) but the crack tip NN1 is NN + 1.
-inline std::unique_ptr<SoilColumn> make_column(const SolverCase& p, int NN) {
-  auto col = std::make_unique<SoilColumn>();
+inline std::unique_ptr<SolverColumn> make_column(const SolverCase& p, int NN) {
+  auto col = std::make_unique<SolverColumn>();
   col->NN = NN;
   col->NN1 = NN + 1;
   col->NN2 = NN + 1;

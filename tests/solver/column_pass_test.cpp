@@ -35,32 +35,33 @@ TEST_P(OneSweep, GivesTheBitsOfTheSeparateSteps) {
   bc.HB = 1.0;
   const RunScales& scales = run->scales;
   SoilColumn& col = run->col;
+  StepIterates& it = run->solver.iterates;
   col.NN = GetParam().NN;
   col.NN1 = col.NN + 1;
-  for (int i = 1; i <= col.NN; ++i) col.EMID[i] = 0.97 * col.EN[i] + 0.03 * col.EOLD[i];
+  for (int i = 1; i <= col.NN; ++i) it.EMID[i] = 0.97 * col.EN[i] + 0.03 * it.EOLD[i];
 
-  auto separate = std::make_unique<SoilColumn>(col);
+  auto separate_it = std::make_unique<StepIterates>(it);
+  auto separate = std::make_unique<TridiagonalSystem>();
   BoundaryValues separate_ends;
-  TridiagonalWork separate_work;
   const double DT = run->clock.DT();
   const Soil& soil = run->soil;
-  assemble_interior_rows(soil, bc.VT, DT, *separate, 1);
-  assemble_boundary_rows(soil, bc, scales, *separate, separate_ends);
-  solve_tridiagonal(*separate, bc.ITOP, bc.IBOT, separate_work);
+  assemble_interior_rows(soil, bc.VT, DT, col, *separate_it, *separate, 1);
+  assemble_boundary_rows(soil, bc, scales, col, *separate_it, *separate, separate_ends);
+  solve_tridiagonal(col.NN, bc.ITOP, bc.IBOT, *separate);
 
   ASSERT_TRUE(can_assemble_and_solve_in_one_sweep(bc, col));
   BoundaryValues ends;
-  auto work = std::make_unique<TridiagonalWork>();
-  assemble_and_solve_in_one_sweep(soil, bc, scales, DT, col, ends, *work);
+  auto sys = std::make_unique<TridiagonalSystem>();
+  assemble_and_solve_in_one_sweep(soil, bc, scales, DT, col, it, *sys, ends);
 
   EXPECT_EQ(ends.ETOP, separate_ends.ETOP);
   EXPECT_EQ(ends.EBOT, separate_ends.EBOT);
   for (int i = 1; i <= col.NN; ++i) {
-    ASSERT_EQ(col.CL[i], separate->CL[i]) << i;
-    ASSERT_EQ(col.CD[i], separate->CD[i]) << i;
-    ASSERT_EQ(col.CU[i], separate->CU[i]) << i;
-    ASSERT_EQ(col.RHS[i], separate->RHS[i]) << i;
-    ASSERT_EQ(col.XSOL[i], separate->XSOL[i]) << i;
+    ASSERT_EQ(sys->CL[i], separate->CL[i]) << i;
+    ASSERT_EQ(sys->CD[i], separate->CD[i]) << i;
+    ASSERT_EQ(sys->CU[i], separate->CU[i]) << i;
+    ASSERT_EQ(sys->RHS[i], separate->RHS[i]) << i;
+    ASSERT_EQ(sys->XSOL[i], separate->XSOL[i]) << i;
   }
 }
 

@@ -24,7 +24,7 @@ double clamp1(double R) {
 
 // Row i of the system written out term by term from the model, with every
 // half-element value recomputed for the row itself.
-Row expected_row(const testing::SolverCase& p, const SoilColumn& c, int i) {
+Row expected_row(const testing::SolverCase& p, const testing::SolverColumn& c, int i) {
   const Soil& soil = p.soil;
   const double E0 = p.soil.E0, HTOT = p.soil.HTOT, DT = testing::STEP;
   const auto& EMID = c.EMID;
@@ -83,14 +83,14 @@ Row expected_row(const testing::SolverCase& p, const SoilColumn& c, int i) {
   return row;
 }
 
-void expect_row(const SoilColumn& c, int i, const Row& row) {
+void expect_row(const testing::SolverColumn& c, int i, const Row& row) {
   EXPECT_EQ(c.CL[i], row.CL) << "CL at row " << i << " NN1=" << c.NN1;
   EXPECT_EQ(c.CD[i], row.CD) << "CD at row " << i << " NN1=" << c.NN1;
   EXPECT_EQ(c.CU[i], row.CU) << "CU at row " << i << " NN1=" << c.NN1;
   EXPECT_EQ(c.RHS[i], row.RHS) << "RHS at row " << i << " NN1=" << c.NN1;
 }
 
-void fill_system(SoilColumn& c, double value) {
+void fill_system(testing::SolverColumn& c, double value) {
   for (int i = 1; i <= c.NN + 1; ++i) c.CL[i] = c.CD[i] = c.CU[i] = c.RHS[i] = value;
 }
 
@@ -108,7 +108,7 @@ TEST_P(EveryRow, MatchesTheWrittenFormsToTheBit) {
   c->ECR[8] = 0.9 * p->soil.E0 * c->EN[8];
   c->ECR[9] = 0.9 * p->soil.E0 * c->EN[9];
   c->NN1 = GetParam();
-  assemble_interior_rows(p->soil, p->bc.VT, testing::STEP, *c, 0);
+  assemble_interior_rows(p->soil, p->bc.VT, testing::STEP, *c, *c, *c, 0);
   for (int i = 2; i <= NN - 1; ++i) expect_row(*c, i, expected_row(*p, *c, i));
 }
 
@@ -126,7 +126,7 @@ TEST(InteriorRows, UncrackedRowSumIsTheStorageCoefficient) {
   const auto p = make_soil();
   for (const double DT : {1e-5, 1e-3, 0.1}) {
     auto c = make_column(*p, 40);
-    assemble_interior_rows(p->soil, p->bc.VT, DT, *c, 0);
+    assemble_interior_rows(p->soil, p->bc.VT, DT, *c, *c, *c, 0);
     for (int i = 2; i <= 39; ++i) {
       const double L = c->DXI[i] + c->DXI[i - 1];
       const double storage = L * p->soil.E0 / ((p->soil.E0 + 1) * 2 * DT);
@@ -141,7 +141,7 @@ TEST(InteriorRows, WithoutBuoyantWeightAUniformColumnStaysPut) {
   p->soil.GS = 1.0;
   auto c = make_column(*p, 30);
   for (int i = 1; i <= 30; ++i) c->EN[i] = c->EOLD[i] = 0.8;
-  assemble_interior_rows(p->soil, p->bc.VT, testing::STEP, *c, 0);
+  assemble_interior_rows(p->soil, p->bc.VT, testing::STEP, *c, *c, *c, 0);
   for (int i = 2; i <= 29; ++i) {
     const double r = 0.8;
     const double residual = c->CL[i] * r + c->CD[i] * r + c->CU[i] * r - c->RHS[i];
@@ -154,7 +154,7 @@ TEST(InteriorRows, FillsOnlyRowsTwoToNNMinusOne) {
   {
     auto c = make_column(*p, 3);
     fill_system(*c, 42.0);
-    assemble_interior_rows(p->soil, p->bc.VT, testing::STEP, *c, 0);
+    assemble_interior_rows(p->soil, p->bc.VT, testing::STEP, *c, *c, *c, 0);
     for (const int i : {1, 3, 4}) {
       EXPECT_EQ(c->CL[i], 42.0) << i;
       EXPECT_EQ(c->CD[i], 42.0) << i;
@@ -169,7 +169,7 @@ TEST(InteriorRows, FillsOnlyRowsTwoToNNMinusOne) {
     c->NN = 2;
     c->NN1 = 3;
     fill_system(*c, 42.0);
-    assemble_interior_rows(p->soil, p->bc.VT, testing::STEP, *c, 0);
+    assemble_interior_rows(p->soil, p->bc.VT, testing::STEP, *c, *c, *c, 0);
     for (int i = 1; i <= 3; ++i) {
       EXPECT_EQ(c->CL[i], 42.0) << i;
       EXPECT_EQ(c->CD[i], 42.0) << i;
@@ -186,7 +186,7 @@ TEST(InteriorRows, FirstPassCopiesTheColumnIntoTheWorkingVoidRatios) {
   auto c = make_column(*p, 20);
   for (const int KIT : {0, 2}) {
     c->EMID.fill(-7.0, 21);
-    assemble_interior_rows(p->soil, p->bc.VT, testing::STEP, *c, KIT);
+    assemble_interior_rows(p->soil, p->bc.VT, testing::STEP, *c, *c, *c, KIT);
     for (int i = 1; i <= 20; ++i) ASSERT_EQ(c->EMID[i], c->EN[i]) << i;
     EXPECT_EQ(c->EMID[21], -7.0) << "copy ran past NN";
   }
@@ -198,10 +198,10 @@ TEST(InteriorRows, LaterPassesUseTheWorkingVoidRatiosAsLeft) {
   for (int i = 1; i <= 20; ++i) c->EMID[i] = (c->EOLD[i] + 0.97 * c->EN[i]) / 2;
   auto reference = make_column(*p, 20);
   reference->EN.copy_from(c->EMID, 20);
-  assemble_interior_rows(p->soil, p->bc.VT, testing::STEP, *reference, 0);
+  assemble_interior_rows(p->soil, p->bc.VT, testing::STEP, *reference, *reference, *reference, 0);
 
   const double kept = c->EMID[7];
-  assemble_interior_rows(p->soil, p->bc.VT, testing::STEP, *c, 1);
+  assemble_interior_rows(p->soil, p->bc.VT, testing::STEP, *c, *c, *c, 1);
   EXPECT_EQ(c->EMID[7], kept);
   EXPECT_NE(c->EMID[7], c->EN[7]);
   for (int i = 2; i <= 19; ++i) {
@@ -214,7 +214,7 @@ TEST(InteriorRows, UncrackedColumnNeverReadsCrackData) {
   const auto p = make_soil();
   auto c = make_column(*p, 25);
   for (int i = 1; i <= 26; ++i) c->ECR[i] = c->SIGV[i] = c->DXIC[i] = NaN;
-  assemble_interior_rows(p->soil, p->bc.VT, testing::STEP, *c, 0);
+  assemble_interior_rows(p->soil, p->bc.VT, testing::STEP, *c, *c, *c, 0);
   for (int i = 2; i <= 24; ++i) {
     EXPECT_TRUE(std::isfinite(c->CL[i]) && std::isfinite(c->CD[i]) && std::isfinite(c->CU[i]) &&
                 std::isfinite(c->RHS[i]))
@@ -230,7 +230,7 @@ TEST(InteriorRows, JunctionUsesUncrackedLengthBelowCrackedLengthAboveAndElevatio
   // Lengths the junction must not read.
   c->DXI[tip] = NaN;
   c->DXIC[tip - 1] = NaN;
-  assemble_interior_rows(p->soil, p->bc.VT, testing::STEP, *c, 0);
+  assemble_interior_rows(p->soil, p->bc.VT, testing::STEP, *c, *c, *c, 0);
   ASSERT_TRUE(std::isfinite(c->CD[tip]) && std::isfinite(c->RHS[tip]));
   ASSERT_TRUE(std::isfinite(c->CL[tip]) && std::isfinite(c->CU[tip]));
   expect_row(*c, tip, expected_row(*p, *c, tip));
@@ -241,7 +241,7 @@ TEST(InteriorRows, JunctionUsesUncrackedLengthBelowCrackedLengthAboveAndElevatio
   const double diffusion = -c->CU[tip] - c->CL[tip];
   const double H = c->Z[tip + 1] - c->Z[tip - 1];
   c->Z[tip + 1] += 0.5 * H;
-  assemble_interior_rows(p->soil, p->bc.VT, testing::STEP, *c, 0);
+  assemble_interior_rows(p->soil, p->bc.VT, testing::STEP, *c, *c, *c, 0);
   EXPECT_NEAR(c->CD[tip] - diffusion, 1.5 * (CD_before - diffusion),
               1e-12 * std::abs(CD_before - diffusion));
   const double E0 = p->soil.E0;
@@ -257,10 +257,10 @@ TEST(InteriorRows, CrackedRowCarriesTheWallLossOfTheShrinkageJump) {
   const int NN = 10;
   auto c = make_column(*p, NN);
   c->NN1 = 2;
-  assemble_interior_rows(p->soil, p->bc.VT, testing::STEP, *c, 0);
+  assemble_interior_rows(p->soil, p->bc.VT, testing::STEP, *c, *c, *c, 0);
   const double with_loss = c->RHS[5];
   p->soil.ETA = 0.0;
-  assemble_interior_rows(p->soil, p->bc.VT, testing::STEP, *c, 0);
+  assemble_interior_rows(p->soil, p->bc.VT, testing::STEP, *c, *c, *c, 0);
   const double without_loss = c->RHS[5];
   const double L = c->DXIC[5] + c->DXIC[4];
   const double Q0 = std::min(p->soil.shrinkage_ratio(c->EN[5], c->ECR[5]), 1.0);

@@ -20,8 +20,7 @@ constexpr int NN = 501;
 
 struct Layer {
   std::unique_ptr<testing::SolverCase> p = testing::make_soil();
-  std::unique_ptr<SoilColumn> c = std::make_unique<SoilColumn>();
-  std::unique_ptr<TridiagonalWork> work = std::make_unique<TridiagonalWork>();
+  std::unique_ptr<testing::SolverColumn> c = std::make_unique<testing::SolverColumn>();
   BoundaryValues ends;
 
   // A fresh 10-unit slurry layer at E0, drained at the top under the
@@ -32,7 +31,7 @@ struct Layer {
     p->bc.LT = LT;
     p->bc.IBOT = BottomBoundary::Velocity;
     p->bc.VB = 0.0;
-    SoilColumn& col = *c;
+    testing::SolverColumn& col = *c;
     col.NN = NN;
     col.NN1 = NN + 1;
     for (int i = 1; i <= NN; ++i) {
@@ -44,10 +43,10 @@ struct Layer {
   }
 
   void iterate() {
-    SoilColumn& col = *c;
-    assemble_interior_rows(p->soil, p->bc.VT, 1e-3, col, 0);
-    assemble_boundary_rows(p->soil, p->bc, p->scales, col, ends);
-    solve_tridiagonal(col, p->bc.ITOP, p->bc.IBOT, *work);
+    testing::SolverColumn& col = *c;
+    assemble_interior_rows(p->soil, p->bc.VT, 1e-3, col, col, col, 0);
+    assemble_boundary_rows(p->soil, p->bc, p->scales, col, col, col, ends);
+    solve_tridiagonal(col.NN, p->bc.ITOP, p->bc.IBOT, col);
     // Bottom free, top fixed.
     for (int i = 1; i <= NN - 1; ++i) col.EN[i] = col.XSOL[i];
     col.EN[NN] = ends.ETOP;
@@ -57,7 +56,7 @@ struct Layer {
 TEST(IterationSmoke, SelfWeightCompressesTheColumnAboveTheImperviousBase) {
   Layer run(2.65, 0.0);
   run.iterate();
-  const SoilColumn& c = *run.c;
+  const testing::SolverColumn& c = *run.c;
   // No effective stress at the drained top: the top node stays at E0.
   EXPECT_EQ(c.EN[NN], 1.0);
   // The buoyant weight drives water upward through the whole column, but at
@@ -76,7 +75,7 @@ TEST(IterationSmoke, SurchargeCompressesTheColumnBelowTheDrainedTop) {
   // towards ETOP, the far end stays where it was.
   Layer run(1.0, 5.0);
   run.iterate();
-  const SoilColumn& c = *run.c;
+  const testing::SolverColumn& c = *run.c;
   const double ETOP = run.ends.ETOP;
   ASSERT_LT(ETOP, 0.8);
   EXPECT_EQ(c.EN[NN], ETOP);
@@ -89,7 +88,7 @@ TEST(IterationSmoke, SurchargeCompressesTheColumnBelowTheDrainedTop) {
 TEST(IterationSmoke, UnloadedColumnWithoutBuoyantWeightStaysPut) {
   Layer run(1.0, 0.0);
   run.iterate();
-  const SoilColumn& c = *run.c;
+  const testing::SolverColumn& c = *run.c;
   EXPECT_EQ(run.ends.ETOP, 1.0);
   for (int i = 1; i <= NN; ++i) EXPECT_NEAR(c.EN[i], 1.0, 1e-12) << i;
 }

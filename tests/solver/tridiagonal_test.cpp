@@ -44,10 +44,10 @@ std::vector<double> dense_solve(std::vector<std::vector<double>> a, std::vector<
 // system (mixed signs, as in the consolidation rows); returns its dense
 // solution. The coefficients outside the system are NaN, so reading them
 // would show.
-std::vector<double> random_system(SoilColumn& c, int first, int n, unsigned seed) {
+std::vector<double> random_system(TridiagonalSystem& c, int NN, int first, int n, unsigned seed) {
   std::mt19937 gen(seed);
   std::uniform_real_distribution<double> u(-1.0, 1.0);
-  for (int i = 1; i <= c.NN + 1; ++i) c.CL[i] = c.CD[i] = c.CU[i] = c.RHS[i] = NaN;
+  for (int i = 1; i <= NN + 1; ++i) c.CL[i] = c.CD[i] = c.CU[i] = c.RHS[i] = NaN;
   std::vector<std::vector<double>> a(n, std::vector<double>(n, 0.0));
   std::vector<double> b(n);
   for (int j = 0; j < n; ++j) {
@@ -76,19 +76,18 @@ class SolveTridiagonal : public ::testing::TestWithParam<BoundaryCase> {};
 
 TEST_P(SolveTridiagonal, MatchesADenseSolveOverTheFreeNodes) {
   const BoundaryCase k = GetParam();
-  auto c = std::make_unique<SoilColumn>();
-  c->NN = 60;
-  auto work = std::make_unique<TridiagonalWork>();
+  auto c = std::make_unique<TridiagonalSystem>();
+  const int NN = 60;
   for (int i = 1; i <= 62; ++i) c->XSOL[i] = -3.0;
-  work->factor.fill(NaN, 62);  // stale factors must not matter
-  const std::vector<double> x = random_system(*c, k.first, k.unknowns, 17u + k.first + k.unknowns);
-  solve_tridiagonal(*c, static_cast<TopBoundary>(k.ITOP), static_cast<BottomBoundary>(k.IBOT),
-                    *work);
+  c->factor.fill(NaN, 62);  // stale factors must not matter
+  const std::vector<double> x =
+      random_system(*c, NN, k.first, k.unknowns, 17u + k.first + k.unknowns);
+  solve_tridiagonal(NN, static_cast<TopBoundary>(k.ITOP), static_cast<BottomBoundary>(k.IBOT), *c);
   for (int j = 1; j <= k.unknowns; ++j) {
     EXPECT_NEAR(c->XSOL[j], x[j - 1], 1e-12 * (1.0 + std::abs(x[j - 1]))) << "unknown " << j;
   }
-  for (int j = k.unknowns + 1; j <= c->NN; ++j) EXPECT_EQ(c->XSOL[j], 1.0) << j;
-  EXPECT_EQ(c->XSOL[c->NN + 1], -3.0) << "reset ran past NN";
+  for (int j = k.unknowns + 1; j <= NN; ++j) EXPECT_EQ(c->XSOL[j], 1.0) << j;
+  EXPECT_EQ(c->XSOL[NN + 1], -3.0) << "reset ran past NN";
 }
 
 INSTANTIATE_TEST_SUITE_P(EndKinds, SolveTridiagonal,
@@ -129,28 +128,24 @@ TEST(SolveTridiagonalRows, EliminatesInTheStatedOrder) {
 }
 
 TEST(SolveTridiagonal, SingleFreeNodeBetweenFixedEnds) {
-  auto c = std::make_unique<SoilColumn>();
-  auto work = std::make_unique<TridiagonalWork>();
-  c->NN = 3;
+  auto c = std::make_unique<TridiagonalSystem>();
   c->CL[2] = NaN;
   c->CD[2] = 4.0;
   c->CU[2] = NaN;
   c->RHS[2] = 3.0;
   c->XSOL[1] = c->XSOL[2] = c->XSOL[3] = 0.0;
-  solve_tridiagonal(*c, TopBoundary::Surcharge, BottomBoundary::Pervious, *work);
+  solve_tridiagonal(3, TopBoundary::Surcharge, BottomBoundary::Pervious, *c);
   EXPECT_EQ(c->XSOL[1], 0.75);
   EXPECT_EQ(c->XSOL[2], 1.0);
   EXPECT_EQ(c->XSOL[3], 1.0);
 }
 
 TEST(SolveTridiagonal, NoFreeNodeLeavesAllOnes) {
-  auto c = std::make_unique<SoilColumn>();
-  auto work = std::make_unique<TridiagonalWork>();
-  c->NN = 2;
+  auto c = std::make_unique<TridiagonalSystem>();
   c->CD[1] = c->CD[2] = 0.0;
   c->RHS[1] = c->RHS[2] = 0.0;
   c->XSOL[1] = c->XSOL[2] = -1.0;
-  solve_tridiagonal(*c, TopBoundary::Surcharge, BottomBoundary::Pervious, *work);
+  solve_tridiagonal(2, TopBoundary::Surcharge, BottomBoundary::Pervious, *c);
   EXPECT_EQ(c->XSOL[1], 1.0);
   EXPECT_EQ(c->XSOL[2], 1.0);
 }
