@@ -20,13 +20,6 @@ void write_crack_tip(RecordWriter& console, const SoilColumn& col) {
   console.free("THE CRACK DEPTH IS ", col.Z[col.NN] - col.Z[col.NN1]);
 }
 
-void write_crack_record(RecordWriter& tc, const CrackRecord& r) {
-  Line line;
-  line.F(10, 4, r.time).F(10, 4, r.depth).F(10, 4, r.height).F(10, 4, r.VSOIL);
-  line.F(10, 4, r.VCRACK).F(10, 4, r.sixth).F(10, 4, r.seventh).F(10, 7, r.rate);
-  tc.write(line);
-}
-
 double rate_since_start(const RunScales& scales, const Clock& clock, const LoopState& loop) {
   if (clock.T() == scales.T0N) return 0.0;
   return (scales.H0IN - loop.VSOIL) / (clock.T() - scales.T0N) * scales.K0 / scales.HTOT;
@@ -66,6 +59,27 @@ CrackRecord final_crack_record(const RunScales& scales, const Clock& clock, cons
   r.rate = loop.KF4 == 1 ? rate_since_cracking(scales, clock, loop)
                          : rate_since_start(scales, clock, loop);
   return r;
+}
+
+int output_times_reached(const RunDefinition& def, const RunScales& scales, double T) {
+  int n = 0;
+  while (n < def.NO && scales.OPTN[n + 1] <= T) ++n;
+  return n;
+}
+
+void write_report(Run& run, Outputs& out, RunObserver& observer, ReportKind kind,
+                  int output_index) {
+  const LoopState& loop = run.loop;
+  const ReportContext ctx{run.clock.T(), loop.added, loop.ISTEADY, loop.QTOP, loop.QBOT};
+  write_state_report(run.def, run.soil, run.scales, run.col, ctx, run.report_work, out);
+  observer.report_written(ReportWritten{kind, output_index, run.report_work, run.col, run.soil,
+                                        run.def, loop.ISTEADY == 1});
+}
+
+void record_crack(RecordWriter& tc, RunObserver& observer, CrackRecordKind kind,
+                  const CrackRecord& record) {
+  write_crack_record(tc, record);
+  observer.crack_recorded(CrackRecorded{kind, record});
 }
 
 void write_summary_lines(RecordWriter& ts, const RunScales& scales,

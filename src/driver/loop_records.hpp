@@ -1,6 +1,8 @@
 #pragma once
 
 #include "driver/run_state.hpp"
+#include "events/run_events.hpp"
+#include "output/crack_record.hpp"
 #include "output/record_writer.hpp"
 
 namespace slurry1d {
@@ -11,20 +13,6 @@ void write_iteration_line(RecordWriter& console, int ITER, double error_level);
 void write_step_line(RecordWriter& console, double time, double DMARCH, int ITER);
 // The crack tip node and depth of a desiccation run with a crack.
 void write_crack_tip(RecordWriter& console, const SoilColumn& col);
-
-// One "tc.out" record: time, crack depth, soil height, soil volume, crack
-// volume, the sixth and seventh values and the rate.
-struct CrackRecord {
-  double time = 0.0;
-  double depth = 0.0;
-  double height = 0.0;
-  double VSOIL = 0.0;
-  double VCRACK = 0.0;
-  double sixth = 0.0;
-  double seventh = 0.0;
-  double rate = 0.0;
-};
-void write_crack_record(RecordWriter& tc, const CrackRecord& r);
 
 // Average rates of volume loss: since the start of the run (r0) and since the
 // start of cracking (r1); 0 when no time has passed.
@@ -38,6 +26,16 @@ CrackRecord crack_progress_record(const RunScales& scales, const Clock& clock,
 // The record at the end of the run, with or without a crack.
 CrackRecord final_crack_record(const RunScales& scales, const Clock& clock, const SoilColumn& col,
                                const LoopState& loop);
+
+// How many output times the time T has reached (OPT(1..n) lie at or before T).
+int output_times_reached(const RunDefinition& def, const RunScales& scales, double T);
+
+// The report of the state of the run (write_state_report) and its event.
+// output_index: see ReportWritten.
+void write_report(Run& run, Outputs& out, RunObserver& observer, ReportKind kind, int output_index);
+// A "tc.out" record and its event.
+void record_crack(RecordWriter& tc, RunObserver& observer, CrackRecordKind kind,
+                  const CrackRecord& record);
 
 // The summary lines of "ts.out" at the end of the run.
 void write_summary_lines(RecordWriter& ts, const RunScales& scales,

@@ -31,7 +31,8 @@ struct LoopState {
   double DMARCH = 0.0;
   int NFAST = 0;
   int NQUIET = 0;
-  double ZTOPP = 0.0;  // top elevation at the end of the previous step
+  double ZTOPP = 0.0;       // top elevation at the end of the previous step
+  long accepted_steps = 0;  // steps accepted since the start of the run
 
   int KF4 = 0;  // 1 once cracking has begun
   int KF5 = 0;  // 1 once the step has been reset at the first crack

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <string>
 
+#include "driver/loop_records.hpp"
 #include "driver/profile.hpp"
 #include "model/run_stop.hpp"
 #include "solver/refine.hpp"
@@ -133,7 +134,7 @@ double build_column(Run& run) {
 
 }  // namespace
 
-void set_up_run(Run& run, Outputs& out) {
+void set_up_run(Run& run, Outputs& out, RunObserver& observer) {
   const RunDefinition& def = run.def;
   RunScales& scales = run.scales;
   SoilColumn& col = run.col;
@@ -166,9 +167,16 @@ void set_up_run(Run& run, Outputs& out) {
   start_cracked_lengths(col);
   run.solver.start(col);
 
-  const ReportContext ctx{run.clock.T(), loop.added, loop.ISTEADY, loop.QTOP, loop.QBOT};
-  write_state_report(def, run.soil, scales, col, ctx, run.report_work, out);
+  observer.run_set_up(RunSetUp{def, scales, run.soil, col, loop.ISTEADY == 1,
+                               loop.ISTEADY == 1 ? col.ZSS[col.NN] - col.ZSS[1] : 0.0, def.TS,
+                               def.NO >= 1 ? def.OPT[def.NO] : def.TS});
+  write_report(run, out, observer, ReportKind::Start, 0);
   out.flush();
+}
+
+void set_up_run(Run& run, Outputs& out) {
+  RunObserver none;
+  set_up_run(run, out, none);
 }
 
 }  // namespace slurry1d

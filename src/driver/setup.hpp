@@ -1,6 +1,7 @@
 #pragma once
 
 #include "driver/run_state.hpp"
+#include "events/run_events.hpp"
 #include "output/record_writer.hpp"
 
 namespace slurry1d {
@@ -11,6 +12,9 @@ namespace slurry1d {
 // of the last run), the clock, the steady state, the deferred velocity
 // boundaries, the boundary refinement, the solver's first state and the report at
 // the starting time, flushed to disk with everything before it.
+// The observer receives the run's set-up and its first report.
+void set_up_run(Run& run, Outputs& out, RunObserver& observer);
+// The same, observed by no one.
 void set_up_run(Run& run, Outputs& out);
 
 // The individual steps, in the order set_up_run takes them.

@@ -1,8 +1,10 @@
 #include "driver/simulation.hpp"
 
+#include <optional>
 #include <string>
 
 #include "driver/dialog.hpp"
+#include "driver/loop_records.hpp"
 #include "driver/setup.hpp"
 #include "driver/time_loop.hpp"
 #include "model/run_stop.hpp"
@@ -10,7 +12,19 @@
 
 namespace slurry1d {
 
-Simulation::Simulation(Outputs& out) : out_(out), run_(std::make_unique<Run>()) {}
+namespace {
+
+RunObserver& no_observer() {
+  static RunObserver none;
+  return none;
+}
+
+}  // namespace
+
+Simulation::Simulation(Outputs& out) : Simulation(out, no_observer()) {}
+
+Simulation::Simulation(Outputs& out, RunObserver& observer)
+    : out_(out), observer_(observer), run_(std::make_unique<Run>()) {}
 
 void Simulation::run(std::istream& answers, bool interactive) {
   open_echo_file();
@@ -43,12 +57,30 @@ void Simulation::stop_if_interrupted() {
 }
 
 void Simulation::set_up() {
+  set_up_begun_ = true;
   files_.open_results(out_);
-  set_up_run(*run_, out_);
+  set_up_run(*run_, out_, observer_);
+  set_up_done_ = true;
 }
 
 void Simulation::march() {
-  march_in_time(*run_, out_);
+  end_ = march_in_time(*run_, out_, observer_);
+}
+
+void Simulation::report_end(int exit_status, const RunStop* stop) {
+  if (!set_up_begun_) return;
+  const Run& run = *run_;
+  const double T = run.clock.T();
+  RunEnded ended{stop != nullptr ? stop->reason() : end_.reason,
+                 exit_status,
+                 set_up_done_ ? run.scales.dimensional_time(T) : run.def.TS,
+                 stop != nullptr ? 0 : end_.node,
+                 set_up_done_ ? output_times_reached(run.def, run.scales, T) : 0,
+                 {},
+                 run.def,
+                 run.col};
+  if (stop != nullptr) ended.message = stop->lines();
+  observer_.run_ended(ended);
 }
 
 void Simulation::close_files() {
@@ -77,30 +109,41 @@ RunStop non_finite_failure(const NonFiniteResult& where) {
 
 }  // namespace
 
-int run_program(std::istream& answers, bool interactive, Outputs& out) {
+int run_program(std::istream& answers, bool interactive, Outputs& out, RunObserver& observer) {
   int status = 0;
-  Simulation simulation(out);
+  std::optional<RunStop> ended_by;  // the stop that decided the status, if any
+  Simulation simulation(out, observer);
   try {
     simulation.run(answers, interactive);
   } catch (const RunStop& stop) {
     report_stop(stop, out);
     status = stop.exit_status();
+    ended_by = stop;
   }
   try {
     simulation.close_files();
   } catch (const RunStop& stop) {
     report_stop(stop, out);
-    if (status == 0) status = stop.exit_status();
+    if (status == 0) {
+      status = stop.exit_status();
+      ended_by = stop;
+    }
   }
   if (status == 0) {
     if (const auto where = simulation.non_finite_result()) {
       const RunStop failure = non_finite_failure(*where);
       report_stop(failure, out);
       status = failure.exit_status();
+      ended_by = failure;
     }
   }
   out.console.flush();
+  simulation.report_end(status, ended_by ? &*ended_by : nullptr);
   return status;
+}
+
+int run_program(std::istream& answers, bool interactive, Outputs& out) {
+  return run_program(answers, interactive, out, no_observer());
 }
 
 }  // namespace slurry1d

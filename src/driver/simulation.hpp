@@ -5,16 +5,19 @@
 #include <optional>
 
 #include "driver/run_state.hpp"
+#include "driver/time_loop.hpp"
+#include "events/run_events.hpp"
 #include "output/record_writer.hpp"
 #include "output/result_files.hpp"
 
 namespace slurry1d {
 
 // One run of the program: the dialog, the set-up and the time loop, on a run
-// record allocated once before the first question.
+// record allocated once before the first question, observed by `observer`.
 class Simulation {
  public:
   explicit Simulation(Outputs& out);
+  Simulation(Outputs& out, RunObserver& observer);
 
   // Runs from the first question to the end of the run. The program's own
   // stops and refused input arrive as RunStop; the files stay open until
@@ -22,6 +25,10 @@ class Simulation {
   void run(std::istream& answers, bool interactive);
   // Flushes and closes every file.
   void close_files();
+  // Tells the observer how the run ended, once the program's exit status is
+  // known: the end the time loop reached, or the stop (may be null) that
+  // ended it. Nothing for a run whose set-up never began.
+  void report_end(int exit_status, const RunStop* stop);
   // Where a file was first written a number that is not finite, if anywhere.
   std::optional<NonFiniteResult> non_finite_result() const { return files_.first_non_finite(); }
 
@@ -35,8 +42,12 @@ class Simulation {
   void march();
 
   Outputs& out_;
+  RunObserver& observer_;
   ResultFiles files_;
   std::unique_ptr<Run> run_;
+  bool set_up_begun_ = false;
+  bool set_up_done_ = false;
+  RunEnd end_;
 };
 
 // Writes the message of a stop where it belongs: the program's own stops and
@@ -51,7 +62,9 @@ void report_stop(const class RunStop& stop, Outputs& out);
 // definition, 3 for a run that cannot go on or failed numerically (a run that
 // wrote a number which is not finite into its files counts as failed, however
 // it ended), 4 for a file that could not be written, 130 and 143 for a run
-// interrupted by SIGINT and SIGTERM.
+// interrupted by SIGINT and SIGTERM. The observer receives the run's events.
+int run_program(std::istream& answers, bool interactive, Outputs& out, RunObserver& observer);
+// The same, observed by no one.
 int run_program(std::istream& answers, bool interactive, Outputs& out);
 
 }  // namespace slurry1d

@@ -18,13 +18,55 @@ enum class StopKind {
   Terminated,   // SIGTERM (Ctrl-Break, a closed console): message on the console, exit status 143
 };
 
+// Why a run ended: the ends that give the run's answer (exit status 0), the
+// program's own stops, and the failures.
+enum class EndReason {
+  LastOutputTime,     // the last output time reached, or no output time asked for
+  SteadyStateHeight,  // the top settled to the height of the steady state
+  MinimumVoidRatio,   // a node reached the minimum void ratio ME
+  QuietSteps,         // four steps in a row without a fast-changing node
+  Unstable,           // the marching difference exceeded the node count (status 3)
+  BaseInstability,    // no effective stress left at the base (status 3)
+  TooManyNodes,       // a velocity boundary needed more nodes than the column holds (status 3)
+  RefusedRun,         // a run definition the program refuses (status 2)
+  RefusedInput,       // an answer refused, unreadable or missing (status 2)
+  Interrupted,        // SIGINT or Ctrl-C (status 130), SIGTERM (status 143)
+  NumericalFailure,   // a step that kept diverging, a stalled clock, an output time not
+                      // reached, a number that is not finite in a result file (status 3)
+  FileError,          // a result file that could not be written (status 4)
+};
+
+// The reason a stop of the kind gives when it names none.
+constexpr EndReason default_reason(StopKind kind) {
+  switch (kind) {
+    case StopKind::RefusedRun:
+      return EndReason::RefusedRun;
+    case StopKind::CannotGoOn:
+      return EndReason::Unstable;
+    case StopKind::BadInput:
+      return EndReason::RefusedInput;
+    case StopKind::Failure:
+      return EndReason::NumericalFailure;
+    case StopKind::FileError:
+      return EndReason::FileError;
+    case StopKind::Interrupted:
+    case StopKind::Terminated:
+      return EndReason::Interrupted;
+  }
+  return EndReason::NumericalFailure;
+}
+
 // The one exception that carries a stop to main, which writes the message
 // lines, closes every file and returns the exit status.
 class RunStop : public std::exception {
  public:
-  RunStop(StopKind kind, std::vector<std::string> lines) : kind_(kind), lines_(std::move(lines)) {}
+  RunStop(StopKind kind, std::vector<std::string> lines)
+      : kind_(kind), reason_(default_reason(kind)), lines_(std::move(lines)) {}
+  RunStop(StopKind kind, EndReason reason, std::vector<std::string> lines)
+      : kind_(kind), reason_(reason), lines_(std::move(lines)) {}
 
   StopKind kind() const { return kind_; }
+  EndReason reason() const { return reason_; }
   // The message lines; a stop whose message is already on the console (it
   // came before the end-of-run records) has none.
   const std::vector<std::string>& lines() const { return lines_; }
@@ -57,6 +99,7 @@ class RunStop : public std::exception {
 
  private:
   StopKind kind_;
+  EndReason reason_;
   std::vector<std::string> lines_;
 };
 

@@ -76,7 +76,8 @@ double bottom_void_ratio_under_head(const Soil& soil, double HB, const RunScales
                                     const SoilColumn& col) {
   const double P = ((col.Z[col.NN] + scales.ZBOT) - HB) * soil.GW + col.SIGE[1];
   if (P <= 0.0) {
-    throw RunStop(StopKind::CannotGoOn, {"MATERIAL INSTABILITY DUE TO HIGH PRESSURE  AT BOTTOM"});
+    throw RunStop(StopKind::CannotGoOn, EndReason::BaseInstability,
+                  {"MATERIAL INSTABILITY DUE TO HIGH PRESSURE  AT BOTTOM"});
   }
   return soil.scaled_void_ratio_at_shifted_stress(((scales.H0IN + scales.ZBOT) - HB) * soil.GW +
                                                   (col.SIGE[1] + soil.Z1));

@@ -14,7 +14,7 @@ struct EndElevations {
 };
 
 [[noreturn]] void stop_for_capacity() {
-  throw RunStop(StopKind::CannotGoOn,
+  throw RunStop(StopKind::CannotGoOn, EndReason::TooManyNodes,
                 {"INAPPROPRIATE COMBINATION OF BOUNDARY CONDITIONS AND MATERIAL PROPERTIES!",
                  "PLEASE ADJUST THE BOUNDARY CONDITION OR MODIFY THE MATRIAL PROPERTIES!"});
 }

@@ -63,7 +63,8 @@ class SteadyState {
     integrate_reference_stresses();
     integrate_column_stresses();
     if (!bottom_is_stable()) {
-      throw RunStop(StopKind::CannotGoOn, {"MATERIAL INSTABILITY DUE TO HIGH PRESSURE  AT BOTTOM"});
+      throw RunStop(StopKind::CannotGoOn, EndReason::BaseInstability,
+                    {"MATERIAL INSTABILITY DUE TO HIGH PRESSURE  AT BOTTOM"});
     }
     if (def_.IDES == 1) return 1;
     const Outcome outcome = solve_mode(out);

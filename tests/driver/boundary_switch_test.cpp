@@ -204,16 +204,16 @@ TEST(BoundarySwitch, TheSwitchingStepIsSolvedAgainAndEndsAtItsStartTime) {
 
   const double T_start = r.clock().T();
   r.clear_outputs();
-  begin_output_interval(*r.run);
-  EXPECT_EQ(time_step(*r.run, r.out()), StepOutcome::Next);
+  TimeLoop(*r.run, r.out()).begin_output_interval();
+  EXPECT_EQ(TimeLoop(*r.run, r.out()).time_step(), StepOutcome::Next);
   EXPECT_EQ(r.run->acting_boundaries().ITOP, TopBoundary::Velocity);
   EXPECT_FALSE(r.boundaries().top_deferred);
   EXPECT_NEAR(r.clock().T(), T_start, 1e-15);
   EXPECT_EQ(r.boundaries().TTOPSW, r.clock().T());
   EXPECT_EQ(count_lines(r.io->console.str(), " TIME =  5.0000 "), 1) << r.io->console.str();
 
-  begin_output_interval(*twin->run);
-  EXPECT_EQ(time_step(*twin->run, twin->out()), StepOutcome::Next);
+  TimeLoop(*twin->run, twin->out()).begin_output_interval();
+  EXPECT_EQ(TimeLoop(*twin->run, twin->out()).time_step(), StepOutcome::Next);
   ASSERT_EQ(r.col().NN, twin->col().NN);
   for (int i = 1; i <= r.col().NN; ++i) ASSERT_EQ(r.col().EN[i], twin->col().EN[i]) << i;
   // The iteration count goes on through the repeat.
@@ -277,13 +277,13 @@ TEST(Outflows, EachStepStartsFromTheVelocitiesTheLastStepEndedWith) {
   CapturedRun r(a);
   const RunScales& p = r.scales();
   LoopState& loop = r.loop();
-  begin_output_interval(*r.run);
+  TimeLoop(*r.run, r.out()).begin_output_interval();
   ASSERT_EQ(loop.VTC, 0.0);  // the set-up value VT of a surcharge top
-  time_step(*r.run, r.out());
+  TimeLoop(*r.run, r.out()).time_step();
   const double Q1 = loop.QTOP;
   const double V1 = loop.VTC;
   EXPECT_EQ(Q1, (0.0 + V1) / 2.0 * r.clock().DTPREV() * p.HTOT / p.K0);
-  time_step(*r.run, r.out());
+  TimeLoop(*r.run, r.out()).time_step();
   EXPECT_EQ(loop.VTC0, V1);
   EXPECT_EQ(loop.QTOP, Q1 + (V1 + loop.VTC) / 2.0 * r.clock().DTPREV() * p.HTOT / p.K0);
 }

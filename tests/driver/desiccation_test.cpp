@@ -39,6 +39,8 @@ struct DryingColumn {
   Soil& soil = run->soil;
   SoilColumn& col = run->col;
   LoopState& loop = run->loop;
+  std::unique_ptr<DiscardedOutputs> sink = std::make_unique<DiscardedOutputs>();
+  Outputs& out = sink->out;
 
   DryingColumn(int NN1, int NN2) {
     const auto solver_case = make_soil();
@@ -388,7 +390,7 @@ TEST(FirstCrack, ResetsTheStepOnceToTheCompressionTimeScale) {
   loop.DMARCH = 7.0;
   loop.DSQ = 8.0;
 
-  choose_next_step(*d.run);
+  TimeLoop(*d.run, d.out).choose_next_step();
   EXPECT_EQ(d.col.NN2, 5);
   EXPECT_EQ(clock.DTPREV(), 0.01);
   EXPECT_EQ(clock.DT(), -(d.soil.K0 / d.soil.HTOT) / (d.soil.B1 / d.scales.Z1N));
@@ -403,7 +405,7 @@ TEST(FirstCrack, ResetsTheStepOnceToTheCompressionTimeScale) {
   // The next step with the crack grows as usual.
   const double reset = clock.DT();
   d.col.NN1 = 4;
-  choose_next_step(*d.run);
+  TimeLoop(*d.run, d.out).choose_next_step();
   EXPECT_EQ(clock.DT(), std::min(1.5 * reset, d.scales.DTMAX));
   EXPECT_EQ(clock.DTSAVE(), clock.DT());
   EXPECT_EQ(loop.FONE, 1.0);
@@ -417,7 +419,7 @@ TEST(FirstCrack, WithoutACrackTheStepGrows) {
   d.scales.OPTN[1] = 10.0;
   d.run->clock = Clock(1.0, 0.01);
   d.loop.IOUT = 1;
-  choose_next_step(*d.run);
+  TimeLoop(*d.run, d.out).choose_next_step();
   EXPECT_EQ(d.run->clock.DT(), 1.5 * 0.01);
   EXPECT_EQ(d.loop.KF5, 0);
 }

@@ -470,8 +470,8 @@ TEST(IterationPass, TheErrorLevelIsMeasuredBeforeTheNoSwellingClamp) {
   // start-of-step value in the second step; the clamp takes it back, but the
   // change between the iterates is that of the solution.
   CapturedRun r(Answers{});
-  begin_output_interval(*r.run);
-  ASSERT_EQ(time_step(*r.run, r.out()), StepOutcome::Next);
+  TimeLoop(*r.run, r.out()).begin_output_interval();
+  ASSERT_EQ(TimeLoop(*r.run, r.out()).time_step(), StepOutcome::Next);
   r.clock().advance();
   r.solver().begin_step(r.col(), false);
   r.solver().take_restart_snapshot(r.col());

@@ -226,13 +226,13 @@ TEST(CrackRecords, TheFirstCrackWritesNoRecordAndEveryLaterDeepeningDoes) {
   a.OPT = {10.0};
   CapturedRun r(a);
   const int NN = r.col().NN;
-  begin_output_interval(*r.run);
+  TimeLoop(*r.run, r.out()).begin_output_interval();
   int first_crack_steps = 0, deepening_steps = 0;
   StepOutcome outcome = StepOutcome::Next;
   for (int step = 1; step <= 2000 && outcome == StepOutcome::Next; ++step) {
     const int tip_before = r.col().NN2;
     const std::size_t records_before = crack_records(r).size();
-    outcome = time_step(*r.run, r.out());
+    outcome = TimeLoop(*r.run, r.out()).time_step();
     const int tip = r.col().NN2;
     ASSERT_LE(tip, tip_before) << "step " << step;
     const bool deepened = tip_before <= NN && tip < tip_before;

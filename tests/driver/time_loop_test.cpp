@@ -79,10 +79,10 @@ TEST(StepLength, GrowsByHalfAfterEveryStepUpToTheLargestStep) {
   CapturedRun r(a);
   const RunScales& p = r.scales();
   const Clock& clock = r.clock();
-  begin_output_interval(*r.run);
+  TimeLoop(*r.run, r.out()).begin_output_interval();
   bool reached_largest = false;
   for (int step = 1; step <= 40; ++step) {
-    const StepOutcome outcome = time_step(*r.run, r.out());
+    const StepOutcome outcome = TimeLoop(*r.run, r.out()).time_step();
     if (outcome == StepOutcome::RunEnded) break;
     const double grown = 1.5 * clock.DTPREV();
     EXPECT_EQ(clock.DT(), grown > p.DTMAX ? p.DTMAX : grown) << "step " << step;
@@ -100,7 +100,7 @@ TEST(StepLength, AStepThatWouldPassTheOutputTimeEndsOnIt) {
   const RunScales& p = r.scales();
   const Clock& clock = r.clock();
   LoopState& loop = r.loop();
-  begin_output_interval(*r.run);
+  TimeLoop(*r.run, r.out()).begin_output_interval();
   double T_before = 0.0, DT_before = 0.0, DTSAVE_before = 0.0;
   StepOutcome outcome = StepOutcome::Next;
   int steps = 0;
@@ -108,7 +108,7 @@ TEST(StepLength, AStepThatWouldPassTheOutputTimeEndsOnIt) {
     T_before = clock.T();
     DT_before = clock.DT();
     DTSAVE_before = clock.DTSAVE();
-    outcome = time_step(*r.run, r.out());
+    outcome = TimeLoop(*r.run, r.out()).time_step();
     ++steps;
   }
   ASSERT_EQ(outcome, StepOutcome::OutputTimeReached);
@@ -125,11 +125,11 @@ TEST(StepLength, AStepThatWouldPassTheOutputTimeEndsOnIt) {
 
   // The next interval starts from the step carried over, not the shortened one.
   loop.IOUT = 2;
-  begin_output_interval(*r.run);
+  TimeLoop(*r.run, r.out()).begin_output_interval();
   EXPECT_EQ(clock.DT(), DT_before);
   EXPECT_EQ(loop.ISTEP, 1);
   const double T_start = clock.T();
-  time_step(*r.run, r.out());
+  TimeLoop(*r.run, r.out()).time_step();
   ASSERT_EQ(loop.NHALF, 0);
   EXPECT_EQ(clock.DTPREV(), DT_before);
   EXPECT_EQ(clock.T(), T_start + DT_before);
@@ -140,12 +140,12 @@ TEST(StepLength, AWholeRunResumesTheSecondIntervalWithTheCarriedStep) {
   a.OPT = {0.03, 1.0};
   // The first step of the second interval, by hand.
   CapturedRun twin(a);
-  begin_output_interval(*twin.run);
-  while (time_step(*twin.run, twin.out()) == StepOutcome::Next) {
+  TimeLoop(*twin.run, twin.out()).begin_output_interval();
+  while (TimeLoop(*twin.run, twin.out()).time_step() == StepOutcome::Next) {
   }
   twin.loop().IOUT = 2;
-  begin_output_interval(*twin.run);
-  time_step(*twin.run, twin.out());
+  TimeLoop(*twin.run, twin.out()).begin_output_interval();
+  TimeLoop(*twin.run, twin.out()).time_step();
   const double expected = twin.scales().dimensional_time(twin.clock().T());
 
   CapturedRun r(a);
@@ -170,10 +170,10 @@ TEST(StepLength, AStepEndingExactlyOnTheOutputTimeDoesNotGrow) {
   CapturedRun r(a);
   const RunScales& p = r.scales();
   const Clock& clock = r.clock();
-  begin_output_interval(*r.run);
+  TimeLoop(*r.run, r.out()).begin_output_interval();
   const double DT = clock.DT();
   EXPECT_EQ(DT, p.K0 * 0.002 / p.HTOT);
-  EXPECT_EQ(time_step(*r.run, r.out()), StepOutcome::OutputTimeReached);
+  EXPECT_EQ(TimeLoop(*r.run, r.out()).time_step(), StepOutcome::OutputTimeReached);
   ASSERT_EQ(r.loop().NHALF, 0);
   EXPECT_EQ(clock.T(), p.OPTN[1]);
   EXPECT_EQ(clock.DTPREV(), DT);
@@ -214,7 +214,7 @@ TEST(QuietSteps, TheRunStopsOnTheFourthQuietStepInARow) {
     CapturedRun r = after_a_step();
     r.loop().NQUIET = c.NQUIET;
     r.loop().NFAST = c.NFAST;
-    const StepOutcome outcome = finish_step(*r.run, r.out());
+    const StepOutcome outcome = TimeLoop(*r.run, r.out()).finish_step();
     EXPECT_EQ(outcome == StepOutcome::RunEnded, c.stops) << c.NQUIET << " " << c.NFAST;
     EXPECT_EQ(r.loop().NQUIET, c.NQUIET_after) << c.NQUIET << " " << c.NFAST;
     const std::string console = r.io->console.str();
@@ -264,7 +264,7 @@ TEST(UnstableStop, EndsTheRunOnceTheMarchingDifferenceExceedsTheNodeCount) {
     r.loop().DSQ = c.DSQ_per_node * 501.0;
     bool stopped = false;
     try {
-      finish_step(*r.run, r.out());
+      TimeLoop(*r.run, r.out()).finish_step();
     } catch (const RunStop& stop) {
       stopped = true;
       EXPECT_EQ(stop.kind(), StopKind::CannotGoOn);
@@ -290,7 +290,7 @@ TEST(MinimumVoidRatio, StopsAtTheLowestNodeWithItsOwnRecords) {
   col.EN[9] = at_minimum;
   col.EN[5] = at_minimum;
   col.EN[3] = std::nextafter(at_minimum, 1.0);  // just above: not yet
-  EXPECT_EQ(finish_step(*r.run, r.out()), StepOutcome::RunEnded);
+  EXPECT_EQ(TimeLoop(*r.run, r.out()).finish_step(), StepOutcome::RunEnded);
   const auto console = lines_of(r.io->console.str());
   ASSERT_GE(console.size(), 2u);
   EXPECT_EQ(console[console.size() - 2], "  REACH THE MINIMUM VOID RATIO AT NODE 5");
@@ -307,7 +307,7 @@ TEST(MinimumVoidRatio, OtherEndsOfADesiccationRunWriteTheFinalCrackRecord) {
   CapturedRun r = after_a_step(drying_answers());
   r.loop().NQUIET = 3;
   r.loop().NFAST = 0;
-  EXPECT_EQ(finish_step(*r.run, r.out()), StepOutcome::RunEnded);
+  EXPECT_EQ(TimeLoop(*r.run, r.out()).finish_step(), StepOutcome::RunEnded);
   EXPECT_EQ(end_records(r).tc_records, 1);
 }
 
@@ -335,7 +335,7 @@ TEST_P(SteadyHeight, EndsTheRunOnceTheTopHasSettledToIt) {
   r.loop().ZTOPP = c.ZTOPP;
   col.Z[col.NN] = c.Z;
   col.ZSS[col.NN] = c.ZSS;
-  const StepOutcome outcome = finish_step(*r.run, r.out());
+  const StepOutcome outcome = TimeLoop(*r.run, r.out()).finish_step();
   EXPECT_EQ(outcome == StepOutcome::RunEnded, c.stops) << c.what;
   EXPECT_EQ(r.loop().ZTOPP, c.Z) << c.what;
   // The step line is written either way, before the end records.
@@ -373,7 +373,7 @@ TEST(FinishStep, LeavesTheStepLoopAtAnOutputTimeAndEndsAtTheLast) {
     r.loop().IOUT = c.IOUT;
     r.clock() =
         clock_on(c.output == 0 ? r.scales().OPTN[c.IOUT] * 0.75 : r.scales().OPTN[c.output]);
-    EXPECT_EQ(finish_step(*r.run, r.out()), c.outcome) << c.IOUT << " " << c.output;
+    EXPECT_EQ(TimeLoop(*r.run, r.out()).finish_step(), c.outcome) << c.IOUT << " " << c.output;
     EXPECT_EQ(r.loop().ISTEP, c.ISTEP_after) << c.IOUT << " " << c.output;
     EXPECT_EQ(end_records(r).restart_profile, c.outcome == StepOutcome::RunEnded);
   }
@@ -386,10 +386,10 @@ TEST(March, StagedFillingRaisesTheInitialHeightWithTheFilledTop) {
   const Answers a = thin_layer_filling_answers();
   CapturedRun r(a);
   ASSERT_EQ(r.scales().H0IN, 0.0);
-  begin_output_interval(*r.run);
+  TimeLoop(*r.run, r.out()).begin_output_interval();
   double H0IN = 0.0;
   for (int step = 1; step <= 20; ++step) {
-    ASSERT_EQ(time_step(*r.run, r.out()), StepOutcome::Next);
+    ASSERT_EQ(TimeLoop(*r.run, r.out()).time_step(), StepOutcome::Next);
     // The height right after the filling advance, before the step settles it.
     EXPECT_GT(r.scales().H0IN, H0IN) << step;
     EXPECT_GE(r.scales().H0IN, r.col().Z[r.col().NN]) << step;
