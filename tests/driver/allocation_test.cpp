@@ -34,18 +34,40 @@ void operator delete(void* p, std::size_t) noexcept {
 namespace slurry1d {
 namespace {
 
-long allocations_while_marching(const std::string& answers) {
+long allocations_while_marching(const std::string& answers, RunObserver* observer = nullptr) {
   testing::DiscardedOutputs sink;
   auto run = testing::set_up_from_answers(answers, sink.out);
   g_allocations = 0;
   g_counting = true;
-  march_in_time(*run, sink.out);
+  if (observer != nullptr) {
+    march_in_time(*run, sink.out, *observer);
+  } else {
+    march_in_time(*run, sink.out);
+  }
   g_counting = false;
   return g_allocations.load();
 }
 
 TEST(Allocation, TheTimeLoopAllocatesNothing) {
   EXPECT_EQ(allocations_while_marching(testing::self_weight_answers(30.0)), 0);
+}
+
+// Counts the events it receives.
+struct CountingObserver : RunObserver {
+  long steps = 0, reports = 0;
+  void step_accepted(const StepAccepted&) override { ++steps; }
+  void report_written(const ReportWritten&) override { ++reports; }
+};
+
+TEST(Allocation, NorDoesItsStreamOfEventsToSeveralObservers) {
+  CountingObserver first, second;
+  RunObservers observers;
+  observers.add(first);
+  observers.add(second);
+  EXPECT_EQ(allocations_while_marching(testing::self_weight_answers(30.0), &observers), 0);
+  EXPECT_GT(first.steps, 10);
+  EXPECT_EQ(first.reports, 1);  // the end; the start was reported by the set-up
+  EXPECT_EQ(second.steps, first.steps);
 }
 
 TEST(Allocation, TheCounterSeesAllocations) {
