@@ -78,7 +78,8 @@ void Simulation::report_end(int exit_status, const RunStop* stop) {
                  set_up_done_ ? output_times_reached(run.def, run.scales, T) : 0,
                  {},
                  run.def,
-                 run.col};
+                 run.col,
+                 run.col.Z[run.col.NN] - run.col.Z[1]};
   if (stop != nullptr) ended.message = stop->lines();
   observer_.run_ended(ended);
 }

@@ -271,7 +271,7 @@ void TimeLoop::report_step_accepted() {
   ++loop.accepted_steps;
   const bool cracked = col.NN1 <= col.NN;
   observer_.step_accepted(StepAccepted{
-      loop.accepted_steps, loop.IOUT, scales.dimensional_time(run_.clock.T()),
+      loop.accepted_steps, loop.IOUT, run_.clock, scales.dimensional_time(run_.clock.T()),
       scales.dimensional_time(run_.clock.DTPREV()), loop.ITER, loop.NHALF, loop.DMARCH, col,
       col.Z[col.NN] - col.Z[1], scales.H0IN, loop.QTOP, loop.QBOT, crust_thickness(run_.soil, col),
       col.NN1, cracked ? col.Z[col.NN] - col.Z[col.NN1] : 0.0, loop.VEVAP});

@@ -16,6 +16,7 @@
 #include <span>
 #include <string>
 
+#include "model/clock.hpp"
 #include "model/run_definition.hpp"
 #include "model/run_scales.hpp"
 #include "model/run_stop.hpp"
@@ -47,6 +48,7 @@ struct RunSetUp {
 struct StepAccepted {
   long step;                   // number of the accepted step in the run, from 1
   int output_index;            // IOUT: the output time OPT(IOUT) the step marches towards
+  const Clock& clock;          // the run's clock, nondimensional; DT is the next step's length
   double time;                 // time at the end of the step
   double step_length;          // the length of the step
   int passes;                  // passes of the iteration, as the step line counts them
@@ -118,6 +120,7 @@ struct RunEnded {
   std::span<const std::string> message;  // the stop's message lines; none for an answer
   const RunDefinition& def;              // the answers: OPT, NO, H0
   const SoilColumn& column;              // the column at the end
+  double height;                         // its height Z(NN) - Z(1)
 };
 
 // Receives the events of a run. Every method does nothing unless overridden.

@@ -31,16 +31,18 @@ struct Records {
   std::unique_ptr<SoilColumn> col = std::make_unique<SoilColumn>();
   std::unique_ptr<ReportWork> work = std::make_unique<ReportWork>();
   Soil soil;
+  Clock clock;
   CrackRecord crack;
 };
 
 void send_every_event(RunObserver& o, const Records& r) {
   o.run_set_up(RunSetUp{*r.def, *r.scales, r.soil, *r.col, false, 0.0, 0.0, 0.0});
-  o.step_accepted(StepAccepted{7, 1, 0.5, 0.25, 3, 0, 1e-9, *r.col, 1.0, 1.0, 0.0, 0.0, 0.0,
-                               r.col->NN + 1, 0.0, 0.0});
+  o.step_accepted(StepAccepted{7, 1, r.clock, 0.5, 0.25, 3, 0, 1e-9, *r.col, 1.0, 1.0, 0.0, 0.0,
+                               0.0, r.col->NN + 1, 0.0, 0.0});
   o.crack_recorded(CrackRecorded{CrackRecordKind::Deepened, r.crack});
-  o.report_written(ReportWritten{ReportKind::OutputTime, 1, *r.work, *r.col, r.soil, *r.def, false});
-  o.run_ended(RunEnded{EndReason::QuietSteps, 0, 1.0, 0, 1, {}, *r.def, *r.col});
+  o.report_written(
+      ReportWritten{ReportKind::OutputTime, 1, *r.work, *r.col, r.soil, *r.def, false});
+  o.run_ended(RunEnded{EndReason::QuietSteps, 0, 1.0, 0, 1, {}, *r.def, *r.col, 0.0});
 }
 
 TEST(RunObservers, EveryEventReachesEachObserverInTheOrderAdded) {

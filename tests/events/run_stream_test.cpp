@@ -90,7 +90,8 @@ struct Recorder : RunObserver {
     end_node = e.node;
     reached = e.output_times_reached;
     message.assign(e.message.begin(), e.message.end());
-    final_height = e.column.Z[e.column.NN] - e.column.Z[1];
+    final_height = e.height;
+    EXPECT_EQ(e.height, e.column.Z[e.column.NN] - e.column.Z[1]);
   }
 };
 
@@ -115,7 +116,8 @@ struct ObservedRun {
   std::string console, vd, tc;
 
   explicit ObservedRun(const fs::path& answers) {
-    const fs::path scratch = fs::temp_directory_path() / ("slurry1d_events_" + answers.stem().string());
+    const fs::path scratch =
+        fs::temp_directory_path() / ("slurry1d_events_" + answers.stem().string());
     fs::remove_all(scratch);
     fs::create_directories(scratch);
     const fs::path back = fs::current_path();
@@ -274,8 +276,8 @@ TEST_P(RunStream, FollowsTheRecordsOfTheWholeRun) {
   for (std::size_t i = 1; i + 1 < e.report_kinds.size(); ++i) {
     EXPECT_EQ(e.report_kinds[i], ReportKind::OutputTime) << i;
   }
-  const bool end_report = ending.reason != EndReason::BaseInstability &&
-                          ending.reason != EndReason::TooManyNodes;
+  const bool end_report =
+      ending.reason != EndReason::BaseInstability && ending.reason != EndReason::TooManyNodes;
   EXPECT_EQ(e.report_kinds.back() == ReportKind::End, end_report);
   EXPECT_EQ(e.crack_records, crack_records(run.tc));
 
