@@ -175,8 +175,7 @@ void set_up_run(Run& run, Outputs& out, RunObserver& observer) {
 }
 
 void set_up_run(Run& run, Outputs& out) {
-  RunObserver none;
-  set_up_run(run, out, none);
+  set_up_run(run, out, no_observer());
 }
 
 }  // namespace slurry1d

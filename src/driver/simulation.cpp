@@ -12,15 +12,6 @@
 
 namespace slurry1d {
 
-namespace {
-
-RunObserver& no_observer() {
-  static RunObserver none;
-  return none;
-}
-
-}  // namespace
-
 Simulation::Simulation(Outputs& out) : Simulation(out, no_observer()) {}
 
 Simulation::Simulation(Outputs& out, RunObserver& observer)

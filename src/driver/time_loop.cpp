@@ -19,12 +19,6 @@ namespace slurry1d {
 
 namespace {
 
-// The observer of a loop that nobody observes.
-RunObserver& no_observer() {
-  static RunObserver none;
-  return none;
-}
-
 std::string time_text(const RunScales& scales, double T) {
   return format_free_real(scales.dimensional_time(T));
 }

@@ -2,6 +2,11 @@
 
 namespace slurry1d {
 
+RunObserver& no_observer() {
+  static RunObserver none;
+  return none;
+}
+
 bool RunObservers::add(RunObserver& observer) {
   if (count_ == capacity) return false;
   list_[static_cast<std::size_t>(count_++)] = &observer;

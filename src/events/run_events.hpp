@@ -138,6 +138,9 @@ class RunObserver {
   virtual void run_ended(const RunEnded&) {}
 };
 
+// An observer that ignores every event: the run of nobody's interest.
+RunObserver& no_observer();
+
 // Several observers at once: each event goes to every observer in the order
 // they were added. Holds at most `capacity` observers without allocating.
 class RunObservers final : public RunObserver {
