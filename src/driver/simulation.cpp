@@ -70,7 +70,7 @@ void Simulation::report_end(int exit_status, const RunStop* stop) {
                  {},
                  run.def,
                  run.col,
-                 run.col.Z[run.col.NN] - run.col.Z[1]};
+                 run.col.NN >= 1 ? run.col.Z[run.col.NN] - run.col.Z[1] : 0.0};
   if (stop != nullptr) ended.message = stop->lines();
   observer_.run_ended(ended);
 }

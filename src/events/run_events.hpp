@@ -119,7 +119,7 @@ struct RunEnded {
   int output_times_reached;              // OPT(1..n) reached; OPT(n+1..NO) were not
   std::span<const std::string> message;  // the stop's message lines; none for an answer
   const RunDefinition& def;              // the answers: OPT, NO, H0
-  const SoilColumn& column;              // the column at the end
+  const SoilColumn& column;              // the column at the end; NN = 0 when it was never built
   double height;                         // its height Z(NN) - Z(1)
 };
 

@@ -91,7 +91,9 @@ struct Recorder : RunObserver {
     reached = e.output_times_reached;
     message.assign(e.message.begin(), e.message.end());
     final_height = e.height;
-    EXPECT_EQ(e.height, e.column.Z[e.column.NN] - e.column.Z[1]);
+    if (e.column.NN >= 1) {
+      EXPECT_EQ(e.height, e.column.Z[e.column.NN] - e.column.Z[1]);
+    }
   }
 };
 
@@ -115,11 +117,14 @@ struct ObservedRun {
   int status = -1;
   std::string console, vd, tc;
 
-  explicit ObservedRun(const fs::path& answers) {
+  // `blocked`: a name in the scratch directory taken by a directory, so that
+  // the file of that name cannot be created.
+  explicit ObservedRun(const fs::path& answers, const std::string& blocked = "") {
     const fs::path scratch =
         fs::temp_directory_path() / ("slurry1d_events_" + answers.stem().string());
     fs::remove_all(scratch);
     fs::create_directories(scratch);
+    if (!blocked.empty()) fs::create_directories(scratch / blocked);
     const fs::path back = fs::current_path();
     fs::current_path(scratch);
     {
@@ -133,7 +138,7 @@ struct ObservedRun {
       status = run_program(in, false, out, observers);
       console = console_text.str();
     }
-    vd = read_file(scratch / "vd.out");
+    if (blocked != "vd.out") vd = read_file(scratch / "vd.out");
     tc = read_file(scratch / "tc.out");
     fs::current_path(back);
     fs::remove_all(scratch);
@@ -315,6 +320,19 @@ TEST(RunStream, TheEndTellsTheNodeAndTheOutputTimesNotReached) {
   const ObservedRun cracked(root / "examples" / "drying_crust.txt");
   EXPECT_GT(cracked.events.deepest_crack, 0.0);
   EXPECT_GT(cracked.events.last_crust, 0.0);
+}
+
+// A result file that cannot be created ends the run before its column is
+// built: the end still comes, once, with the status of the program.
+TEST(RunStream, AFileThatCannotBeCreatedEndsTheRunWithoutAColumn) {
+  const fs::path root = fs::path(SLURRY1D_SOURCE_DIR).parent_path();
+  const ObservedRun run(root / "examples" / "surcharge_two_way.txt", "vd.out");
+  EXPECT_EQ(run.status, 4);
+  EXPECT_EQ(run.events.order, "E");
+  EXPECT_EQ(run.events.reason, EndReason::FileError);
+  EXPECT_EQ(run.events.status, 4);
+  EXPECT_EQ(run.events.final_height, 0.0);
+  EXPECT_EQ(run.events.reached, 0);
 }
 
 }  // namespace
