@@ -6,6 +6,7 @@
 
 #include "driver/command_line.hpp"
 #include "driver/simulation.hpp"
+#include "platform/file_identity.hpp"
 #include "platform/interrupt.hpp"
 #include "platform/terminal.hpp"
 
@@ -20,5 +21,6 @@ int main(int argc, char** argv) {
   slurry1d::Outputs out;
   out.console.attach(std::cout);
   out.errors.attach(std::cerr);
-  return slurry1d::run_program(answers, slurry1d::platform::stdin_is_terminal(), out);
+  return slurry1d::run_program(answers, slurry1d::platform::stdin_is_terminal(), out,
+                               slurry1d::platform::stdin_identity());
 }

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "driver/answer_source.hpp"
 #include "driver/dialog.hpp"
 #include "driver/run_stop.hpp"
 #include "driver/setup.hpp"
@@ -12,11 +13,20 @@ namespace slurry1d {
 
 Simulation::Simulation(Outputs& out) : out_(out), run_(std::make_unique<Run>()) {}
 
-void Simulation::run(std::istream& answers, bool interactive) {
+void Simulation::run(std::istream& answers, bool interactive,
+                     const std::optional<platform::FileIdentity>& answers_file) {
+  refuse_overwriting(answers_file);
   open_echo_file();
   ask_run_definition(answers, interactive);
   set_up();
   march();
+}
+
+void Simulation::refuse_overwriting(const std::optional<platform::FileIdentity>& answers_file) {
+  for (const char* name : kRunFileNames) {
+    const std::string refusal = overwrite_refusal(answers_file, name);
+    if (!refusal.empty()) throw RunStop(StopKind::BadInput, {refusal});
+  }
 }
 
 void Simulation::open_echo_file() {
@@ -77,11 +87,12 @@ RunStop non_finite_failure(const NonFiniteResult& where) {
 
 }  // namespace
 
-int run_program(std::istream& answers, bool interactive, Outputs& out) {
+int run_program(std::istream& answers, bool interactive, Outputs& out,
+                const std::optional<platform::FileIdentity>& answers_file) {
   int status = 0;
   Simulation simulation(out);
   try {
-    simulation.run(answers, interactive);
+    simulation.run(answers, interactive, answers_file);
   } catch (const RunStop& stop) {
     report_stop(stop, out);
     status = stop.exit_status();

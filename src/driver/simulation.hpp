@@ -7,6 +7,7 @@
 #include "driver/run_state.hpp"
 #include "output/record_writer.hpp"
 #include "output/result_files.hpp"
+#include "platform/file_identity.hpp"
 
 namespace slurry1d {
 
@@ -18,8 +19,11 @@ class Simulation {
 
   // Runs from the first question to the end of the run. The program's own
   // stops and refused input arrive as RunStop; the files stay open until
-  // close_files().
-  void run(std::istream& answers, bool interactive);
+  // close_files(). `answers_file` is the identity of the file the answers are
+  // read from, if they are: a run that would overwrite it is refused before
+  // any file is created.
+  void run(std::istream& answers, bool interactive,
+           const std::optional<platform::FileIdentity>& answers_file = std::nullopt);
   // Flushes and closes every file.
   void close_files();
   // Where a file was first written a number that is not finite, if anywhere.
@@ -28,6 +32,7 @@ class Simulation {
   const Run& state() const { return *run_; }
 
  private:
+  static void refuse_overwriting(const std::optional<platform::FileIdentity>& answers_file);
   void open_echo_file();
   void ask_run_definition(std::istream& answers, bool interactive);
   void stop_if_interrupted();
@@ -51,7 +56,9 @@ void report_stop(const class RunStop& stop, Outputs& out);
 // definition, 3 for a run that cannot go on or failed numerically (a run that
 // wrote a number which is not finite into its files counts as failed, however
 // it ended), 4 for a file that could not be written, 130 and 143 for a run
-// interrupted by SIGINT and SIGTERM.
-int run_program(std::istream& answers, bool interactive, Outputs& out);
+// interrupted by SIGINT and SIGTERM. `answers_file` is the identity of the file
+// the answers are read from, if they are.
+int run_program(std::istream& answers, bool interactive, Outputs& out,
+                const std::optional<platform::FileIdentity>& answers_file = std::nullopt);
 
 }  // namespace slurry1d
