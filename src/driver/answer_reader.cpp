@@ -3,7 +3,7 @@
 #include <array>
 #include <charconv>
 
-#include "driver/run_stop.hpp"
+#include "model/run_stop.hpp"
 #include "platform/number_text.hpp"
 
 namespace slurry1d {

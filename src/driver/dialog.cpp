@@ -9,9 +9,10 @@
 
 #include "driver/answer_reader.hpp"
 #include "driver/questions.hpp"
-#include "driver/run_stop.hpp"
+#include "model/run_scales.hpp"
+#include "model/run_stop.hpp"
 #include "output/fields.hpp"
-#include "soil/constitutive.hpp"
+#include "soil/soil.hpp"
 
 namespace slurry1d {
 
@@ -60,7 +61,7 @@ bool positive_and_finite(double v) {
 
 // The void ratio of the fresh slurry, at zero effective stress, as the set-up
 // computes it.
-double fresh_void_ratio(const RunParameters& p) {
+double fresh_void_ratio(const RunDefinition& p) {
   return p.A1 * std::pow(p.Z1, p.B1);
 }
 
@@ -69,7 +70,7 @@ double fresh_void_ratio(const RunParameters& p) {
 // The void ratio must fall as the stress rises: a curve that rises (B1 > 0)
 // runs the clock backwards, and B1 divides the stress scale of the first time
 // step.
-Refusal compression_refusal(const RunParameters& p) {
+Refusal compression_refusal(const RunDefinition& p) {
   if (!(p.B1 < 0.0)) {
     return refused("B1", p.B1,
                    "the compression exponent must be negative (a compression curve falls with "
@@ -89,13 +90,13 @@ Refusal compression_refusal(const RunParameters& p) {
 
 // The crack-onset void ratio 1/(a + b s)^c + 1/d must be positive and finite
 // at the unloaded surface, s = 0.
-Refusal cracking_refusal(const RunParameters& p) {
+Refusal cracking_refusal(const RunDefinition& p) {
   if (p.CRD == 0.0) return refused("CRD", p.CRD, "the cracking constant d must not be zero");
   const double base = p.CRB * 0.0 + p.CRA;
   if (!(base > 0.0)) {
     return refused("CRA", p.CRA, "the cracking function needs a + b*s > 0 at s = 0");
   }
-  const double ecr = crack_onset_void_ratio(0.0, p.CRD, p.CRA, p.CRB, p.CRC);
+  const double ecr = soil_of(p, RunScales{}).crack_onset_void_ratio(0.0);
   if (positive_and_finite(ecr)) return {};
   const std::string why = "the crack-onset void ratio at s = 0 would be " + real_text(ecr);
   if (!std::isfinite(1.0 / std::pow(base, p.CRC))) return refused("CRC", p.CRC, why);
@@ -144,7 +145,7 @@ Refusal code_refusal(const AnswerName& name, int typed, std::span<const question
 // The run stops when a node's void ratio falls to ME. Every node starts at or
 // below the void ratio of the fresh slurry, so an ME at or above it would stop
 // the run after its first step.
-Refusal minimum_void_ratio_refusal(const RunParameters& p, double ME) {
+Refusal minimum_void_ratio_refusal(const RunDefinition& p, double ME) {
   const double E0 = fresh_void_ratio(p);
   if (ME < E0) return {};
   return refused("ME", ME,
@@ -173,7 +174,7 @@ std::string index_text(int i) {
 // places no negative amount (the total height counts every stage, so soil
 // taken away would shrink the length scale below the soil the layer holds),
 // and begins at or after the end of the stage before it.
-Refusal stage_refusal(const RunParameters& p, int i) {
+Refusal stage_refusal(const RunDefinition& p, int i) {
   const FillingStage& s = p.stage[i];
   const std::string n = index_text(i);
   if (s.TEF < s.TBF) {
@@ -191,7 +192,7 @@ Refusal stage_refusal(const RunParameters& p, int i) {
 
 // Output times are asked one by one: each after the starting time and after
 // the one before it.
-Refusal output_time_refusal(const RunParameters& p, int i) {
+Refusal output_time_refusal(const RunDefinition& p, int i) {
   const std::string name = "OPT" + index_text(i);
   if (i == 1 && p.OPT[i] <= p.TS) {
     return refused(name, p.OPT[i],
@@ -213,7 +214,7 @@ int pair_of_line(int ND, int line) {
 
 // The pairs are typed from the top of the layer down: each one lies below the
 // one typed before it.
-Refusal pair_refusal(const RunParameters& p, int line) {
+Refusal pair_refusal(const RunDefinition& p, int line) {
   if (line == 1) return {};
   const double above = p.profile[pair_of_line(p.ND, line - 1)].z;
   const double here = p.profile[pair_of_line(p.ND, line)].z;
@@ -226,7 +227,7 @@ Refusal pair_refusal(const RunParameters& p, int line) {
 // ---------------------------------------------------------------------------
 // Echo records of "input".
 
-Line constants_record(const RunParameters& p) {
+Line constants_record(const RunDefinition& p) {
   Line l;
   l.blank().G(10, 5, p.A1).blank().F(10, 4, p.B1).blank().G(10, 5, p.C).blank().G(10, 5, p.D);
   l.blank().G(10, 5, p.Z1).tab().text("A1,B1,C,D,Z1");
@@ -251,13 +252,13 @@ Line value_record(double v, std::string_view label) {
   return l;
 }
 
-Line shrinkage_record(const RunParameters& p) {
+Line shrinkage_record(const RunDefinition& p) {
   Line l;
   l.blank().G(10, 5, p.A2).blank().F(10, 4, p.B2).tab().text("A2,B2:3-D SHRINKAGE PARAMETERS");
   return l;
 }
 
-Line cracking_record(const RunParameters& p) {
+Line cracking_record(const RunDefinition& p) {
   Line l;
   l.blank().G(10, 5, p.CRA).blank().G(10, 5, p.CRB).blank().G(10, 5, p.CRC);
   l.blank().G(10, 5, p.CRD).tab().text("CRACKING ").text("FUNCTION PARAMETERS, a,b,c,d");
@@ -322,7 +323,7 @@ using Prompt = std::initializer_list<std::string_view>;
 
 class Dialog {
  public:
-  Dialog(std::istream& in, Outputs& out, bool interactive, RunParameters& p)
+  Dialog(std::istream& in, Outputs& out, bool interactive, RunDefinition& p)
       : reader_(in), out_(out), interactive_(interactive), p_(p) {}
 
   void run();
@@ -362,7 +363,7 @@ class Dialog {
   AnswerReader reader_;
   Outputs& out_;
   bool interactive_;
-  RunParameters& p_;
+  RunDefinition& p_;
 };
 
 // A refused answer at a terminal is reported on the error channel and its
@@ -485,7 +486,6 @@ void Dialog::ask_solids_and_water() {
     return positive_refusal("GW", v, "the unit weight of water");
   });
   echo(value_record(p_.GW, "UNIT WEIGHT OF WATER"));
-  p_.ZBOT = 0.0;
 }
 
 void Dialog::ask_initial_height() {
@@ -551,21 +551,21 @@ void Dialog::ask_top_boundary() {
     throw RunStop(StopKind::RefusedRun,
                   {"EVAPORATION ON TOP BOUNDARY IS NOT ACCEPTABLE IN STAGE FILLING PROCESS!!"});
   }
-  p_.ITOP = typed == 2 ? 3 : typed;
-  if (p_.ITOP < 2) {
-    p_.VT = ask_real({"SPECIFY THE VELOCITY AT TOP, VT=?"}, q::VT, "IBOT");
-    p_.HT = 0.0;
-    p_.LT = 0.0;
+  p_.bc.ITOP = typed == 2 ? TopBoundary::Surcharge : static_cast<TopBoundary>(typed);
+  if (top_has_velocity_row(p_.bc.ITOP)) {
+    p_.bc.VT = ask_real({"SPECIFY THE VELOCITY AT TOP, VT=?"}, q::VT, "IBOT");
+    p_.bc.LT = 0.0;
   } else {
-    p_.LT = ask_real({"SPECIFY THE SURCHARGE LOADING, LT=?"}, q::LT, "IBOT");
-    p_.HT = 0.0;
-    p_.VT = 0.0;
-    if (p_.IFIL == 1 && p_.LT != 0.0) {
+    p_.bc.LT = ask_real({"SPECIFY THE SURCHARGE LOADING, LT=?"}, q::LT, "IBOT");
+    p_.bc.VT = 0.0;
+    if (p_.IFIL == 1 && p_.bc.LT != 0.0) {
       throw RunStop(StopKind::RefusedRun,
                     {"ONLY ZERO SURCHARGE IS ACCEPTABLE IN STAGE FILLING PROCESS!!!"});
     }
   }
-  echo(value_record(p_.VT + p_.HT + p_.LT, "TOP BOUNDARY CONDITION VALUES"));
+  // A head of water on top is never asked; its value is 0.
+  const double HT = 0.0;
+  echo(value_record(p_.bc.VT + HT + p_.bc.LT, "TOP BOUNDARY CONDITION VALUES"));
 }
 
 void Dialog::ask_bottom_boundary() {
@@ -575,18 +575,18 @@ void Dialog::ask_bottom_boundary() {
                 "    3= PERVIOUS BOUNDARY", "    4= VELOCITY (NON-ZERO VELOCITY)"},
                q::IBOT, q::kBottomCodes);
   echo(wide_switch_record(typed, "BOTTOM BOUNDARY CONDITION"));
-  p_.IBOT = typed;
-  p_.VB = 0.0;
-  p_.HB = 0.0;
-  p_.LB = 0.0;
+  p_.bc.IBOT = static_cast<BottomBoundary>(typed);
+  p_.bc.VB = 0.0;
+  p_.bc.HB = 0.0;
+  p_.bc.LB = 0.0;
   if (typed == 1 || typed == 3) return;
   if (typed == 4) {
-    p_.VB = ask_real({"SPECIFY THE VELOCITY AT BOTTOM, VB=?"}, q::VB, "ME");
-    p_.IBOT = 1;
+    p_.bc.VB = ask_real({"SPECIFY THE VELOCITY AT BOTTOM, VB=?"}, q::VB, "ME");
+    p_.bc.IBOT = BottomBoundary::Velocity;
   } else {
-    p_.HB = ask_real({"SPECIFY THE PRESSURE HEAD OF WATER AT BOTTOM, HB=?"}, q::HB, "ME");
+    p_.bc.HB = ask_real({"SPECIFY THE PRESSURE HEAD OF WATER AT BOTTOM, HB=?"}, q::HB, "ME");
   }
-  echo(bottom_values_record(p_.VB + p_.HB + p_.LB));
+  echo(bottom_values_record(p_.bc.VB + p_.bc.HB + p_.bc.LB));
 }
 
 void Dialog::ask_minimum_void_ratio() {
@@ -687,7 +687,7 @@ void Dialog::run() {
 
 }  // namespace
 
-void run_dialog(std::istream& in, Outputs& out, bool interactive, RunParameters& p) {
+void run_dialog(std::istream& in, Outputs& out, bool interactive, RunDefinition& p) {
   Dialog(in, out, interactive, p).run();
 }
 

@@ -2,7 +2,7 @@
 
 #include <istream>
 
-#include "driver/run_parameters.hpp"
+#include "model/run_definition.hpp"
 #include "output/record_writer.hpp"
 
 namespace slurry1d {
@@ -14,6 +14,6 @@ namespace slurry1d {
 // beyond a capacity or limit are refused: asked again when interactive (the
 // console is a terminal), RunStop (BadInput) otherwise. The two staged-filling
 // checks of the top boundary end the run with RunStop (StopKind::RefusedRun).
-void run_dialog(std::istream& in, Outputs& out, bool interactive, RunParameters& p);
+void run_dialog(std::istream& in, Outputs& out, bool interactive, RunDefinition& p);
 
 }  // namespace slurry1d

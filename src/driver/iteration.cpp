@@ -44,15 +44,9 @@ namespace {
 
 // Staged filling: the elevations and the base stress follow the mid-step void
 // ratios before the boundary rows read them.
-void filling_geometry(const RunParameters& p, SoilColumn& col) {
-  col.Z[1] = p.ZBOT;
-  double weight = 0.0;
-  for (int k = 1; k <= col.NN - 1; ++k) {
-    const double e = p.E0 * (col.EMID[k] + col.EMID[k + 1]) / 2.0;
-    col.Z[k + 1] = col.Z[k] + (e + 1.0) / (p.E0 + 1.0) * col.DXI[k] * p.HTOT;
-    weight += (col.Z[k + 1] - col.Z[k]) * (e + p.GS) * p.GW / (e + 1.0);
-  }
-  col.WSUM = p.LT + weight + p.LB;
+void filling_geometry(const ColumnGeometry& geometry, const BoundaryConditions& bc,
+                      SoilColumn& col) {
+  col.WSUM = bc.LT + geometry.stack_on_mid_step_void_ratios(col) + bc.LB;
 }
 
 }  // namespace
@@ -60,9 +54,9 @@ void filling_geometry(const RunParameters& p, SoilColumn& col) {
 // A void ratio above E0 is stored as E0 (the soil does not swell past its
 // fresh state); one at or below zero as half the minimum void ratio. Returns
 // false when the solution holds a value that is not a number.
-bool clip_solution(const RunParameters& p, SoilColumn& col) {
+bool clip_solution(double ME, double E0, SoilColumn& col) {
   bool finite = true;
-  const double floor_value = p.ME / (2.0 * p.E0);
+  const double floor_value = ME / (2.0 * E0);
   for (double& x : col.XSOL.head(col.NN)) {
     if (x > 1.0) {
       x = 1.0;
@@ -75,56 +69,24 @@ bool clip_solution(const RunParameters& p, SoilColumn& col) {
   return finite;
 }
 
-// Whether a node's rate of change over the step, change/DT*K0/HTOT, exceeds
-// ERROR. The two divisions are costly in the hot loop, so the rate is first
-// estimated with one multiplication; only an estimate within a relative 1e-9
-// of ERROR (the two forms differ by a few units in the last place) is decided
-// by the exact expression, so the answer is always that of the exact one
-// (subnormal values are below any normal ERROR either way).
-class FastNodeTest {
- public:
-  explicit FastNodeTest(const RunParameters& p)
-      : p_(p),
-        factor_(p.K0 / (p.DT * p.HTOT)),
-        above_(p.ERROR * (1.0 + 1e-9)),
-        below_(p.ERROR * (1.0 - 1e-9)),
-        estimate_(std::isnormal(p.ERROR) && p.ERROR > 0.0 && std::isnormal(factor_)) {}
-
-  bool operator()(double change) const {
-    if (estimate_) {
-      const double estimate = change * factor_;
-      if (estimate > above_) return true;
-      if (estimate < below_) return false;
-    }
-    return change / p_.DT * p_.K0 / p_.HTOT > p_.ERROR;
-  }
-
- private:
-  const RunParameters& p_;
-  double factor_;
-  double above_;
-  double below_;
-  bool estimate_;  // the estimate is only trusted for normal, positive values
-};
-
 // Moves the solution into EN and sums the change over the step (DSQ) and the
 // nodes changing faster than ERROR (NFAST).
-void take_over_solution(const RunParameters& p, SoilColumn& col, LoopState& loop) {
+void take_over_solution(const BoundaryConditions& bc, const FastNodeTest& fast, SoilColumn& col,
+                        LoopState& loop) {
   const int NN = col.NN;
   loop.DSQ = 0.0;
   loop.NFAST = 0;
-  const FastNodeTest fast(p);
   const auto accumulate = [&](int node, double x) {
     const double change = (col.EOLD[node] - x) * (col.EOLD[node] - x);
     loop.DSQ += change;
     if (fast(change)) ++loop.NFAST;
   };
-  if (p.IBOT < 2) {
+  if (bottom_has_velocity_row(bc.IBOT)) {
     for (int i = 1; i <= NN - 1; ++i) {
       col.EN[i] = col.XSOL[i];
       accumulate(i, col.XSOL[i]);
     }
-    if (p.ITOP < 2) {
+    if (top_has_velocity_row(bc.ITOP)) {
       col.EN[NN] = col.XSOL[NN];
       loop.DSQ += (col.EOLD[NN] - col.XSOL[NN]) * (col.EOLD[NN] - col.XSOL[NN]);
     } else {
@@ -133,12 +95,12 @@ void take_over_solution(const RunParameters& p, SoilColumn& col, LoopState& loop
     return;
   }
   col.EN[1] = loop.ends.EBOT;
-  const int top_free = p.ITOP < 2 ? NN : NN - 1;
+  const int top_free = top_has_velocity_row(bc.ITOP) ? NN : NN - 1;
   for (int i = top_free; i >= 2; --i) {
     col.EN[i] = col.XSOL[i - 1];
     accumulate(i, col.XSOL[i - 1]);
   }
-  if (p.ITOP >= 2) col.EN[NN] = loop.ends.ETOP;
+  if (!top_has_velocity_row(bc.ITOP)) col.EN[NN] = loop.ends.ETOP;
 }
 
 namespace {
@@ -151,36 +113,31 @@ double iterate_change(const SoilColumn& col) {
 
 // Within a step the end nodes may not swell past their start-of-step values;
 // drying soil may not swell anywhere.
-void prevent_swelling(const RunParameters& p, SoilColumn& col) {
+void prevent_swelling(int IDES, double E0, SoilColumn& col) {
   const int NN = col.NN;
-  if (p.IDES != 1) {
+  if (IDES != 1) {
     col.EN[1] = std::min(col.EN[1], col.EOLD[1]);
     col.EN[NN] = std::min(col.EN[NN], col.EOLD[NN]);
   } else {
     for (int i = 1; i <= NN; ++i) col.EN[i] = std::min(col.EN[i], col.ESTEP[i]);
   }
-  for (int i = 1; i <= NN; ++i) col.ER[i] = p.E0 * col.EN[i];
+  for (int i = 1; i <= NN; ++i) col.ER[i] = E0 * col.EN[i];
 }
 
 // Elevations of the new void ratios and the total stress at the base.
-void update_geometry(const RunParameters& p, SoilColumn& col) {
-  if (p.IDES == 1) {
-    update_cracked_column(p, col);
+void update_geometry(Run& run, const BoundaryConditions& bc) {
+  const ColumnGeometry geometry = run.geometry();
+  SoilColumn& col = run.col;
+  if (run.def.IDES == 1) {
+    update_cracked_column(run.soil, geometry, bc.LT, col);
     return;
   }
-  col.WSUM = 0.0;
-  col.Z[1] = p.ZBOT;
-  for (int k = 1; k <= col.NN - 1; ++k) {
-    const double e = (col.ER[k] + col.ER[k + 1]) / 2.0;
-    col.Z[k + 1] = col.Z[k] + (e + 1.0) / (p.E0 + 1.0) * col.DXI[k] * p.HTOT;
-    col.WSUM += (col.Z[k + 1] - col.Z[k]) * (e + p.GS) * p.GW / (e + 1.0);
-  }
-  col.WSUM = p.LT + col.WSUM + p.LB;
+  col.WSUM = bc.LT + geometry.stack_on_void_ratios(col) + bc.LB;
 }
 
-bool has_converged(const RunParameters& p, const SoilColumn& col) {
+bool has_converged(double ERROR1, const SoilColumn& col) {
   for (int i = 1; i <= col.NN; ++i) {
-    if (!((col.EN[i] - col.EIT[i]) * (col.EN[i] - col.EIT[i]) < p.ERROR1)) return false;
+    if (!((col.EN[i] - col.EIT[i]) * (col.EN[i] - col.EIT[i]) < ERROR1)) return false;
   }
   return true;
 }
@@ -191,30 +148,35 @@ struct PassResult {
 };
 
 PassResult solve_pass(Run& run) {
-  RunParameters& p = run.p;
+  const RunDefinition& def = run.def;
+  const RunScales& scales = run.scales;
+  const Soil& soil = run.soil;
+  const BoundaryConditions bc = run.acting_boundaries();
+  const double DT = run.clock.DT();
   SoilColumn& col = run.col;
   LoopState& loop = run.loop;
-  if (can_assemble_and_solve_in_one_sweep(p, col)) {
+  const bool filling = def.IDES == 2 && def.IFIL == 1;
+  if (can_assemble_and_solve_in_one_sweep(bc, col)) {
     // The same system, assembled and solved in one sweep up the column.
     if (loop.KIT != 1) col.EMID.copy_from(col.EN, col.NN);
-    if (p.IDES == 2 && p.IFIL == 1) filling_geometry(p, col);
+    if (filling) filling_geometry(run.geometry(), bc, col);
     col.EIT.copy_from(col.EN, col.NN);
-    assemble_and_solve_in_one_sweep(p, col, loop.ends, run.solver_work);
+    assemble_and_solve_in_one_sweep(soil, bc, scales, DT, col, loop.ends, run.solver_work);
   } else {
-    assemble_interior_rows(p, col, loop.KIT);
-    if (p.IDES == 2 && p.IFIL == 1) filling_geometry(p, col);
-    assemble_boundary_rows(p, col, loop.ends);
+    assemble_interior_rows(soil, bc.VT, DT, col, loop.KIT);
+    if (filling) filling_geometry(run.geometry(), bc, col);
+    assemble_boundary_rows(soil, bc, scales, col, loop.ends);
     col.EIT.copy_from(col.EN, col.NN);
-    solve_tridiagonal(col, p.ITOP, p.IBOT, run.solver_work);
+    solve_tridiagonal(col, bc.ITOP, bc.IBOT, run.solver_work);
   }
   PassResult result;
-  result.finite = clip_solution(p, col);
-  take_over_solution(p, col, loop);
+  result.finite = clip_solution(def.ME, scales.E0, col);
+  take_over_solution(bc, FastNodeTest(def.ERROR, DT, scales.K0, scales.HTOT), col, loop);
   loop.ESQ = iterate_change(col);
   loop.KIT = 0;
-  prevent_swelling(p, col);
-  update_geometry(p, col);
-  result.converged = result.finite && has_converged(p, col);
+  prevent_swelling(def.IDES, scales.E0, col);
+  update_geometry(run, bc);
+  result.converged = result.finite && has_converged(def.ERROR1, col);
   return result;
 }
 
@@ -222,18 +184,17 @@ PassResult solve_pass(Run& run) {
 
 // Halves the step and puts the column back where the step began.
 void halve_step(Run& run) {
-  RunParameters& p = run.p;
+  const RunDefinition& def = run.def;
   LoopState& loop = run.loop;
   ++loop.NHALF;
-  p.T = p.T - p.DT / 2.0;
-  p.DT = p.DT / 2.0;
-  if (p.IFIL == 1 && loop.stage.KF7 == 0) {
+  run.clock.halve();
+  if (def.IFIL == 1 && loop.stage.KF7 == 0) {
     // The step had just closed a stage; its shorter repeat lies inside it again.
     loop.stage.KF7 = 1;
     if (loop.stage.KSTG != 1) --loop.stage.KSTG;
   }
   loop.FONE = 1.0;
-  if (p.IFIL == 1 || p.IDES == 1) {
+  if (def.IFIL == 1 || def.IDES == 1) {
     restore_step_snapshot(run);
   } else {
     restore_restart_column(run);
@@ -243,8 +204,8 @@ void halve_step(Run& run) {
 namespace {
 
 // A step halved so often that it no longer moves the clock cannot be solved.
-bool halved_to_nothing(const RunParameters& p, const LoopState& loop) {
-  return loop.NHALF > MAX_HALVINGS || p.T - p.DT == p.T || !(p.DT > 0.0);
+bool halved_to_nothing(const Clock& clock, const LoopState& loop) {
+  return loop.NHALF > MAX_HALVINGS || clock.T() - clock.DT() == clock.T() || !(clock.DT() > 0.0);
 }
 
 bool column_is_finite(const SoilColumn& col) {
@@ -261,7 +222,7 @@ bool iteration_pass(Run& run) {
 }
 
 IterationResult iterate_step(Run& run, Outputs& out) {
-  RunParameters& p = run.p;
+  const RunDefinition& def = run.def;
   SoilColumn& col = run.col;
   LoopState& loop = run.loop;
   for (;;) {
@@ -289,11 +250,11 @@ IterationResult iterate_step(Run& run, Outputs& out) {
     // The mid-step void ratios of a pass that is not a number are no point to
     // linearise about: the halved step starts afresh from its own void ratios.
     if (!pass.finite) loop.KIT = 0;
-    if (halved_to_nothing(p, loop)) {
-      p.T = p.T - p.DT;
+    if (halved_to_nothing(run.clock, loop)) {
+      run.clock.step_back();
       return IterationResult::Failed;
     }
-    if (p.IFIL == 1 && p.IDES != 1) return IterationResult::RepeatFromFilling;
+    if (def.IFIL == 1 && def.IDES != 1) return IterationResult::RepeatFromFilling;
   }
 }
 

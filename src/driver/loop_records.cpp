@@ -27,54 +27,56 @@ void write_crack_record(RecordWriter& tc, const CrackRecord& r) {
   tc.write(line);
 }
 
-double rate_since_start(const RunParameters& p, const LoopState& loop) {
-  if (p.T == p.T0N) return 0.0;
-  return (p.H0IN - loop.VSOIL) / (p.T - p.T0N) * p.K0 / p.HTOT;
+double rate_since_start(const RunScales& scales, const Clock& clock, const LoopState& loop) {
+  if (clock.T() == scales.T0N) return 0.0;
+  return (scales.H0IN - loop.VSOIL) / (clock.T() - scales.T0N) * scales.K0 / scales.HTOT;
 }
 
-double rate_since_cracking(const RunParameters& p, const LoopState& loop) {
-  if (p.T == p.TMARK) return 0.0;
-  return (loop.HCRK - loop.VSOIL) / (p.T - p.TMARK) * p.K0 / p.HTOT;
+double rate_since_cracking(const RunScales& scales, const Clock& clock, const LoopState& loop) {
+  if (clock.T() == clock.TMARK()) return 0.0;
+  return (loop.HCRK - loop.VSOIL) / (clock.T() - clock.TMARK()) * scales.K0 / scales.HTOT;
 }
 
-CrackRecord crack_progress_record(const RunParameters& p, const SoilColumn& col,
-                                  const LoopState& loop, double rate) {
+CrackRecord crack_progress_record(const RunScales& scales, const Clock& clock,
+                                  const SoilColumn& col, const LoopState& loop, double rate) {
   CrackRecord r;
-  r.time = dimensional_time(p, p.T);
+  r.time = scales.dimensional_time(clock.T());
   r.depth = col.Z[col.NN] - col.Z[col.NN1];
   r.height = col.Z[col.NN];
   r.VSOIL = loop.VSOIL;
   r.VCRACK = loop.VCRACK;
-  r.sixth = p.H0IN - loop.VSOIL;
-  r.seventh = p.H0IN - loop.VSOIL - loop.VEVAP;
+  r.sixth = scales.H0IN - loop.VSOIL;
+  r.seventh = scales.H0IN - loop.VSOIL - loop.VEVAP;
   r.rate = rate;
   return r;
 }
 
 // A run that never cracked has no crack depth and no time of cracking: its
 // record shows depth 0 and the rate since the start of the run.
-CrackRecord final_crack_record(const RunParameters& p, const SoilColumn& col,
+CrackRecord final_crack_record(const RunScales& scales, const Clock& clock, const SoilColumn& col,
                                const LoopState& loop) {
   CrackRecord r;
-  r.time = dimensional_time(p, p.T);
+  r.time = scales.dimensional_time(clock.T());
   r.depth = col.NN1 <= col.NN ? col.Z[col.NN] - col.Z[col.NN1] : 0.0;
   r.height = col.Z[col.NN];
   r.VSOIL = loop.VSOIL;
   r.VCRACK = loop.VCRACK;
   r.sixth = loop.VEVAP;
-  r.seventh = p.H0IN - loop.VSOIL - loop.VEVAP;
-  r.rate = loop.KF4 == 1 ? rate_since_cracking(p, loop) : rate_since_start(p, loop);
+  r.seventh = scales.H0IN - loop.VSOIL - loop.VEVAP;
+  r.rate = loop.KF4 == 1 ? rate_since_cracking(scales, clock, loop)
+                         : rate_since_start(scales, clock, loop);
   return r;
 }
 
-void write_summary_lines(RecordWriter& ts, const RunParameters& p, const LoopState& loop) {
-  ts.free("THE TOTAL HEIGHT OF SOIL SOLID IS ", p.HTOT / (p.E0 + 1.0));
-  if (loop.TTOPSW != 0.0) {
-    ts.free(" THE DESSICATION PROCESS START AT : ", dimensional_time(p, loop.TTOPSW));
+void write_summary_lines(RecordWriter& ts, const RunScales& scales,
+                         const BoundaryState& boundaries) {
+  ts.free("THE TOTAL HEIGHT OF SOIL SOLID IS ", scales.HTOT / (scales.E0 + 1.0));
+  if (boundaries.TTOPSW != 0.0) {
+    ts.free(" THE DESSICATION PROCESS START AT : ", scales.dimensional_time(boundaries.TTOPSW));
   }
-  if (loop.TBOTSW != 0.0) {
+  if (boundaries.TBOTSW != 0.0) {
     ts.free(" TIME WHEN THE SELF-WEIGHT CONSOLIDATION ENDS AT",
-            " BOTTOM : ", dimensional_time(p, loop.TBOTSW));
+            " BOTTOM : ", scales.dimensional_time(boundaries.TBOTSW));
   }
 }
 

@@ -28,18 +28,19 @@ void write_crack_record(RecordWriter& tc, const CrackRecord& r);
 
 // Average rates of volume loss: since the start of the run (r0) and since the
 // start of cracking (r1); 0 when no time has passed.
-double rate_since_start(const RunParameters& p, const LoopState& loop);
-double rate_since_cracking(const RunParameters& p, const LoopState& loop);
+double rate_since_start(const RunScales& scales, const Clock& clock, const LoopState& loop);
+double rate_since_cracking(const RunScales& scales, const Clock& clock, const LoopState& loop);
 
 // The record of a step in which an existing crack deepened, and of an output
 // time with a crack.
-CrackRecord crack_progress_record(const RunParameters& p, const SoilColumn& col,
-                                  const LoopState& loop, double rate);
+CrackRecord crack_progress_record(const RunScales& scales, const Clock& clock,
+                                  const SoilColumn& col, const LoopState& loop, double rate);
 // The record at the end of the run, with or without a crack.
-CrackRecord final_crack_record(const RunParameters& p, const SoilColumn& col,
+CrackRecord final_crack_record(const RunScales& scales, const Clock& clock, const SoilColumn& col,
                                const LoopState& loop);
 
 // The summary lines of "ts.out" at the end of the run.
-void write_summary_lines(RecordWriter& ts, const RunParameters& p, const LoopState& loop);
+void write_summary_lines(RecordWriter& ts, const RunScales& scales,
+                         const BoundaryState& boundaries);
 
 }  // namespace slurry1d

@@ -1,5 +1,7 @@
 #include "driver/profile.hpp"
 
+#include "model/column_geometry.hpp"
+
 namespace slurry1d {
 
 namespace {
@@ -20,9 +22,9 @@ double interpolate_void_ratio(const ProfilePair& below, const ProfilePair& above
 
 // Nominal length of an element of height DZ whose end void ratios are e_low
 // and e_high: its height scaled from the average void ratio to E0.
-double nominal_length(double E0, double DZ, double e_low, double e_high) {
+double nominal_length_between(double E0, double DZ, double e_low, double e_high) {
   const double EAVG = (e_low + e_high) * 0.5;
-  return (E0 + 1.0) * DZ / (EAVG + 1.0);
+  return nominal_length(E0, DZ, EAVG);
 }
 
 }  // namespace
@@ -49,16 +51,16 @@ void build_profile_from_pairs(double E0, const FixedArray<ProfilePair, MAXNODE>&
     // A node above every pair (possible only with unordered input) keeps the
     // void ratio of the node below.
     const double EV_next = j <= ND ? interpolate_void_ratio(pairs[j - 1], pairs[j], ZV) : EV;
-    col.DXI[i - 1] = nominal_length(E0, DZ, EV, EV_next);
+    col.DXI[i - 1] = nominal_length_between(E0, DZ, EV, EV_next);
     col.Z[i] = ZV;
     col.EN[i] = EV_next / E0;
     EV = EV_next;
   }
   col.Z[NN] = highest.z;
   col.EN[NN] = highest.e / E0;
-  col.DXI[NN - 1] = nominal_length(E0, DZ, EV, highest.e);
+  col.DXI[NN - 1] = nominal_length_between(E0, DZ, EV, highest.e);
   // Past the top there is no node; its void ratio counts as 0.
-  col.DXI[NN] = nominal_length(E0, DZ, highest.e, 0.0);
+  col.DXI[NN] = nominal_length_between(E0, DZ, highest.e, 0.0);
 
   H0 = 0.0;
   for (int i = 1; i <= NN - 1; ++i) H0 = H0 + col.DXI[i];

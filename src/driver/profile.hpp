@@ -1,8 +1,8 @@
 #pragma once
 
-#include "driver/fixed_array.hpp"
-#include "driver/run_parameters.hpp"
-#include "driver/soil_column.hpp"
+#include "model/fixed_array.hpp"
+#include "model/run_definition.hpp"
+#include "model/soil_column.hpp"
 
 namespace slurry1d {
 

@@ -1,9 +1,14 @@
 #pragma once
 
-#include "driver/fixed_array.hpp"
-#include "driver/run_parameters.hpp"
-#include "driver/soil_column.hpp"
+#include "model/boundary_state.hpp"
+#include "model/clock.hpp"
+#include "model/column_geometry.hpp"
+#include "model/fixed_array.hpp"
+#include "model/run_definition.hpp"
+#include "model/run_scales.hpp"
+#include "model/soil_column.hpp"
 #include "output/state_report.hpp"
+#include "soil/soil.hpp"
 #include "solver/boundary_rows.hpp"
 #include "solver/filling.hpp"
 #include "solver/refine.hpp"
@@ -41,16 +46,14 @@ struct ColumnSnapshot {
   }
 };
 
-// The variables of the time loop, the boundary switches and the crack
-// bookkeeping, carried from step to step.
+// The variables of the time loop, the velocities through the ends and the
+// crack bookkeeping, carried from step to step.
 struct LoopState {
-  int IOUT = 1;   // current output time
-  int ISTEP = 1;  // step within the output interval
-  int ITER = 0;   // iteration count of the step
-  int KIT = 0;    // 0 on the first pass of a step, 1 on repeated passes
-  int NHALF = 0;  // halvings of the current step
-  double DTSAVE = 0.0;
-  double DTPREV = 0.0;
+  int IOUT = 1;       // current output time
+  int ISTEP = 1;      // step within the output interval
+  int ITER = 0;       // iteration count of the step
+  int KIT = 0;        // 0 on the first pass of a step, 1 on repeated passes
+  int NHALF = 0;      // halvings of the current step
   double FONE = 1.0;  // error level of the previous pass
   double ESQ = 0.0;   // change between two iterates
   double DSQ = 0.0;   // change over the step
@@ -63,10 +66,6 @@ struct LoopState {
   int KF5 = 0;  // 1 once the step has been reset at the first crack
   StageCursor stage;
 
-  int JTOP = 0;  // 1 while the top velocity condition is deferred
-  int JBOT = 0;
-  double TTOPSW = 0.0;  // nondimensional times of the switches
-  double TBOTSW = 0.0;
   double VTC = 0.0, VBC = 0.0;    // velocities through the end elements
   double VTC0 = 0.0, VBC0 = 0.0;  // and their values at the start of the step
   double QTOP = 0.0, QBOT = 0.0;  // cumulated outflows
@@ -85,7 +84,11 @@ struct LoopState {
 // program ends. It is large (some hundred nodal arrays' worth), so it lives on
 // the heap; nothing in it is ever reallocated.
 struct Run {
-  RunParameters p;
+  RunDefinition def;         // the answers, constant after the dialog
+  RunScales scales;          // derived by the set-up; heights the run changes
+  Soil soil;                 // built by the set-up once the scales are known
+  BoundaryState boundaries;  // velocity conditions held back
+  Clock clock;
   SoilColumn col;
   LoopState loop;
   ColumnSnapshot step_snapshot;
@@ -95,11 +98,11 @@ struct Run {
   FillingWork filling_work;
   SteadyWork steady_work;
   ReportWork report_work;
-};
 
-// A nondimensional time in the units of the input.
-inline double dimensional_time(const RunParameters& p, double T) {
-  return p.HTOT * T / p.K0;
-}
+  // The boundary conditions that act now.
+  BoundaryConditions acting_boundaries() const { return boundaries.acting(def.bc); }
+  // The lengths and weights of the column.
+  ColumnGeometry geometry() const { return column_geometry(def, scales); }
+};
 
 }  // namespace slurry1d

@@ -4,9 +4,9 @@
 
 #include "driver/answer_source.hpp"
 #include "driver/dialog.hpp"
-#include "driver/run_stop.hpp"
 #include "driver/setup.hpp"
 #include "driver/time_loop.hpp"
+#include "model/run_stop.hpp"
 #include "platform/interrupt.hpp"
 
 namespace slurry1d {
@@ -38,7 +38,7 @@ void Simulation::open_echo_file() {
 // complete dialog is put on disk before the set-up begins.
 void Simulation::ask_run_definition(std::istream& answers, bool interactive) {
   try {
-    run_dialog(answers, out_, interactive, run_->p);
+    run_dialog(answers, out_, interactive, run_->def);
   } catch (const RunStop&) {
     stop_if_interrupted();
     throw;

@@ -6,7 +6,7 @@
 #include "driver/desiccation.hpp"
 #include "driver/iteration.hpp"
 #include "driver/loop_records.hpp"
-#include "driver/run_stop.hpp"
+#include "model/run_stop.hpp"
 #include "output/fields.hpp"
 #include "output/state_report.hpp"
 #include "platform/interrupt.hpp"
@@ -16,40 +16,36 @@
 
 namespace slurry1d {
 
-bool passed_time(double T, double target) {
-  return target > 0.0 ? T / target > 1.0 : T > target;
-}
-bool reached_time(double T, double target) {
-  return target > 0.0 ? T / target == 1.0 : T == target;
-}
-
 namespace {
 
 void write_report(Run& run, Outputs& out) {
-  const ReportContext ctx{run.loop.added, run.loop.ISTEADY, run.loop.QTOP, run.loop.QBOT};
-  write_state_report(run.p, run.col, ctx, run.report_work, out);
+  const ReportContext ctx{run.clock.T(), run.loop.added, run.loop.ISTEADY, run.loop.QTOP,
+                          run.loop.QBOT};
+  write_state_report(run.def, run.soil, run.scales, run.col, ctx, run.report_work, out);
 }
 
 // The report at the end of a run and the final profile a later run can
 // continue from.
 void write_final_state(Run& run, Outputs& out) {
   write_report(run, out);
-  write_restart_profile(run.p, run.col, run.report_work, out.input);
+  write_restart_profile(run.scales, run.clock.T(), run.col, run.report_work, out.input);
 }
 
 // The normal end: final report and profile, the final crack record of a
 // desiccation run and the summary lines.
 void end_run(Run& run, Outputs& out) {
   write_final_state(run, out);
-  if (run.p.IDES == 1) write_crack_record(out.tc, final_crack_record(run.p, run.col, run.loop));
-  write_summary_lines(out.ts, run.p, run.loop);
+  if (run.def.IDES == 1) {
+    write_crack_record(out.tc, final_crack_record(run.scales, run.clock, run.col, run.loop));
+  }
+  write_summary_lines(out.ts, run.scales, run.boundaries);
 }
 
 void end_run_at_minimum_void_ratio(Run& run, Outputs& out, int node) {
   write_final_state(run, out);
   out.console.free(" REACH THE MINIMUM VOID RATIO AT NODE ", node);
   out.console.free(" PROGRAM STOPS FOR REACHING MINIMUM VOID RATIO!");
-  write_summary_lines(out.ts, run.p, run.loop);
+  write_summary_lines(out.ts, run.scales, run.boundaries);
 }
 
 // A run that cannot go on: the end-of-run records at the time reached, then
@@ -60,8 +56,8 @@ void end_run_at_minimum_void_ratio(Run& run, Outputs& out, int node) {
                 {std::move(reason), "the files hold the state reached at that time"});
 }
 
-std::string time_text(const RunParameters& p, double T) {
-  return format_free_real(dimensional_time(p, T));
+std::string time_text(const RunScales& scales, double T) {
+  return format_free_real(scales.dimensional_time(T));
 }
 
 // Stopped from outside (Ctrl-C, a batch system) at the end of a step: the
@@ -69,12 +65,12 @@ std::string time_text(const RunParameters& p, double T) {
 // final profile continues as any other.
 [[noreturn]] void end_interrupted_run(Run& run, Outputs& out, platform::Interruption why) {
   end_run(run, out);
-  throw interrupted_stop(why, "AT TIME = " + time_text(run.p, run.p.T));
+  throw interrupted_stop(why, "AT TIME = " + time_text(run.scales, run.clock.T()));
 }
 
 [[noreturn]] void fail_diverging_step(Run& run, Outputs& out) {
   fail_run(run, out,
-           "the iteration kept diverging at time " + time_text(run.p, run.p.T) +
+           "the iteration kept diverging at time " + time_text(run.scales, run.clock.T()) +
                " although the step was halved " + std::to_string(run.loop.NHALF) +
                " times; the run stops there");
 }
@@ -84,21 +80,21 @@ std::string time_text(const RunParameters& p, double T) {
 // a largest step far too small for the output times) that the output time
 // cannot be reached within the steps an output interval may take.
 [[noreturn]] void fail_stalled_clock(Run& run, Outputs& out, double window_start, long steps) {
-  const RunParameters& p = run.p;
+  const RunScales& scales = run.scales;
   fail_run(run, out,
            "the clock has stalled: the last " + std::to_string(steps) +
-               " steps moved it from time " + time_text(p, window_start) + " to " +
-               time_text(p, p.T) + ", too slowly to reach the output time " +
-               time_text(p, p.OPTN[run.loop.IOUT]) + " within the " +
+               " steps moved it from time " + time_text(scales, window_start) + " to " +
+               time_text(scales, run.clock.T()) + ", too slowly to reach the output time " +
+               time_text(scales, scales.OPTN[run.loop.IOUT]) + " within the " +
                std::to_string(MAX_STEPS_PER_OUTPUT) + " steps an output interval may take");
 }
 
 [[noreturn]] void fail_step_cap(Run& run, Outputs& out) {
-  const RunParameters& p = run.p;
+  const RunScales& scales = run.scales;
   fail_run(run, out,
-           "the output time " + time_text(p, p.OPTN[run.loop.IOUT]) + " was not reached within " +
-               std::to_string(MAX_STEPS_PER_OUTPUT) + " steps; the run stops at time " +
-               time_text(p, p.T));
+           "the output time " + time_text(scales, scales.OPTN[run.loop.IOUT]) +
+               " was not reached within " + std::to_string(MAX_STEPS_PER_OUTPUT) +
+               " steps; the run stops at time " + time_text(scales, run.clock.T()));
 }
 
 // The report of an output time, put on disk with everything before it: a run
@@ -106,36 +102,34 @@ std::string time_text(const RunParameters& p, double T) {
 void write_output_time_records(Run& run, Outputs& out) {
   write_report(run, out);
   const SoilColumn& col = run.col;
-  if (run.p.IDES == 1 && col.NN2 <= col.NN) {
-    write_crack_record(
-        out.tc, crack_progress_record(run.p, col, run.loop, rate_since_start(run.p, run.loop)));
+  if (run.def.IDES == 1 && col.NN2 <= col.NN) {
+    const double rate = rate_since_start(run.scales, run.clock, run.loop);
+    write_crack_record(out.tc, crack_progress_record(run.scales, run.clock, col, run.loop, rate));
   }
   out.flush();
 }
 
 // Ends the step exactly on the output time it would overshoot.
-void advance_clock(RunParameters& p, const LoopState& loop) {
-  p.T = p.T + p.DT;
-  const double target = p.OPTN[loop.IOUT];
-  if (passed_time(p.T, target)) {
-    p.DT = target - p.T + p.DT;
-    p.T = target;
-  }
+void advance_clock(Clock& clock, const RunScales& scales, const LoopState& loop) {
+  clock.advance();
+  clock.land_on(scales.OPTN[loop.IOUT]);
 }
 
 // Staged filling and node addition at velocity boundaries, then the restart
 // snapshot from which a diverging step is repeated.
 void prepare_iteration(Run& run, Outputs& out) {
-  RunParameters& p = run.p;
+  const RunDefinition& def = run.def;
+  RunScales& scales = run.scales;
   SoilColumn& col = run.col;
   LoopState& loop = run.loop;
-  if (p.IDES == 1) return;
-  if (p.IDES == 2) {
-    if (p.IFIL == 1) {
-      advance_filling(p, col, loop.stage, loop.DTPREV, run.filling_work);
-      if (p.H0IN < col.Z[col.NN]) p.H0IN = col.Z[col.NN];
+  if (def.IDES == 1) return;
+  if (def.IDES == 2) {
+    if (def.IFIL == 1) {
+      advance_filling(def, scales, run.clock, col, loop.stage, run.filling_work);
+      if (scales.H0IN < col.Z[col.NN]) scales.H0IN = col.Z[col.NN];
     }
-    refine_boundary_elements(p, col, loop.added, out.console);
+    refine_boundary_elements(run.soil, run.geometry(), run.acting_boundaries(), def.ME, col,
+                             loop.added, out.console);
   }
   col.NN1 = col.NN + 1;
   col.NN2 = col.NN + 1;
@@ -151,30 +145,35 @@ void solve_step(Run& run, Outputs& out) {
     if (result == IterationResult::Failed) fail_diverging_step(run, out);
     from_filling = result == IterationResult::RepeatFromFilling;
     if (from_filling) continue;
-    if (run.p.IDES != 1 && check_boundary_switch(run, out)) continue;
+    if (run.def.IDES != 1 && check_boundary_switch(run, out)) continue;
     return;
   }
 }
 
 // Evaporation, geometry and the crack records of the accepted step.
 void account_for_step(Run& run, Outputs& out) {
-  const RunParameters& p = run.p;
+  const RunDefinition& def = run.def;
+  const RunScales& scales = run.scales;
+  const BoundaryConditions bc = run.acting_boundaries();
   SoilColumn& col = run.col;
   LoopState& loop = run.loop;
-  if (p.IDES != 1) accumulate_outflows(p, loop);
+  if (def.IDES != 1) accumulate_outflows(bc, scales, run.clock.DT(), loop);
   ++loop.ITER;
   write_iteration_line(out.console, loop.ITER, loop.ESQ / col.NN);
-  if (p.IDES == 1 && p.ITOP == 1 && p.IBOT == 1) accumulate_evaporation(p, col, loop);
+  if (def.IDES == 1 && bc.ITOP == TopBoundary::Velocity && bc.IBOT == BottomBoundary::Velocity) {
+    accumulate_evaporation(run);
+  }
   final_geometry(run);
-  if (p.IDES == 1 && col.NN2 <= col.NN && col.NN1 < col.NN2) {
-    const double rate = loop.KF4 == 1 ? rate_since_cracking(p, loop) : rate_since_start(p, loop);
-    write_crack_record(out.tc, crack_progress_record(p, col, loop, rate));
+  if (def.IDES == 1 && col.NN2 <= col.NN && col.NN1 < col.NN2) {
+    const double rate = loop.KF4 == 1 ? rate_since_cracking(scales, run.clock, loop)
+                                      : rate_since_start(scales, run.clock, loop);
+    write_crack_record(out.tc, crack_progress_record(scales, run.clock, col, loop, rate));
   }
 }
 
-int first_node_at_minimum(const RunParameters& p, const SoilColumn& col) {
+int first_node_at_minimum(double ME, double E0, const SoilColumn& col) {
   for (int i = 1; i <= col.NN; ++i) {
-    if (col.EN[i] <= p.ME / p.E0) return i;
+    if (col.EN[i] <= ME / E0) return i;
   }
   return 0;
 }
@@ -182,8 +181,11 @@ int first_node_at_minimum(const RunParameters& p, const SoilColumn& col) {
 // The top has settled to its steady-state height (in staged filling only once
 // the last stage has begun; a filling run without stages has nothing to wait
 // for).
-bool reached_steady_height(const RunParameters& p, const SoilColumn& col, const LoopState& loop) {
-  if (p.IFIL == 1 && p.NS >= 1 && !(p.T > p.TBFN[p.NS])) return false;
+bool reached_steady_height(const Run& run, double T) {
+  const RunDefinition& def = run.def;
+  const SoilColumn& col = run.col;
+  const LoopState& loop = run.loop;
+  if (def.IFIL == 1 && def.NS >= 1 && !(T > run.scales.TBFN[def.NS])) return false;
   return loop.ZTOPP >= col.ZSS[col.NN] && col.Z[col.NN] / col.ZSS[col.NN] <= 1.0;
 }
 
@@ -199,52 +201,52 @@ RunStop interrupted_stop(platform::Interruption why, const std::string& when) {
 // The next step: once reset to the natural time scale of the compression
 // curve at the first crack, otherwise grown by half up to the largest step.
 void choose_next_step(Run& run) {
-  RunParameters& p = run.p;
+  const RunScales& scales = run.scales;
+  Clock& clock = run.clock;
   SoilColumn& col = run.col;
   LoopState& loop = run.loop;
   col.NN2 = col.NN1;
-  loop.DTPREV = p.DT;
+  clock.remember_step();
   if (loop.KF5 == 0 && col.NN2 <= col.NN) {
-    p.DT = -(p.K0 / p.HTOT) / (p.B1 / p.Z1N);
+    clock.restart_step(-(scales.K0 / scales.HTOT) / (run.soil.B1 / scales.Z1N));
     loop.KF5 = 1;
     return;
   }
   loop.DMARCH = loop.DSQ / col.NN;
   loop.FONE = 1.0;
-  if (reached_time(p.T, p.OPTN[loop.IOUT])) return;
-  p.DT = 1.5 * p.DT;
-  if (p.DT > p.DTMAX) p.DT = p.DTMAX;
-  loop.DTSAVE = p.DT;
+  if (reached_time(clock.T(), scales.OPTN[loop.IOUT])) return;
+  clock.grow(scales.DTMAX);
 }
 
 // Whether the clock, moving on at its pace over the last `steps` steps (from
 // window_start to T), reaches the output time within the steps left of the
 // interval's allowance. The pace is that of the accepted steps, halvings and
 // all, so a step that keeps being cut back to a sliver shows here.
-bool can_reach_output_time(const RunParameters& p, const LoopState& loop, double window_start,
-                           long steps, long steps_taken) {
-  const double pace = (p.T - window_start) / static_cast<double>(steps);
+bool can_reach_output_time(double T, double target, double window_start, long steps,
+                           long steps_taken) {
+  const double pace = (T - window_start) / static_cast<double>(steps);
   const double steps_left = static_cast<double>(MAX_STEPS_PER_OUTPUT - steps_taken);
-  return p.OPTN[loop.IOUT] - p.T <= pace * steps_left;
+  return target - T <= pace * steps_left;
 }
 
 StepOutcome time_step(Run& run, Outputs& out) {
-  RunParameters& p = run.p;
+  const RunDefinition& def = run.def;
+  const RunScales& scales = run.scales;
   SoilColumn& col = run.col;
   LoopState& loop = run.loop;
 
-  advance_clock(p, loop);
+  advance_clock(run.clock, scales, loop);
   loop.ITER = 0;
   loop.KIT = 0;
   loop.NHALF = 0;
   loop.VTC0 = loop.VTC;
   loop.VBC0 = loop.VBC;
-  if (loop.ISTEP * loop.IOUT != 1 && p.IDES == 2 && col.NN != 10 * p.NNI - 9) {
-    regrid_column(p.NNI, col, p.E0, p.ZBOT, p.HTOT, run.regrid_work);
+  if (loop.ISTEP * loop.IOUT != 1 && def.IDES == 2 && col.NN != 10 * def.NNI - 9) {
+    regrid_column(def.NNI, run.geometry(), col, run.regrid_work);
   }
   take_step_snapshot(run);
   col.EIT.copy_from(col.EN, col.NN);
-  if (p.IDES == 1) col.EOLD.copy_from(col.EN, col.NN);
+  if (def.IDES == 1) col.EOLD.copy_from(col.EN, col.NN);
 
   solve_step(run, out);
   account_for_step(run, out);
@@ -253,7 +255,8 @@ StepOutcome time_step(Run& run, Outputs& out) {
 }
 
 StepOutcome finish_step(Run& run, Outputs& out) {
-  const RunParameters& p = run.p;
+  const RunDefinition& def = run.def;
+  const RunScales& scales = run.scales;
   const SoilColumn& col = run.col;
   LoopState& loop = run.loop;
 
@@ -261,7 +264,7 @@ StepOutcome finish_step(Run& run, Outputs& out) {
     loop.NQUIET = 0;
   } else if (++loop.NQUIET > 3) {
     Line line;
-    line.text(" REACHED THE MINIMUM MARCHING DIFFERENCE = ").G(10, 5, p.ERROR);
+    line.text(" REACHED THE MINIMUM MARCHING DIFFERENCE = ").G(10, 5, def.ERROR);
     out.console.write(line);
     end_run(run, out);
     return StepOutcome::RunEnded;
@@ -271,23 +274,25 @@ StepOutcome finish_step(Run& run, Outputs& out) {
     end_run(run, out);
     throw RunStop(StopKind::CannotGoOn, {});
   }
-  if (const int node = first_node_at_minimum(p, col); node != 0) {
+  if (const int node = first_node_at_minimum(def.ME, scales.E0, col); node != 0) {
     end_run_at_minimum_void_ratio(run, out, node);
     return StepOutcome::RunEnded;
   }
 
-  write_step_line(out.console, dimensional_time(p, p.T), loop.DMARCH, loop.ITER);
-  if (p.IDES == 1 && col.NN1 <= col.NN) write_crack_tip(out.console, col);
-  const bool steady = reached_steady_height(p, col, loop);
+  const double T = run.clock.T();
+  write_step_line(out.console, scales.dimensional_time(T), loop.DMARCH, loop.ITER);
+  if (def.IDES == 1 && col.NN1 <= col.NN) write_crack_tip(out.console, col);
+  const bool steady = reached_steady_height(run, T);
   loop.ZTOPP = col.Z[col.NN];
   if (steady) {
     end_run(run, out);
     return StepOutcome::RunEnded;
   }
 
-  if (loop.IOUT < p.NO && reached_time(p.T, p.OPTN[loop.IOUT]))
+  if (loop.IOUT < def.NO && reached_time(T, scales.OPTN[loop.IOUT])) {
     return StepOutcome::OutputTimeReached;
-  if (reached_time(p.T, p.OPTN[p.NO])) {
+  }
+  if (reached_time(T, scales.OPTN[def.NO])) {
     end_run(run, out);
     return StepOutcome::RunEnded;
   }
@@ -296,28 +301,27 @@ StepOutcome finish_step(Run& run, Outputs& out) {
 }
 
 void begin_output_interval(Run& run) {
-  if (run.loop.IOUT != 1) run.p.DT = run.loop.DTSAVE;
-  run.loop.DTSAVE = run.p.DT;
+  run.clock.begin_output_interval(run.loop.IOUT == 1);
   run.loop.ISTEP = 1;
 }
 
 void march_in_time(Run& run, Outputs& out) {
   LoopState& loop = run.loop;
-  const RunParameters& p = run.p;
-  for (loop.IOUT = 1; loop.IOUT <= p.NO; ++loop.IOUT) {
+  const RunScales& scales = run.scales;
+  for (loop.IOUT = 1; loop.IOUT <= run.def.NO; ++loop.IOUT) {
     begin_output_interval(run);
     bool reached = false;
     long check_at = FIRST_PACE_CHECK;
-    double half_way = p.T;  // the clock after check_at / 2 steps
+    double half_way = run.clock.T();  // the clock after check_at / 2 steps
     for (long n = 0; n < MAX_STEPS_PER_OUTPUT && !reached; ++n) {
       if (n == check_at) {
         const long steps = check_at - check_at / 2;
-        if (!can_reach_output_time(p, loop, half_way, steps, n)) {
+        if (!can_reach_output_time(run.clock.T(), scales.OPTN[loop.IOUT], half_way, steps, n)) {
           fail_stalled_clock(run, out, half_way, steps);
         }
         check_at *= 2;
       }
-      if (n == check_at / 2) half_way = p.T;
+      if (n == check_at / 2) half_way = run.clock.T();
       const StepOutcome outcome = time_step(run, out);
       if (outcome == StepOutcome::RunEnded) return;
       if (const auto why = platform::requested_interruption();

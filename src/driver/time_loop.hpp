@@ -3,7 +3,7 @@
 #include <string>
 
 #include "driver/run_state.hpp"
-#include "driver/run_stop.hpp"
+#include "model/run_stop.hpp"
 #include "output/record_writer.hpp"
 #include "platform/interrupt.hpp"
 
@@ -35,18 +35,12 @@ void march_in_time(Run& run, Outputs& out);
 // Terminated otherwise), its console line saying so and `when`.
 RunStop interrupted_stop(platform::Interruption why, const std::string& when);
 
-// T has passed, or stands exactly on, the time `target`. For positive times
-// these are the ratio tests T/target > 1 and T/target = 1; times at or below
-// zero are compared directly, where a ratio would lose its meaning.
-bool passed_time(double T, double target);
-bool reached_time(double T, double target);
-
 // The pieces of march_in_time, in the order it takes them.
 
 enum class StepOutcome { Next, OutputTimeReached, RunEnded };
 
 // Start of output interval IOUT: the step carried over from the last interval
-// (DTSAVE) and the step count.
+// and the step count.
 void begin_output_interval(Run& run);
 // One time step: the clock, regrid, snapshots, the iteration with its
 // repeats, the bookkeeping of the accepted step, the next step length and

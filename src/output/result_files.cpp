@@ -4,7 +4,7 @@
 #include <string_view>
 #include <utility>
 
-#include "driver/run_stop.hpp"
+#include "model/run_stop.hpp"
 
 namespace slurry1d {
 

@@ -4,18 +4,19 @@
 
 namespace slurry1d {
 
-bool can_assemble_and_solve_in_one_sweep(const RunParameters& p, const SoilColumn& col) {
-  return col.NN1 >= col.NN && col.NN >= 6 && p.ITOP != 2;
+bool can_assemble_and_solve_in_one_sweep(const BoundaryConditions& bc, const SoilColumn& col) {
+  return col.NN1 >= col.NN && col.NN >= 6 && bc.ITOP != TopBoundary::Head;
 }
 
-void assemble_and_solve_in_one_sweep(const RunParameters& p, SoilColumn& col, BoundaryValues& ends,
-                                     TridiagonalWork& work) {
+void assemble_and_solve_in_one_sweep(const Soil& soil, const BoundaryConditions& bc,
+                                     const RunScales& scales, double DT, SoilColumn& col,
+                                     BoundaryValues& ends, TridiagonalWork& work) {
   const int NN = col.NN;
-  UncrackedRows rows(p, col, 2, NN - 1);
+  UncrackedRows rows(soil, DT, col, 2, NN - 1);
   // Row 2 carries the bottom condition too; with it rows 1 and 2 are final.
   rows.fill(2);
-  assemble_bottom_boundary_rows(p, col, ends);
-  const int first = p.IBOT >= 2 ? 2 : 1;
+  assemble_bottom_boundary_rows(soil, bc, scales, col, ends);
+  const int first = bottom_has_velocity_row(bc.IBOT) ? 1 : 2;
   TridiagonalSweep sweep(col, work, first);
   if (first == 1) sweep.eliminate(2);
   // Rows 3..NN-2 are final once filled; row NN-1 waits for the top condition.
@@ -23,10 +24,10 @@ void assemble_and_solve_in_one_sweep(const RunParameters& p, SoilColumn& col, Bo
     rows.fill(i);
     if (i <= NN - 2) sweep.eliminate(i);
   }
-  assemble_top_boundary_rows(p, col, ends);
+  assemble_top_boundary_rows(soil, bc, col, ends);
   sweep.eliminate(NN - 1);
-  if (p.ITOP < 2) sweep.eliminate(NN);
-  sweep.finish(p.ITOP < 2 ? NN : NN - 1);
+  if (top_has_velocity_row(bc.ITOP)) sweep.eliminate(NN);
+  sweep.finish(top_has_velocity_row(bc.ITOP) ? NN : NN - 1);
 }
 
 }  // namespace slurry1d

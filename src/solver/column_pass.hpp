@@ -1,7 +1,9 @@
 #pragma once
 
-#include "driver/run_parameters.hpp"
-#include "driver/soil_column.hpp"
+#include "model/run_definition.hpp"
+#include "model/run_scales.hpp"
+#include "model/soil_column.hpp"
+#include "soil/soil.hpp"
 #include "solver/boundary_rows.hpp"
 #include "solver/tridiagonal.hpp"
 
@@ -10,7 +12,7 @@ namespace slurry1d {
 // Whether the column can be assembled and solved in one sweep: no cracked
 // row (NN1 >= NN), at least six nodes, and a top that is a velocity or a
 // surcharge.
-bool can_assemble_and_solve_in_one_sweep(const RunParameters& p, const SoilColumn& col);
+bool can_assemble_and_solve_in_one_sweep(const BoundaryConditions& bc, const SoilColumn& col);
 
 // The interior rows, the boundary rows and the tridiagonal solve of one pass
 // in one sweep up the column, for a column that can_assemble_and_solve_in_one_
@@ -19,7 +21,8 @@ bool can_assemble_and_solve_in_one_sweep(const RunParameters& p, const SoilColum
 // is computed by the same expression as assemble_interior_rows,
 // assemble_boundary_rows and solve_tridiagonal called in turn; EMID is taken
 // as the caller left it (the caller makes the first pass's copy of EN).
-void assemble_and_solve_in_one_sweep(const RunParameters& p, SoilColumn& col, BoundaryValues& ends,
-                                     TridiagonalWork& work);
+void assemble_and_solve_in_one_sweep(const Soil& soil, const BoundaryConditions& bc,
+                                     const RunScales& scales, double DT, SoilColumn& col,
+                                     BoundaryValues& ends, TridiagonalWork& work);
 
 }  // namespace slurry1d

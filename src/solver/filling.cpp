@@ -18,26 +18,17 @@ constexpr int MIN_OLD_NODES = 50;
 
 // Time control of a stage that adds nothing (FRH <= 0): a step that passes
 // the stage end is cut back to it and the next stage begins.
-void control_time_without_filling(RunParameters& p, StageCursor& c) {
-  const double TE = p.TEFN[c.KSTG];
-  if (c.KF7 != 0 && p.T > TE) {
-    p.DT = TE - (p.T - p.DT);
-    p.T = TE;
+void control_time_without_filling(const RunScales& scales, Clock& clock, StageCursor& c) {
+  const double TE = scales.TEFN[c.KSTG];
+  if (c.KF7 != 0 && clock.T() > TE) {
+    clock.cut_at(TE);
     c.KF7 = 0;
     c.KSTG = c.KSTG + 1;
-  } else if (c.KF7 != 0 && p.T / TE == 1.0) {
+  } else if (c.KF7 != 0 && clock.T() / TE == 1.0) {
     c.KF7 = 0;
     c.KSTG = c.KSTG + 1;
   } else {
     c.KF7 = 1;
-  }
-}
-
-// Shortens the step to S, moving its end with it.
-void limit_step(RunParameters& p, double S) {
-  if (S != 0.0 && p.DT > S) {
-    p.T = (p.T - p.DT) + S;
-    p.DT = S;
   }
 }
 
@@ -48,27 +39,29 @@ void limit_step(RunParameters& p, double S) {
 // Nothing is credited for a step that ends at or before the stage's beginning
 // time: in a gap between two stages the cursor already stands on the next
 // stage, and the gap must not be filled at its rate.
-double credit_gradual_stage(RunParameters& p, StageCursor& c, double& DTPREV, double S, double A) {
+double credit_gradual_stage(const RunDefinition& def, const RunScales& scales, Clock& clock,
+                            StageCursor& c, double S, double A) {
   const int ks = c.KSTG;
-  const double FRH = p.stage[ks].FRH;
-  const double TB = p.TBFN[ks];
-  const double TE = p.TEFN[ks];
+  const double FRH = def.stage[ks].FRH;
+  const double TB = scales.TBFN[ks];
+  const double TE = scales.TEFN[ks];
 
-  limit_step(p, S);
-  if (c.KF7 != 0 && p.T >= TE) {
-    p.DT = TE - (p.T - p.DT);
-    p.T = TE;
+  clock.limit_step(S);
+  if (c.KF7 != 0 && clock.T() >= TE) {
+    clock.cut_at(TE);
     c.KF7 = 0;
   } else {
     c.KF7 = 1;
   }
-  if (c.KF7 == 0 && p.T > TB) {
-    A = FRH * 0.5 * p.DT * p.HTOT / p.K0 + A;
-    DTPREV = p.DT;
+  if (c.KF7 == 0 && clock.T() > TB) {
+    A = FRH * 0.5 * clock.DT() * scales.HTOT / scales.K0 + A;
+    clock.remember_step();
   }
-  if (c.KF7 == 1 && p.T > TB) A = (p.DT + DTPREV) * FRH / 2.0 * p.HTOT / p.K0 + A;
-  if (c.KF7 == 0 && p.T / TE == 1.0) {
-    A = FRH * 0.5 * p.DT * p.HTOT / p.K0 + A;
+  if (c.KF7 == 1 && clock.T() > TB) {
+    A = (clock.DT() + clock.DTPREV()) * FRH / 2.0 * scales.HTOT / scales.K0 + A;
+  }
+  if (c.KF7 == 0 && clock.T() / TE == 1.0) {
+    A = FRH * 0.5 * clock.DT() * scales.HTOT / scales.K0 + A;
     c.KSTG = c.KSTG + 1;
   }
   return A;
@@ -121,12 +114,13 @@ LayerSplit split_nodes(int NN, double A, double Da) {
 // to its top, over Nk evenly spaced nodes whose void ratios interpolate the
 // old profile, and the added nominal height A at the void ratio E0 over the
 // Na nodes above it.
-void remesh_with_added_layer(const RunParameters& p, SoilColumn& col, double A, FillingWork& w) {
+void remesh_with_added_layer(const ColumnGeometry& geometry, SoilColumn& col, double A,
+                             FillingWork& w) {
   const int NN = col.NN;
   assert(NN > MIN_OLD_NODES && "the re-mesh needs more nodes than the old layer keeps");
-  const double ZBOT = p.ZBOT;
-  const double E0 = p.E0;
-  const double HTOT = p.HTOT;
+  const double ZBOT = geometry.ZBOT;
+  const double E0 = geometry.E0;
+  const double HTOT = geometry.HTOT;
   const auto& Z = col.Z;
   const auto& EN = col.EN;
   auto& DXI = col.DXI;
@@ -153,7 +147,7 @@ void remesh_with_added_layer(const RunParameters& p, SoilColumn& col, double A, 
     const int j = bracket.find(Zw[k] - ZBOT);
     if (j > NN) continue;
     Ew[k] = ((Z[j] - Zw[k]) * EN[j - 1] + (Zw[k] - Z[j - 1]) * EN[j]) / (Z[j] - Z[j - 1]);
-    DXI[k - 1] = (E0 + 1.0) * (Db / (E0 * Ew[k - 1] / 2.0 + (E0 * Ew[k] / 2.0 + 1.0))) / HTOT;
+    DXI[k - 1] = geometry.scaled_length_of_halves(Db, E0 * Ew[k - 1] / 2.0, E0 * Ew[k] / 2.0);
   }
   Ew[Nk] = EN[NN];
 
@@ -163,37 +157,37 @@ void remesh_with_added_layer(const RunParameters& p, SoilColumn& col, double A, 
 
 }  // namespace
 
-void advance_filling(RunParameters& p, SoilColumn& col, StageCursor& cursor, double& DTPREV,
-                     FillingWork& work) {
+void advance_filling(const RunDefinition& def, const RunScales& scales, Clock& clock,
+                     SoilColumn& col, StageCursor& cursor, FillingWork& work) {
   // Past the last stage there is nothing to fill and no stage end to reach.
-  if (cursor.KSTG > p.NS) {
+  if (cursor.KSTG > def.NS) {
     cursor.KF7 = 1;
     return;
   }
   double A = 0.0;
-  double S = (p.TEFN[cursor.KSTG] - p.TBFN[cursor.KSTG]) / 20.0;
-  if (S > p.DTMAX) S = p.DTMAX;
-  limit_step(p, S);
+  double S = (scales.TEFN[cursor.KSTG] - scales.TBFN[cursor.KSTG]) / 20.0;
+  if (S > scales.DTMAX) S = scales.DTMAX;
+  clock.limit_step(S);
 
   // Instantaneous stages place their height at once; the loop goes on with the
   // next stage, with the step limit of the first (so a further stage with
   // material is taken the same way, its amount replacing the earlier one).
   for (;;) {
-    const double FRH = cursor.KSTG <= p.NS ? p.stage[cursor.KSTG].FRH : -1.0;
+    const double FRH = cursor.KSTG <= def.NS ? def.stage[cursor.KSTG].FRH : -1.0;
     if (A != 0.0 && FRH <= 0.0) break;
     if (A == 0.0 && FRH <= 0.0) {
-      control_time_without_filling(p, cursor);
+      control_time_without_filling(scales, clock, cursor);
       return;
     }
     if (S != 0.0) {
-      A = credit_gradual_stage(p, cursor, DTPREV, S, A);
-      if (!(A / (col.Z[col.NN] - p.ZBOT) > MIN_ADDED_FRACTION)) return;
+      A = credit_gradual_stage(def, scales, clock, cursor, S, A);
+      if (!(A / (col.Z[col.NN] - scales.ZBOT) > MIN_ADDED_FRACTION)) return;
       break;
     }
     A = FRH;
     cursor.KSTG = cursor.KSTG + 1;
   }
-  remesh_with_added_layer(p, col, A, work);
+  remesh_with_added_layer(column_geometry(def, scales), col, A, work);
 }
 
 }  // namespace slurry1d

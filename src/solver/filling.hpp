@@ -1,8 +1,11 @@
 #pragma once
 
-#include "driver/fixed_array.hpp"
-#include "driver/run_parameters.hpp"
-#include "driver/soil_column.hpp"
+#include "model/clock.hpp"
+#include "model/column_geometry.hpp"
+#include "model/fixed_array.hpp"
+#include "model/run_definition.hpp"
+#include "model/run_scales.hpp"
+#include "model/soil_column.hpp"
 
 namespace slurry1d {
 
@@ -21,14 +24,16 @@ struct FillingWork {
   NodalArray Ew;
 };
 
-// Once per step of a staged filling run: limits the step (p.DT, p.T) so that
-// stages are resolved and end exactly at their ending times, credits the
+// Once per step of a staged filling run: limits the step of the clock so
+// that stages are resolved and end exactly at their ending times, credits the
 // nominal height filled during the step and, when there is one, re-meshes the
 // column with the same number of nodes (old layer over fewer nodes, new
-// material at E0 on top). Reads the stage tables p.stage, p.TBFN, p.TEFN and
-// p.NS, p.DTMAX, E0, K0, ZBOT, HTOT. Writes p.T, p.DT, DTPREV, the cursor and
-// col.EN, Z, DXI. After the last stage it changes nothing but sets KF7 = 1.
-void advance_filling(RunParameters& p, SoilColumn& col, StageCursor& cursor, double& DTPREV,
-                     FillingWork& work);
+// material at E0 on top). Reads the stage table and NS of the definition, the
+// stage times TBFN, TEFN and DTMAX, E0, K0, ZBOT, HTOT of the scales. Moves the
+// clock (limits and cuts its step, remembers the step that ends a stage), the
+// cursor and col.EN, Z, DXI. After the last stage it changes nothing but sets
+// KF7 = 1.
+void advance_filling(const RunDefinition& def, const RunScales& scales, Clock& clock,
+                     SoilColumn& col, StageCursor& cursor, FillingWork& work);
 
 }  // namespace slurry1d

@@ -1,8 +1,5 @@
 #include "solver/interior_rows.hpp"
 
-#include <cmath>
-
-#include "soil/constitutive.hpp"
 #include "solver/uncracked_rows.hpp"
 
 namespace slurry1d {
@@ -15,8 +12,8 @@ double clamp_to_one(double R) {
   return R <= 1.0 ? R : 1.0;
 }
 
-UncrackedHalf uncracked_half(const RunParameters& p, const SoilColumn& col, int k) {
-  return finish_uncracked_half(p, col, k, uncracked_powers(p, col, k));
+UncrackedHalf uncracked_half(const Soil& soil, const SoilColumn& col, int k) {
+  return finish_uncracked_half(soil, col, k, uncracked_powers(soil, col, k));
 }
 
 // The same for a cracked element: the soil follows the 3-D shrinkage curve,
@@ -26,62 +23,61 @@ struct CrackedHalf {
   double g = 0.0;  // gravity_flux_cracked at the element's middle
 };
 
-CrackedHalf cracked_half(const RunParameters& p, const SoilColumn& col, int k) {
+CrackedHalf cracked_half(const Soil& soil, const SoilColumn& col, int k) {
   const double r = (col.EMID[k] + col.EMID[k + 1]) / 2.0;
   const double x = (col.ECR[k] + col.ECR[k + 1]) / 2.0;
   const double s = (col.SIGV[k] + col.SIGV[k + 1]) / 2.0;
-  const double R = clamp_to_one(shrinkage_ratio(r, x, p.E0));
-  const double dS = slope_difference(p.A1, p.B1, x, p.A2, p.B2);
-  const double fp = crack_onset_slope(p.CRA, p.CRB, p.CRC, s);
-  const double sp3 = stress_slope(r, p.E0, p.A2, p.B2);
-  const double c = diffusivity_cracked(R, r, p.E0, p.D, x, sp3, p.GW, p.HTOT);
+  const double R = clamp_to_one(soil.shrinkage_ratio(r, x));
+  const double dS = soil.slope_difference(x);
+  const double fp = soil.crack_onset_slope(s);
+  const double sp3 = soil.shrinkage_slope(r);
+  const double c = soil.diffusivity_cracked(R, r, x, sp3);
   CrackedHalf h;
   h.q = c / col.DXIC[k];
-  h.g = gravity_flux_cracked(R, r, p.D, p.E0, p.GS, dS, fp);
+  h.g = soil.gravity_flux_cracked(R, r, dS, fp);
   return h;
 }
 
 // Shrinkage ratio of node i, clamped.
-double node_shrinkage(const RunParameters& p, const SoilColumn& col, int i) {
-  return clamp_to_one(shrinkage_ratio(col.EMID[i], col.ECR[i], p.E0));
+double node_shrinkage(const Soil& soil, const SoilColumn& col, int i) {
+  return clamp_to_one(soil.shrinkage_ratio(col.EMID[i], col.ECR[i]));
 }
 
 // Rows first..last below the crack tip: both half-elements follow the 1-D
 // curve.
-void assemble_uncracked_rows(const RunParameters& p, SoilColumn& col, int first, int last) {
+void assemble_uncracked_rows(const Soil& soil, double DT, SoilColumn& col, int first, int last) {
   if (last < first) return;
-  UncrackedRows rows(p, col, first, last);
+  UncrackedRows rows(soil, DT, col, first, last);
   for (int i = first; i <= last; ++i) rows.fill(i);
 }
 
 // Row NN1, the crack tip: an uncracked element below, a cracked one above,
 // and the control volume measured by the elevations. No loss through crack
 // walls is counted here.
-void assemble_junction_row(const RunParameters& p, SoilColumn& col, int i) {
-  const double E0 = p.E0;
-  const double DT = p.DT;
-  const UncrackedHalf below = uncracked_half(p, col, i - 1);
-  const CrackedHalf above = cracked_half(p, col, i);
+void assemble_junction_row(const Soil& soil, double DT, SoilColumn& col, int i) {
+  const double E0 = soil.E0;
+  const UncrackedHalf below = uncracked_half(soil, col, i - 1);
+  const CrackedHalf above = cracked_half(soil, col, i);
   const double H = col.Z[i + 1] - col.Z[i - 1];
   const double ECR1 = col.ECR[i] + 1.0;
   col.CU[i] = above.q;
-  col.CD[i] = H * (E0 / ECR1 / DT / 2.0) / p.HTOT + (-above.q - below.q);
+  col.CD[i] = H * (E0 / ECR1 / DT / 2.0) / soil.HTOT + (-above.q - below.q);
   col.CL[i] = below.q;
-  col.RHS[i] = H * ((E0 * col.EOLD[i]) / ECR1 / DT / 2.0) / p.HTOT + (below.g - above.g);
+  col.RHS[i] = H * ((E0 * col.EOLD[i]) / ECR1 / DT / 2.0) / soil.HTOT + (below.g - above.g);
 }
 
 // Rows first..last above the crack tip: 3-D shrinkage in both halves, with
 // the water lost through the crack walls added to the storage.
-void assemble_cracked_rows(const RunParameters& p, SoilColumn& col, int first, int last) {
+void assemble_cracked_rows(const Soil& soil, double VT, double DT, SoilColumn& col, int first,
+                           int last) {
   if (last < first) return;
-  const double E0 = p.E0;
-  const double DT = p.DT;
-  const double wall_loss = (p.VT / p.K0) * p.ETA;
-  CrackedHalf below = cracked_half(p, col, first - 1);
-  double Q0 = node_shrinkage(p, col, first);
+  const double E0 = soil.E0;
+  const double wall_loss = (VT / soil.K0) * soil.ETA;
+  CrackedHalf below = cracked_half(soil, col, first - 1);
+  double Q0 = node_shrinkage(soil, col, first);
   for (int i = first; i <= last; ++i) {
-    const CrackedHalf above = cracked_half(p, col, i);
-    const double Q1 = node_shrinkage(p, col, i + 1);
+    const CrackedHalf above = cracked_half(soil, col, i);
+    const double Q1 = node_shrinkage(soil, col, i + 1);
     const double ECR1 = col.ECR[i] + 1.0;
     const double L = col.DXIC[i] + col.DXIC[i - 1];
     const double W = ((E0 * col.EMID[i] + 1.0) * ((Q1 - Q0) * wall_loss / col.DXIC[i])) / Q0 / ECR1;
@@ -97,7 +93,7 @@ void assemble_cracked_rows(const RunParameters& p, SoilColumn& col, int first, i
 
 }  // namespace
 
-void assemble_interior_rows(const RunParameters& p, SoilColumn& col, int KIT) {
+void assemble_interior_rows(const Soil& soil, double VT, double DT, SoilColumn& col, int KIT) {
   const int NN = col.NN;
   const int NN1 = col.NN1;
   if (KIT != 1) col.EMID.copy_from(col.EN, NN);
@@ -105,9 +101,9 @@ void assemble_interior_rows(const RunParameters& p, SoilColumn& col, int KIT) {
 
   const int last = NN - 1;
   // Rows 2..NN1-1 uncracked, row NN1 the junction, rows NN1+1..NN-1 cracked.
-  assemble_uncracked_rows(p, col, 2, NN1 - 1 < last ? NN1 - 1 : last);
-  if (NN1 >= 2 && NN1 <= last) assemble_junction_row(p, col, NN1);
-  assemble_cracked_rows(p, col, NN1 + 1 > 2 ? NN1 + 1 : 2, last);
+  assemble_uncracked_rows(soil, DT, col, 2, NN1 - 1 < last ? NN1 - 1 : last);
+  if (NN1 >= 2 && NN1 <= last) assemble_junction_row(soil, DT, col, NN1);
+  assemble_cracked_rows(soil, VT, DT, col, NN1 + 1 > 2 ? NN1 + 1 : 2, last);
 }
 
 }  // namespace slurry1d

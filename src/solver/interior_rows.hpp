@@ -1,7 +1,7 @@
 #pragma once
 
-#include "driver/run_parameters.hpp"
-#include "driver/soil_column.hpp"
+#include "model/soil_column.hpp"
+#include "soil/soil.hpp"
 
 namespace slurry1d {
 
@@ -15,8 +15,10 @@ namespace slurry1d {
 //
 // On the first pass of a step (KIT != 1) EN is first copied into EMID
 // (entries 1..NN); with KIT = 1 EMID is used as the driver left it.
-// Reads: p.DT (nondimensional) and the soil constants; col.NN, NN1, EN, EOLD,
+// Above the crack tip the water lost through the crack walls follows the
+// evaporation rate VT at the top.
+// Reads: the soil, VT, the step DT (nondimensional); col.NN, NN1, EN, EOLD,
 // DXI, DXIC, Z, ECR, SIGV. Writes: col.CL, CD, CU, RHS at rows 2..NN-1, EMID.
-void assemble_interior_rows(const RunParameters& p, SoilColumn& col, int KIT);
+void assemble_interior_rows(const Soil& soil, double VT, double DT, SoilColumn& col, int KIT);
 
 }  // namespace slurry1d

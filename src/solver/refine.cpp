@@ -2,8 +2,7 @@
 
 #include <cmath>
 
-#include "driver/run_stop.hpp"
-#include "soil/constitutive.hpp"
+#include "model/run_stop.hpp"
 
 namespace slurry1d {
 
@@ -23,10 +22,10 @@ struct EndElevations {
 // Thickness of the boundary layer at a node where the pore water moves at the
 // velocity v: a tenth of the distance over which the void ratio, falling at
 // the gradient that v implies, would reach ME.
-double layer_estimate(const RunParameters& p, double v, double r) {
-  const double sp = stress_slope(r, p.E0, p.A1, p.B1);
-  const double q = (r - p.ME / p.E0) / 10.0;
-  const double g = boundary_gradient(v, r, p.GS, p.D, p.E0, p.K0, sp, p.GW, p.HTOT);
+double layer_estimate(const Soil& soil, double ME, double v, double r) {
+  const double sp = soil.compression_slope(r);
+  const double q = (r - ME / soil.E0) / 10.0;
+  const double g = soil.boundary_gradient(v, r, sp);
   return q / g;
 }
 
@@ -48,15 +47,16 @@ bool needs_split(double h, double dxi) {
 
 // Scaled length of an element spanning dz in elevation at the mean of the
 // scaled void ratios of its nodes.
-double element_length(const RunParameters& p, double dz, double ra, double rb) {
-  const double em = (ra + rb) * (p.E0 * 0.5);
-  return dz * (p.E0 + 1.0) / (em + 1.0) / p.HTOT;
+double element_length(const ColumnGeometry& geometry, double dz, double ra, double rb) {
+  const double em = (ra + rb) * (geometry.E0 * 0.5);
+  return geometry.scaled_length(dz, em);
 }
 
 // Inserts n nodes in the bottom element: everything above it moves up by n,
 // the new nodes interpolate between node 1 and the old node 2, and the n + 1
 // elements below the old node 2 share its elevation span.
-void split_bottom_element(const RunParameters& p, SoilColumn& col, int n, const EndElevations& e) {
+void split_bottom_element(const ColumnGeometry& geometry, SoilColumn& col, int n,
+                          const EndElevations& e) {
   auto& EN = col.EN;
   auto& DXI = col.DXI;
   for (int k = col.NN; k >= n + 2; --k) {
@@ -70,7 +70,7 @@ void split_bottom_element(const RunParameters& p, SoilColumn& col, int n, const 
   }
   const double dz = (e.Zb2 - e.Zb1) / parts;
   for (int j = 1; j <= n + 1; ++j) {
-    DXI[j] = element_length(p, dz, EN[j], EN[j + 1]);
+    DXI[j] = element_length(geometry, dz, EN[j], EN[j + 1]);
   }
 }
 
@@ -78,7 +78,8 @@ void split_bottom_element(const RunParameters& p, SoilColumn& col, int n, const 
 // the old top value moves to the new top node, the new nodes interpolate
 // between it and the old node below the top, and the m + 1 elements above that
 // node share the old top element's elevation span.
-void split_top_element(const RunParameters& p, SoilColumn& col, int m, const EndElevations& e) {
+void split_top_element(const ColumnGeometry& geometry, SoilColumn& col, int m,
+                       const EndElevations& e) {
   auto& EN = col.EN;
   auto& DXI = col.DXI;
   const int T = col.NN;
@@ -90,7 +91,7 @@ void split_top_element(const RunParameters& p, SoilColumn& col, int m, const End
   }
   const double dz = (e.Zt1 - e.Zt2) / parts;
   for (int k = T - 1; k >= T - m - 1; --k) {
-    DXI[k] = element_length(p, dz, EN[k + 1], EN[k]);
+    DXI[k] = element_length(geometry, dz, EN[k + 1], EN[k]);
   }
 }
 
@@ -118,16 +119,17 @@ void rebuild_elevations(SoilColumn& col, int n, int m, const EndElevations& e) {
 // Effective stress of a column of buoyant soil under the water table at the
 // top node: LT at the top, the buoyant weight of each element added downward,
 // LB added at the base.
-void rebuild_hydrostatic_stress(const RunParameters& p, SoilColumn& col) {
+void rebuild_hydrostatic_stress(const ColumnGeometry& geometry, const BoundaryConditions& bc,
+                                SoilColumn& col) {
   const auto& EN = col.EN;
   const auto& Z = col.Z;
   auto& SIGE = col.SIGE;
-  SIGE[col.NN] = p.LT;
+  SIGE[col.NN] = bc.LT;
   for (int k = col.NN - 1; k >= 1; --k) {
-    const double em = (EN[k + 1] + EN[k]) * (p.E0 * 0.5);
-    SIGE[k] = (p.GS - 1.0) * p.GW * (Z[k + 1] - Z[k]) / (em + 1.0) + SIGE[k + 1];
+    const double em = (EN[k + 1] + EN[k]) * (geometry.E0 * 0.5);
+    SIGE[k] = geometry.buoyant_weight_unit_first(Z[k + 1] - Z[k], em) + SIGE[k + 1];
   }
-  SIGE[1] = SIGE[1] + p.LB;
+  SIGE[1] = SIGE[1] + bc.LB;
 }
 
 // The split count for an end element, or the capacity stop when the column
@@ -139,35 +141,36 @@ int checked_count(double count, int NN) {
 
 }  // namespace
 
-void refine_boundary_elements(const RunParameters& p, SoilColumn& col, NodeAddition& added,
-                              RecordWriter& console) {
+void refine_boundary_elements(const Soil& soil, const ColumnGeometry& geometry,
+                              const BoundaryConditions& bc, double ME, SoilColumn& col,
+                              NodeAddition& added, RecordWriter& console) {
   added = NodeAddition{};
   const EndElevations ends{col.Z[1], col.Z[2], col.Z[col.NN], col.Z[col.NN - 1]};
 
-  if (p.IBOT == 1) {
-    const double hB = layer_estimate(p, p.VB, col.EN[2]);
+  if (bc.IBOT == BottomBoundary::Velocity) {
+    const double hB = layer_estimate(soil, ME, bc.VB, col.EN[2]);
     if (needs_split(hB, col.DXI[1])) {
       const int n = checked_count(split_count(col.DXI[1], hB), col.NN);
       added.NBOTADD = n;
       col.NN += n;
       added.KBOTADD = 1;
-      split_bottom_element(p, col, n, ends);
+      split_bottom_element(geometry, col, n, ends);
     }
   }
 
-  if (p.ITOP == 1) {
-    const double hT = -layer_estimate(p, p.VT, col.EN[col.NN]);
+  if (bc.ITOP == TopBoundary::Velocity) {
+    const double hT = -layer_estimate(soil, ME, bc.VT, col.EN[col.NN]);
     if (needs_split(hT, col.DXI[col.NN - 1])) {
       const int m = checked_count(split_count(col.DXI[col.NN - 1], hT), col.NN);
       added.NTOPADD = m;
       col.NN += m;
       added.KTOPADD = 1;
-      split_top_element(p, col, m, ends);
+      split_top_element(geometry, col, m, ends);
     }
   }
 
   rebuild_elevations(col, added.NBOTADD, added.NTOPADD, ends);
-  rebuild_hydrostatic_stress(p, col);
+  rebuild_hydrostatic_stress(geometry, bc, col);
 
   console.free("ADDITIONAL NODES ADDED AT TOP    = ", added.NTOPADD);
   console.free("ADDITIONAL NODES ADDED AT BOTTOM = ", added.NBOTADD);

@@ -8,10 +8,10 @@ namespace slurry1d {
 namespace {
 
 // Scaled length of an element of elevation span dz whose nodes have the
-// scaled void ratios ra and rb, normalised by the height H.
-double element_length(double E0, double dz, double ra, double rb, double H) {
+// scaled void ratios ra and rb.
+double element_length(const ColumnGeometry& geometry, double dz, double ra, double rb) {
   const double e = (ra + rb) / 2.0;
-  return ((E0 + 1.0) * dz / (e * E0 + 1.0)) / H;
+  return geometry.scaled_length(dz, e * geometry.E0);
 }
 
 // Finds, for rising elevations z, the first old node k >= 2 with z <= Z(k).
@@ -39,7 +39,7 @@ class RisingBracket {
 
 }  // namespace
 
-void regrid_column(int NNI, SoilColumn& col, double E0, double ZBOT, double H, RegridWork& work) {
+void regrid_column(int NNI, const ColumnGeometry& geometry, SoilColumn& col, RegridWork& work) {
   const int M = 10 * NNI - 9;
   assert(M >= 2 && M <= MAXNODE);
   const int NN = col.NN;
@@ -49,11 +49,11 @@ void regrid_column(int NNI, SoilColumn& col, double E0, double ZBOT, double H, R
   auto& En = work.EN;
   auto& Dn = work.DXI;
 
-  Zn[1] = ZBOT;
+  Zn[1] = geometry.ZBOT;
   Zn[M] = Z[NN];
   En[1] = EN[1];
   En[M] = EN[NN];
-  const double dz = (Z[NN] - ZBOT) / static_cast<double>(M - 1);
+  const double dz = (Z[NN] - geometry.ZBOT) / static_cast<double>(M - 1);
 
   RisingBracket bracket(Z, NN);
   for (int j = 2; j <= M - 1; ++j) {
@@ -62,9 +62,9 @@ void regrid_column(int NNI, SoilColumn& col, double E0, double ZBOT, double H, R
     if (k <= NN) {
       En[j] = ((Z[k] - Zn[j]) * EN[k - 1] + (Zn[j] - Z[k - 1]) * EN[k]) / (Z[k] - Z[k - 1]);
     }
-    Dn[j - 1] = element_length(E0, dz, En[j - 1], En[j], H);
+    Dn[j - 1] = element_length(geometry, dz, En[j - 1], En[j]);
   }
-  Dn[M - 1] = element_length(E0, dz, En[M - 1], En[M], H);
+  Dn[M - 1] = element_length(geometry, dz, En[M - 1], En[M]);
 
   col.DXI.copy_from(Dn, M);
   col.EN.copy_from(En, M);

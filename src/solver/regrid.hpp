@@ -1,7 +1,8 @@
 #pragma once
 
-#include "driver/fixed_array.hpp"
-#include "driver/soil_column.hpp"
+#include "model/column_geometry.hpp"
+#include "model/fixed_array.hpp"
+#include "model/soil_column.hpp"
 
 namespace slurry1d {
 
@@ -13,8 +14,8 @@ struct RegridWork {
 };
 
 // Brings the column back to 10*NNI-9 nodes evenly spaced from ZBOT to the top,
-// interpolating EN linearly in elevation and recomputing DXI, normalised by
-// the height H (the caller passes HTOT). The end values are kept.
-void regrid_column(int NNI, SoilColumn& col, double E0, double ZBOT, double H, RegridWork& work);
+// interpolating EN linearly in elevation and recomputing DXI. The end values
+// are kept.
+void regrid_column(int NNI, const ColumnGeometry& geometry, SoilColumn& col, RegridWork& work);
 
 }  // namespace slurry1d

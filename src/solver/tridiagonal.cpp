@@ -26,13 +26,14 @@ void solve_tridiagonal_rows(std::span<const double> CL, std::span<const double> 
   for (std::size_t j = N - 1; j-- > 0;) XSOL[j] = XSOL[j] - factor[j + 1] * XSOL[j + 1];
 }
 
-void solve_tridiagonal(SoilColumn& col, int ITOP, int IBOT, TridiagonalWork& work) {
+void solve_tridiagonal(SoilColumn& col, TopBoundary ITOP, BottomBoundary IBOT,
+                       TridiagonalWork& work) {
   const int NN = col.NN;
   int n = NN;
-  if (IBOT > 1) n -= 1;
-  if (ITOP > 1) n -= 1;
+  if (!bottom_has_velocity_row(IBOT)) n -= 1;
+  if (!top_has_velocity_row(ITOP)) n -= 1;
   // A fixed bottom node is not an unknown: the system starts at node 2.
-  const int first = IBOT >= 2 ? 2 : 1;
+  const int first = bottom_has_velocity_row(IBOT) ? 1 : 2;
   const int unknowns = n > 0 ? n : 0;
 
   solve_tridiagonal_rows(col.CL.slice(first, unknowns), col.CD.slice(first, unknowns),

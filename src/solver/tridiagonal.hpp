@@ -2,8 +2,9 @@
 
 #include <span>
 
-#include "driver/fixed_array.hpp"
-#include "driver/soil_column.hpp"
+#include "model/fixed_array.hpp"
+#include "model/run_definition.hpp"
+#include "model/soil_column.hpp"
 
 namespace slurry1d {
 
@@ -21,11 +22,12 @@ void solve_tridiagonal_rows(std::span<const double> CL, std::span<const double> 
                             std::span<const double> CU, std::span<const double> RHS,
                             std::span<double> XSOL, int n, std::span<double> factor);
 
-// Solves the column's system over its free nodes: node 1 is left out when
-// IBOT > 1 (the system then starts at node 2, and XSOL(j) belongs to node j+1)
-// and node NN when ITOP > 1. Entries of XSOL past the last unknown, up to NN,
-// are 1.0 on return.
-void solve_tridiagonal(SoilColumn& col, int ITOP, int IBOT, TridiagonalWork& work);
+// Solves the column's system over its free nodes: node 1 is left out unless
+// the base has a velocity row (the system then starts at node 2, and XSOL(j)
+// belongs to node j+1), node NN unless the top has one. Entries of XSOL past
+// the last unknown, up to NN, are 1.0 on return.
+void solve_tridiagonal(SoilColumn& col, TopBoundary ITOP, BottomBoundary IBOT,
+                       TridiagonalWork& work);
 
 // The same elimination one free node at a time, so that it can run alongside
 // the assembly of the rows above it: the constructor takes the first free

@@ -4,11 +4,8 @@
 // ascending order. Shared by the interior assembly and by the kernel that
 // assembles and solves a column without cracks in one sweep.
 
-#include <cmath>
-
-#include "driver/run_parameters.hpp"
-#include "driver/soil_column.hpp"
-#include "soil/constitutive.hpp"
+#include "model/soil_column.hpp"
+#include "soil/soil.hpp"
 
 namespace slurry1d {
 
@@ -30,21 +27,21 @@ struct UncrackedPowers {
   double rD = 0.0;     // r^D
 };
 
-inline UncrackedPowers uncracked_powers(const RunParameters& p, const SoilColumn& col, int k) {
+inline UncrackedPowers uncracked_powers(const Soil& soil, const SoilColumn& col, int k) {
   UncrackedPowers w;
   w.r = (col.EMID[k] + col.EMID[k + 1]) / 2.0;
-  w.slope = std::pow((w.r * p.E0) / p.A1, 1.0 / p.B1 - 1.0);
-  w.rD = std::pow(w.r, p.D);
+  w.slope = soil.compression_power(w.r);
+  w.rD = soil.permeability_ratio(w.r);
   return w;
 }
 
-inline UncrackedHalf finish_uncracked_half(const RunParameters& p, const SoilColumn& col, int k,
+inline UncrackedHalf finish_uncracked_half(const Soil& soil, const SoilColumn& col, int k,
                                            const UncrackedPowers& w) {
-  const double sp = stress_slope_of_power(w.slope, p.A1, p.B1);
-  const double d = diffusivity_of_power(w.r, w.rD, p.E0, p.GW, p.HTOT, sp);
+  const double sp = soil.compression_slope_of_power(w.slope);
+  const double d = soil.diffusivity_of_power(w.r, w.rD, sp);
   UncrackedHalf h;
   h.q = d / col.DXI[k];
-  h.g = gravity_flux_of_power(p.GS, w.r, w.rD, p.E0);
+  h.g = soil.gravity_flux_of_power(w.r, w.rD);
   return h;
 }
 
@@ -55,19 +52,20 @@ inline UncrackedHalf finish_uncracked_half(const RunParameters& p, const SoilCol
 // so that the two overlap in the processor.
 class UncrackedRows {
  public:
-  UncrackedRows(const RunParameters& p, SoilColumn& col, int first, int last)
-      : p_(p),
+  UncrackedRows(const Soil& soil, double DT, SoilColumn& col, int first, int last)
+      : soil_(soil),
         col_(col),
+        DT_(DT),
         last_(last),
-        storage_(p.E0 / (p.E0 + 1.0) / p.DT / 2.0),
-        below_(finish_uncracked_half(p, col, first - 1, uncracked_powers(p, col, first - 1))),
-        powers_(uncracked_powers(p, col, first)) {}
+        storage_(soil.E0 / (soil.E0 + 1.0) / DT / 2.0),
+        below_(finish_uncracked_half(soil, col, first - 1, uncracked_powers(soil, col, first - 1))),
+        powers_(uncracked_powers(soil, col, first)) {}
 
   void fill(int i) {
-    const double E0 = p_.E0;
-    const double DT = p_.DT;
-    const UncrackedHalf above = finish_uncracked_half(p_, col_, i, powers_);
-    if (i < last_) powers_ = uncracked_powers(p_, col_, i + 1);
+    const double E0 = soil_.E0;
+    const double DT = DT_;
+    const UncrackedHalf above = finish_uncracked_half(soil_, col_, i, powers_);
+    if (i < last_) powers_ = uncracked_powers(soil_, col_, i + 1);
     const double L = col_.DXI[i] + col_.DXI[i - 1];
     col_.RHS[i] = L * (E0 * col_.EOLD[i] / DT / (E0 + 1.0) / 2.0) + (below_.g - above.g);
     col_.CU[i] = above.q;
@@ -77,8 +75,9 @@ class UncrackedRows {
   }
 
  private:
-  const RunParameters& p_;
+  const Soil& soil_;
   SoilColumn& col_;
+  double DT_;  // the step, nondimensional
   int last_;
   double storage_;  // E0/(E0+1)/DT/2
   UncrackedHalf below_;

@@ -1,9 +1,11 @@
 #pragma once
 
-#include "driver/fixed_array.hpp"
-#include "driver/run_parameters.hpp"
-#include "driver/soil_column.hpp"
+#include "model/fixed_array.hpp"
+#include "model/run_definition.hpp"
+#include "model/run_scales.hpp"
+#include "model/soil_column.hpp"
 #include "output/record_writer.hpp"
+#include "soil/soil.hpp"
 
 namespace slurry1d {
 
@@ -21,18 +23,19 @@ struct SteadyWork {
 
 // The state towards which a new run without desiccation settles once all
 // excess pore pressure has dissipated: hydrostatic, or under a constant
-// seepage driven by a bottom velocity or by the head difference. Fills col.ESS,
-// col.ZSS and col.SIGE, sets ISTEADY = 1 when a steady state is attempted
-// (ITOP != 1) and, in the head-driven mode, overwrites p.HT with the head drop
-// from the water on the layer (at its answered initial top; in staged filling
-// at the top of the completed fill, HTOT) to the head at the base, leaves
-// work.QSS and work.HLSS (equal to that drop) and writes the two steady-state
-// records to out.vd. Always ends with the console line
+// seepage driven by a bottom velocity or by the head difference, under the
+// boundary conditions as answered. Fills col.ESS, col.ZSS and col.SIGE, sets
+// ISTEADY = 1 when a steady state is attempted (any top but a velocity) and,
+// in the head-driven mode, sets the head on top scales.HT to the head drop from
+// the water on the layer (at its answered initial top; in staged filling at the
+// top of the completed fill, HTOT) to the head at the base, leaves work.QSS and
+// work.HLSS (equal to that drop) and writes the two steady-state records to
+// out.vd. Always ends with the console line
 // "STEADY STATE HEIGHT = ". Throws RunStop (StopKind::CannotGoOn) with "MATERIAL
 // INSTABILITY DUE TO HIGH PRESSURE  AT BOTTOM" when the bottom would carry no
 // effective stress. When an iteration bound is reached it writes a console
 // message, leaves ISTEADY = 0 and restores the set-up values of ESS and ZSS.
-void solve_steady_state(RunParameters& p, SoilColumn& col, int& ISTEADY, SteadyWork& work,
-                        Outputs& out);
+void solve_steady_state(const RunDefinition& def, const Soil& soil, RunScales& scales,
+                        SoilColumn& col, int& ISTEADY, SteadyWork& work, Outputs& out);
 
 }  // namespace slurry1d

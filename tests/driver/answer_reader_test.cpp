@@ -16,7 +16,7 @@
 #include <utility>
 #include <vector>
 
-#include "driver/run_stop.hpp"
+#include "model/run_stop.hpp"
 
 namespace slurry1d {
 namespace {

@@ -14,7 +14,6 @@
 #include "driver/run_answers.hpp"
 #include "driver/time_loop.hpp"
 #include "output/fields.hpp"
-#include "soil/constitutive.hpp"
 
 namespace slurry1d::testing {
 namespace {
@@ -33,8 +32,8 @@ CapturedRun converged_with_deferred_ends() {
   a.bottom_value = -1e-4;
   a.TS = 5.0;
   CapturedRun r(a);
-  EXPECT_EQ(r.loop().JTOP, 1);
-  EXPECT_EQ(r.loop().JBOT, 1);
+  EXPECT_TRUE(r.boundaries().top_deferred);
+  EXPECT_TRUE(r.boundaries().bottom_deferred);
   SoilColumn& col = r.col();
   const int NN = col.NN;
   for (int i = 1; i <= NN; ++i) col.EN[i] = 1.0 - 1e-5 * i;
@@ -52,41 +51,40 @@ CapturedRun converged_with_deferred_ends() {
   col.EMID[2] = 0.9;
   col.EMID[NN - 1] = 0.95;
   col.EMID[NN] = 0.97;
-  r.p().T += r.p().DT;
+  r.clock().advance();
   r.loop().FONE = 1e-12;
   r.clear_outputs();
   return r;
 }
 
-double velocity(const RunParameters& p, const SoilColumn& col, int lower) {
+double velocity(const Soil& soil, const SoilColumn& col, int lower) {
   const double r = (col.EMID[lower] + col.EMID[lower + 1]) / 2.0;
-  const double sp = stress_slope(r, p.E0, p.A1, p.B1);
-  return fluid_velocity(col.EMID[lower + 1], col.EMID[lower], p.GS, p.E0, sp, col.DXI[lower], p.D,
-                        p.K0, r, p.GW, p.HTOT);
+  const double sp = soil.compression_slope(r);
+  return soil.fluid_velocity(col.EMID[lower + 1], col.EMID[lower], sp, col.DXI[lower], r);
 }
 
 TEST(BoundarySwitch, TakesTheVelocitiesOfTheEndElementsAtTheMidStepVoidRatios) {
   CapturedRun r = converged_with_deferred_ends();
-  r.loop().JTOP = 0;
-  r.loop().JBOT = 0;
+  r.boundaries().top_deferred = false;
+  r.boundaries().bottom_deferred = false;
   EXPECT_FALSE(check_boundary_switch(*r.run, r.out()));
   const SoilColumn& col = r.col();
-  const RunParameters& p = r.p();
-  EXPECT_EQ(r.loop().VBC, velocity(p, col, 1));
-  EXPECT_EQ(r.loop().VTC, velocity(p, col, col.NN - 1));
+  const Soil& soil = r.run->soil;
+  EXPECT_EQ(r.loop().VBC, velocity(soil, col, 1));
+  EXPECT_EQ(r.loop().VTC, velocity(soil, col, col.NN - 1));
   // The upper node of each element comes first: swapped, the gradient term
   // changes sign.
   const double r_top = (col.EMID[col.NN - 1] + col.EMID[col.NN]) / 2.0;
-  const double swapped = fluid_velocity(col.EMID[col.NN - 1], col.EMID[col.NN], p.GS, p.E0,
-                                        stress_slope(r_top, p.E0, p.A1, p.B1), col.DXI[col.NN - 1],
-                                        p.D, p.K0, r_top, p.GW, p.HTOT);
+  const double swapped =
+      soil.fluid_velocity(col.EMID[col.NN - 1], col.EMID[col.NN], soil.compression_slope(r_top),
+                          col.DXI[col.NN - 1], r_top);
   EXPECT_NE(r.loop().VTC, swapped);
   EXPECT_EQ(r.io->console.str(), "");
 }
 
 struct SwitchCase {
   const char* what;
-  int JTOP, JBOT;
+  bool top_deferred, bottom_deferred;
   double VT_offset, VB_offset;  // VT - VTC and VB - VBC, in units of |VTC| and |VBC|
   bool top_switches, bottom_switches, top_message, bottom_message;
 };
@@ -96,17 +94,18 @@ class BoundarySwitchCases : public ::testing::TestWithParam<SwitchCase> {};
 TEST_P(BoundarySwitchCases, SwitchesOnceSelfWeightConsolidationNoLongerDominates) {
   const SwitchCase& c = GetParam();
   CapturedRun r = converged_with_deferred_ends();
-  RunParameters& p = r.p();
+  BoundaryConditions& answered = r.def().bc;
+  BoundaryState& boundaries = r.boundaries();
   LoopState& loop = r.loop();
   // The velocities this column gives.
-  const double VTC = velocity(p, r.col(), r.col().NN - 1);
-  const double VBC = velocity(p, r.col(), 1);
-  p.VT = VTC + c.VT_offset * std::abs(VTC);
-  p.VB = VBC + c.VB_offset * std::abs(VBC);
-  loop.JTOP = c.JTOP;
-  loop.JBOT = c.JBOT;
-  const double T = p.T;
-  const double DT = p.DT;
+  const double VTC = velocity(r.run->soil, r.col(), r.col().NN - 1);
+  const double VBC = velocity(r.run->soil, r.col(), 1);
+  answered.VT = VTC + c.VT_offset * std::abs(VTC);
+  answered.VB = VBC + c.VB_offset * std::abs(VBC);
+  boundaries.top_deferred = c.top_deferred;
+  boundaries.bottom_deferred = c.bottom_deferred;
+  const double T = r.clock().T();
+  const double DT = r.clock().DT();
 
   const bool repeated = check_boundary_switch(*r.run, r.out());
 
@@ -114,14 +113,19 @@ TEST_P(BoundarySwitchCases, SwitchesOnceSelfWeightConsolidationNoLongerDominates
   const std::string console = r.io->console.str();
   EXPECT_EQ(count_lines(console, TOP_MESSAGE), c.top_message ? 1 : 0) << c.what;
   EXPECT_EQ(count_lines(console, BOTTOM_MESSAGE), c.bottom_message ? 1 : 0) << c.what;
-  EXPECT_EQ(p.ITOP, c.top_switches ? 1 : 3) << c.what;
-  EXPECT_EQ(loop.JTOP, c.top_switches ? 0 : c.JTOP) << c.what;
-  EXPECT_EQ(p.IBOT, c.bottom_switches ? 1 : 3) << c.what;
-  EXPECT_EQ(loop.JBOT, c.bottom_switches ? 0 : c.JBOT) << c.what;
-  EXPECT_EQ(loop.TTOPSW, c.top_switches ? T - DT : 0.0) << c.what;
-  EXPECT_EQ(loop.TBOTSW, c.bottom_switches ? T - DT : 0.0) << c.what;
-  EXPECT_EQ(p.T, repeated ? T - DT : T) << c.what;
-  EXPECT_EQ(p.DT, DT) << c.what;
+  EXPECT_EQ(boundaries.top_deferred, c.top_deferred && !c.top_switches) << c.what;
+  EXPECT_EQ(boundaries.bottom_deferred, c.bottom_deferred && !c.bottom_switches) << c.what;
+  // A deferred end acts free-draining until it switches to its velocity.
+  const BoundaryConditions acting = r.run->acting_boundaries();
+  EXPECT_EQ(acting.ITOP, boundaries.top_deferred ? TopBoundary::Surcharge : TopBoundary::Velocity)
+      << c.what;
+  EXPECT_EQ(acting.IBOT,
+            boundaries.bottom_deferred ? BottomBoundary::Pervious : BottomBoundary::Velocity)
+      << c.what;
+  EXPECT_EQ(boundaries.TTOPSW, c.top_switches ? T - DT : 0.0) << c.what;
+  EXPECT_EQ(boundaries.TBOTSW, c.bottom_switches ? T - DT : 0.0) << c.what;
+  EXPECT_EQ(r.clock().T(), repeated ? T - DT : T) << c.what;
+  EXPECT_EQ(r.clock().DT(), DT) << c.what;
 
   const SoilColumn& col = r.col();
   const ColumnSnapshot& snap = r.run->restart_snapshot;
@@ -148,16 +152,17 @@ TEST_P(BoundarySwitchCases, SwitchesOnceSelfWeightConsolidationNoLongerDominates
 INSTANTIATE_TEST_SUITE_P(
     Cases, BoundarySwitchCases,
     ::testing::Values(
-        SwitchCase{"top dominated", 1, 0, -1e-6, 0.0, false, false, true, false},
-        SwitchCase{"top at its velocity", 1, 0, 0.0, 0.0, true, false, false, false},
-        SwitchCase{"top below its velocity", 1, 0, 1e-6, 0.0, true, false, false, false},
-        SwitchCase{"bottom dominated", 0, 1, 0.0, 1e-6, false, false, false, true},
-        SwitchCase{"bottom at its velocity", 0, 1, 0.0, 0.0, false, true, false, false},
-        SwitchCase{"bottom past its velocity", 0, 1, 0.0, -1e-6, false, true, false, false},
-        SwitchCase{"top switches first", 1, 1, 0.0, 0.0, true, false, false, false},
-        SwitchCase{"top dominated, bottom switches", 1, 1, -1e-6, 0.0, false, true, true, false},
-        SwitchCase{"both dominated", 1, 1, -1e-6, 1e-6, false, false, true, true},
-        SwitchCase{"nothing deferred", 0, 0, -1.0, 1.0, false, false, false, false}));
+        SwitchCase{"top dominated", true, false, -1e-6, 0.0, false, false, true, false},
+        SwitchCase{"top at its velocity", true, false, 0.0, 0.0, true, false, false, false},
+        SwitchCase{"top below its velocity", true, false, 1e-6, 0.0, true, false, false, false},
+        SwitchCase{"bottom dominated", false, true, 0.0, 1e-6, false, false, false, true},
+        SwitchCase{"bottom at its velocity", false, true, 0.0, 0.0, false, true, false, false},
+        SwitchCase{"bottom past its velocity", false, true, 0.0, -1e-6, false, true, false, false},
+        SwitchCase{"top switches first", true, true, 0.0, 0.0, true, false, false, false},
+        SwitchCase{"top dominated, bottom switches", true, true, -1e-6, 0.0, false, true, true,
+                   false},
+        SwitchCase{"both dominated", true, true, -1e-6, 1e-6, false, false, true, true},
+        SwitchCase{"nothing deferred", false, false, -1.0, 1.0, false, false, false, false}));
 
 TEST(BoundarySwitch, EveryStepWhileSelfWeightDominatesPrintsTheMessage) {
   Answers a;
@@ -172,9 +177,9 @@ TEST(BoundarySwitch, EveryStepWhileSelfWeightDominatesPrintsTheMessage) {
   const int steps = count_lines(console, " TIME = ");
   EXPECT_GT(steps, 5);
   EXPECT_EQ(count_lines(console, TOP_MESSAGE), steps);
-  EXPECT_EQ(r.p().ITOP, 3);
-  EXPECT_EQ(r.loop().JTOP, 1);
-  EXPECT_EQ(r.loop().TTOPSW, 0.0);
+  EXPECT_EQ(r.run->acting_boundaries().ITOP, TopBoundary::Surcharge);
+  EXPECT_TRUE(r.boundaries().top_deferred);
+  EXPECT_EQ(r.boundaries().TTOPSW, 0.0);
   EXPECT_EQ(r.io->ts.str().find("DESSICATION PROCESS"), std::string::npos);
 }
 
@@ -186,20 +191,19 @@ TEST(BoundarySwitch, TheSwitchingStepIsSolvedAgainAndEndsAtItsStartTime) {
   a.TS = 5.0;
   a.OPT = {6.0};
   CapturedRun r(a);
-  ASSERT_EQ(r.loop().JTOP, 1);
+  ASSERT_TRUE(r.boundaries().top_deferred);
   // The same step solved with the velocity top from the start.
   auto twin = std::make_unique<CapturedRun>(a);
-  twin->p().ITOP = 1;
-  twin->loop().JTOP = 0;
+  twin->boundaries().top_deferred = false;
 
-  const double T_start = r.p().T;
+  const double T_start = r.clock().T();
   r.clear_outputs();
   begin_output_interval(*r.run);
   EXPECT_EQ(time_step(*r.run, r.out()), StepOutcome::Next);
-  EXPECT_EQ(r.p().ITOP, 1);
-  EXPECT_EQ(r.loop().JTOP, 0);
-  EXPECT_NEAR(r.p().T, T_start, 1e-15);
-  EXPECT_EQ(r.loop().TTOPSW, r.p().T);
+  EXPECT_EQ(r.run->acting_boundaries().ITOP, TopBoundary::Velocity);
+  EXPECT_FALSE(r.boundaries().top_deferred);
+  EXPECT_NEAR(r.clock().T(), T_start, 1e-15);
+  EXPECT_EQ(r.boundaries().TTOPSW, r.clock().T());
   EXPECT_EQ(count_lines(r.io->console.str(), " TIME =  5.0000 "), 1) << r.io->console.str();
 
   begin_output_interval(*twin->run);
@@ -220,36 +224,39 @@ TEST(BoundarySwitch, TheSwitchingStepIsSolvedAgainAndEndsAtItsStartTime) {
 
 struct OutflowCase {
   const char* what;
-  int ITOP, JTOP, IBOT;
+  TopBoundary ITOP;  // the conditions that act
+  BottomBoundary IBOT;
   double VTC, VBC;  // the end-element velocities after convergence
   double VTC_after, VBC_after;
 };
 
 TEST(Outflows, IntegrateTheVelocitiesByTheTrapezoidalRule) {
   const std::vector<OutflowCase> cases = {
-      {"kind 3 at both ends", 3, 1, 3, 2e-4, -3e-4, 2e-4, -3e-4},
-      {"velocity top switched on", 1, 0, 3, 2e-4, -3e-4, 5e-5, -3e-4},
-      {"velocity base", 3, 1, 1, 2e-4, -3e-4, 2e-4, -7e-5},
-      {"both velocities", 1, 0, 1, 2e-4, -3e-4, 5e-5, -7e-5},
+      {"both ends held free-draining", TopBoundary::Surcharge, BottomBoundary::Pervious, 2e-4,
+       -3e-4, 2e-4, -3e-4},
+      {"velocity top switched on", TopBoundary::Velocity, BottomBoundary::Pervious, 2e-4, -3e-4,
+       5e-5, -3e-4},
+      {"velocity base", TopBoundary::Surcharge, BottomBoundary::Velocity, 2e-4, -3e-4, 2e-4, -7e-5},
+      {"both velocities", TopBoundary::Velocity, BottomBoundary::Velocity, 2e-4, -3e-4, 5e-5,
+       -7e-5},
   };
   for (const OutflowCase& c : cases) {
-    auto p = std::make_unique<RunParameters>();
+    auto scales = std::make_unique<RunScales>();
     auto loop = std::make_unique<LoopState>();
-    p->ITOP = c.ITOP;
-    p->IBOT = c.IBOT;
-    p->VT = 5e-5;
-    p->VB = -7e-5;
-    p->DT = 3e-3;
-    p->HTOT = 7.0;
-    p->K0 = 1.3e-3;
-    loop->JTOP = c.JTOP;
+    BoundaryConditions bc;
+    bc.ITOP = c.ITOP;
+    bc.IBOT = c.IBOT;
+    bc.VT = 5e-5;
+    bc.VB = -7e-5;
+    scales->HTOT = 7.0;
+    scales->K0 = 1.3e-3;
     loop->VTC0 = 1e-4;
     loop->VBC0 = -2e-4;
     loop->VTC = c.VTC;
     loop->VBC = c.VBC;
     loop->QTOP = 0.25;
     loop->QBOT = -0.5;
-    accumulate_outflows(*p, *loop);
+    accumulate_outflows(bc, *scales, 3e-3, *loop);
     EXPECT_EQ(loop->VTC, c.VTC_after) << c.what;
     EXPECT_EQ(loop->VBC, c.VBC_after) << c.what;
     EXPECT_EQ(loop->QTOP, 0.25 + (1e-4 + c.VTC_after) / 2.0 * 3e-3 * 7.0 / 1.3e-3) << c.what;
@@ -262,17 +269,17 @@ TEST(Outflows, EachStepStartsFromTheVelocitiesTheLastStepEndedWith) {
   a.bottom = 3;
   a.OPT = {1.0};
   CapturedRun r(a);
-  const RunParameters& p = r.p();
+  const RunScales& p = r.scales();
   LoopState& loop = r.loop();
   begin_output_interval(*r.run);
   ASSERT_EQ(loop.VTC, 0.0);  // the set-up value VT of a surcharge top
   time_step(*r.run, r.out());
   const double Q1 = loop.QTOP;
   const double V1 = loop.VTC;
-  EXPECT_EQ(Q1, (0.0 + V1) / 2.0 * loop.DTPREV * p.HTOT / p.K0);
+  EXPECT_EQ(Q1, (0.0 + V1) / 2.0 * r.clock().DTPREV() * p.HTOT / p.K0);
   time_step(*r.run, r.out());
   EXPECT_EQ(loop.VTC0, V1);
-  EXPECT_EQ(loop.QTOP, Q1 + (V1 + loop.VTC) / 2.0 * loop.DTPREV * p.HTOT / p.K0);
+  EXPECT_EQ(loop.QTOP, Q1 + (V1 + loop.VTC) / 2.0 * r.clock().DTPREV() * p.HTOT / p.K0);
 }
 
 TEST(Outflows, AWholeRunCumulatesTheTopOutflowIntoTheTimeSeries) {

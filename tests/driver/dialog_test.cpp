@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/run_stop.hpp"
+#include "model/run_stop.hpp"
 
 namespace slurry1d {
 namespace {
@@ -88,7 +88,7 @@ class DialogTest : public ::testing::Test {
 
   std::ostringstream console, input, errors;
   Outputs out;
-  std::unique_ptr<RunParameters> p = std::make_unique<RunParameters>();
+  std::unique_ptr<RunDefinition> p = std::make_unique<RunDefinition>();
 };
 
 // Record 1 column by column for A1 = 0.8, B1 = -0.2, C = 1e-3, D = 5, Z1 = 1.
@@ -129,7 +129,7 @@ TEST_F(DialogTest, NewRunWithoutDesiccationEchoesEveryAnswer) {
   };
   EXPECT_EQ(input_lines(), expected);
 
-  const RunParameters& q = *p;
+  const RunDefinition& q = *p;
   EXPECT_EQ(q.A1, 0.8);
   EXPECT_EQ(q.B1, -0.2);
   EXPECT_EQ(q.C, 0.001);
@@ -151,11 +151,10 @@ TEST_F(DialogTest, NewRunWithoutDesiccationEchoesEveryAnswer) {
     EXPECT_EQ(q.stage[i].TEF, 0.0);
     EXPECT_EQ(q.stage[i].FRH, 0.0);
   }
-  EXPECT_EQ(q.ITOP, 3);  // answer 2, the surcharge
-  EXPECT_EQ(q.LT, 10.0);
-  EXPECT_EQ(q.VT, 0.0);
-  EXPECT_EQ(q.HT, 0.0);
-  EXPECT_EQ(q.IBOT, 1);
+  EXPECT_EQ(q.bc.ITOP, TopBoundary::Surcharge);  // answer 2
+  EXPECT_EQ(q.bc.LT, 10.0);
+  EXPECT_EQ(q.bc.VT, 0.0);
+  EXPECT_EQ(q.bc.IBOT, BottomBoundary::Velocity);
   EXPECT_EQ(q.ME, 0.5);
   EXPECT_EQ(q.TS, 0.0);
   EXPECT_EQ(q.NO, 2);
@@ -165,7 +164,6 @@ TEST_F(DialogTest, NewRunWithoutDesiccationEchoesEveryAnswer) {
   EXPECT_EQ(q.MAXDT, 1.0);
   EXPECT_EQ(q.ICONT, 2);
   EXPECT_EQ(q.NNI, 51);
-  EXPECT_EQ(q.ZBOT, 0.0);
   EXPECT_EQ(errors.str(), "");
 }
 
@@ -355,9 +353,9 @@ TEST_F(DialogTest, TopAnswerOneAsksTheVelocity) {
   a.itop = "1";
   a.top_value = "1.5E-3";
   run(a);
-  EXPECT_EQ(p->ITOP, 1);
-  EXPECT_EQ(p->VT, 1.5e-3);
-  EXPECT_EQ(p->LT, 0.0);
+  EXPECT_EQ(p->bc.ITOP, TopBoundary::Velocity);
+  EXPECT_EQ(p->bc.VT, 1.5e-3);
+  EXPECT_EQ(p->bc.LT, 0.0);
   const std::vector<std::string> r = input_lines();
   EXPECT_EQ(r.at(6), " 1\t\tTOP BOUNDARY CONDITION");
   EXPECT_EQ(r.at(7), " .15000E-02\tTOP BOUNDARY CONDITION VALUES");
@@ -408,18 +406,18 @@ struct BottomCase {
   const char* prompt;         // "" when none is written
 };
 
-class BottomBoundary : public DialogTest, public ::testing::WithParamInterface<BottomCase> {};
+class BottomBoundaryAnswer : public DialogTest, public ::testing::WithParamInterface<BottomCase> {};
 
-TEST_P(BottomBoundary, StoresTheCodeAndEchoesTheAnswerAsTyped) {
+TEST_P(BottomBoundaryAnswer, StoresTheCodeAndEchoesTheAnswerAsTyped) {
   const BottomCase& c = GetParam();
   Answers a;
   a.ibot = c.typed;
   a.bottom_value = c.value;
   run(a);
-  EXPECT_EQ(p->IBOT, c.IBOT);
-  EXPECT_EQ(p->VB, c.VB);
-  EXPECT_EQ(p->HB, c.HB);
-  EXPECT_EQ(p->LB, 0.0);
+  EXPECT_EQ(code(p->bc.IBOT), c.IBOT);
+  EXPECT_EQ(p->bc.VB, c.VB);
+  EXPECT_EQ(p->bc.HB, c.HB);
+  EXPECT_EQ(p->bc.LB, 0.0);
   const std::vector<std::string> r = input_lines();
   EXPECT_EQ(r.at(8), c.code_record);
   if (*c.values_record != '\0') {
@@ -437,7 +435,7 @@ TEST_P(BottomBoundary, StoresTheCodeAndEchoesTheAnswerAsTyped) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Answers, BottomBoundary,
+    Answers, BottomBoundaryAnswer,
     ::testing::Values(
         BottomCase{"1", "", 1, 0.0, 0.0, " 1\t        BOTTOM BOUNDARY CONDITION", "", ""},
         BottomCase{"3", "", 3, 0.0, 0.0, " 3\t        BOTTOM BOUNDARY CONDITION", "", ""},
@@ -770,7 +768,7 @@ TEST_P(Refusal, AsksAgainAtATerminal) {
   std::ostringstream clean_input;
   Outputs clean_out;
   clean_out.input.attach(clean_input);
-  auto q = std::make_unique<RunParameters>();
+  auto q = std::make_unique<RunDefinition>();
   std::istringstream in(clean.text());
   run_dialog(in, clean_out, false, *q);
   EXPECT_EQ(input.str(), clean_input.str());
@@ -803,8 +801,8 @@ TEST_F(DialogTest, ValuesThatMayBeIntendedAreKept) {
   run(a);
   EXPECT_EQ(p->NO, 0);
   for (int i = 1; i <= MAXSTAGE; ++i) EXPECT_EQ(p->OPT[i], -1.0);
-  EXPECT_EQ(p->VT, 0.0);
-  EXPECT_EQ(p->IBOT, 1);
+  EXPECT_EQ(p->bc.VT, 0.0);
+  EXPECT_EQ(p->bc.IBOT, BottomBoundary::Velocity);
   EXPECT_EQ(errors.str(), "");
   EXPECT_NE(input.str().find("   0\t        NUMBER OF OUTPUT FILES\n 1.0000    \tMAXIMUM"),
             std::string::npos);
@@ -837,7 +835,7 @@ TEST_F(DialogTest, TerminalAsksAgainUntilTheAnswerReads) {
   std::ostringstream clean;
   Outputs clean_out;
   clean_out.input.attach(clean);
-  auto q = std::make_unique<RunParameters>();
+  auto q = std::make_unique<RunDefinition>();
   std::istringstream in(Answers{}.text());
   run_dialog(in, clean_out, false, *q);
   EXPECT_EQ(input.str(), clean.str());

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "driver/run_answers.hpp"
-#include "driver/run_stop.hpp"
 #include "driver/time_loop.hpp"
+#include "model/run_stop.hpp"
 
 namespace slurry1d::testing {
 namespace {
@@ -24,7 +24,7 @@ constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
 // time loop leaves it before iterating.
 CapturedRun started_step(const Answers& a = Answers{}) {
   CapturedRun r(a);
-  r.p().T += r.p().DT;
+  r.clock().advance();
   take_step_snapshot(*r.run);
   take_restart_snapshot(*r.run);
   r.clear_outputs();
@@ -35,10 +35,9 @@ CapturedRun started_step(const Answers& a = Answers{}) {
 // Clipping
 
 TEST(ClipSolution, KeepsEveryValueInsideTheFreshVoidRatioAndAboveZero) {
-  auto p = std::make_unique<RunParameters>();
   auto col = std::make_unique<SoilColumn>();
-  p->ME = 1.5;
-  p->E0 = 6.0;
+  const double ME = 1.5;
+  const double E0 = 6.0;
   const double floor_value = 1.5 / (2.0 * 6.0);
   struct Case {
     double solved, stored;
@@ -59,25 +58,24 @@ TEST(ClipSolution, KeepsEveryValueInsideTheFreshVoidRatioAndAboveZero) {
   for (int i = 1; i <= col->NN; ++i) col->XSOL[i] = cases[i - 1].solved;
   col->XSOL[col->NN + 1] = 5.0;  // past the column: left alone
 
-  EXPECT_TRUE(clip_solution(*p, *col));
+  EXPECT_TRUE(clip_solution(ME, E0, *col));
   for (int i = 1; i <= col->NN; ++i) EXPECT_EQ(col->XSOL[i], cases[i - 1].stored) << "node " << i;
   EXPECT_EQ(col->XSOL[col->NN + 1], 5.0);
 }
 
 TEST(ClipSolution, ReportsANonNumberAnywhereInTheColumn) {
-  auto p = std::make_unique<RunParameters>();
   auto col = std::make_unique<SoilColumn>();
-  p->ME = 1.0;
-  p->E0 = 5.0;
+  const double ME = 1.0;
+  const double E0 = 5.0;
   col->NN = 4;
   for (int bad = 1; bad <= 4; ++bad) {
     for (int i = 1; i <= 4; ++i) col->XSOL[i] = 0.5;
     col->XSOL[bad] = NaN;
-    EXPECT_FALSE(clip_solution(*p, *col)) << "NaN at node " << bad;
+    EXPECT_FALSE(clip_solution(ME, E0, *col)) << "NaN at node " << bad;
   }
   for (int i = 1; i <= 4; ++i) col->XSOL[i] = 0.5;
   col->XSOL[5] = NaN;  // beyond NN
-  EXPECT_TRUE(clip_solution(*p, *col));
+  EXPECT_TRUE(clip_solution(ME, E0, *col));
 }
 
 // ---------------------------------------------------------------------------
@@ -95,16 +93,16 @@ class TakeOver : public ::testing::TestWithParam<TakeOverCase> {};
 // bottom, the free top node never count as fast.
 TEST_P(TakeOver, EndNodesAndTheStepChangeFollowTheBoundaryKinds) {
   const auto [IBOT, ITOP] = GetParam();
-  auto p = std::make_unique<RunParameters>();
   auto col = std::make_unique<SoilColumn>();
   auto loop = std::make_unique<LoopState>();
   constexpr int NN = 6;
-  p->IBOT = IBOT;
-  p->ITOP = ITOP;
-  p->K0 = 2e-3;
-  p->HTOT = 4.0;
-  p->DT = p->K0 / p->HTOT;  // the rate of a node is then close to its squared change
-  p->ERROR = 0.01;
+  BoundaryConditions bc;
+  bc.IBOT = static_cast<BottomBoundary>(IBOT);
+  bc.ITOP = static_cast<TopBoundary>(ITOP);
+  const double K0 = 2e-3;
+  const double HTOT = 4.0;
+  const double DT = K0 / HTOT;  // the rate of a node is then close to its squared change
+  const double ERROR = 0.01;
   col->NN = NN;
   loop->ends.EBOT = 0.125;
   loop->ends.ETOP = 0.875;
@@ -119,7 +117,7 @@ TEST_P(TakeOver, EndNodesAndTheStepChangeFollowTheBoundaryKinds) {
   for (int i = bottom_fixed ? 2 : 1; i <= NN; ++i)
     col->XSOL[bottom_fixed ? i - 1 : i] = node_value(i);
 
-  take_over_solution(*p, *col, *loop);
+  take_over_solution(bc, FastNodeTest(ERROR, DT, K0, HTOT), *col, *loop);
 
   const bool top_fixed = ITOP >= 2;
   EXPECT_EQ(col->EN[1], bottom_fixed ? 0.125 : node_value(1));
@@ -133,7 +131,7 @@ TEST_P(TakeOver, EndNodesAndTheStepChangeFollowTheBoundaryKinds) {
   const auto add = [&](int i, bool counts_fast) {
     const double c = (col->EOLD[i] - node_value(i)) * (col->EOLD[i] - node_value(i));
     dsq += c;
-    if (counts_fast && c / p->DT * p->K0 / p->HTOT > p->ERROR) ++nfast;
+    if (counts_fast && c / DT * K0 / HTOT > ERROR) ++nfast;
   };
   if (!bottom_fixed) {
     for (int i = 1; i <= NN - 1; ++i) add(i, true);
@@ -151,14 +149,11 @@ INSTANTIATE_TEST_SUITE_P(BoundaryKinds, TakeOver,
                                            TakeOverCase{2, 3}, TakeOverCase{0, 2}));
 
 TEST(TakeOver, CountsOnlyNodesFasterThanTheThreshold) {
-  auto p = std::make_unique<RunParameters>();
   auto col = std::make_unique<SoilColumn>();
   auto loop = std::make_unique<LoopState>();
-  p->IBOT = 1;
-  p->ITOP = 3;
-  p->K0 = 1.0;
-  p->HTOT = 1.0;
-  p->DT = 0.5;
+  BoundaryConditions bc;
+  bc.IBOT = BottomBoundary::Velocity;
+  bc.ITOP = TopBoundary::Surcharge;
   col->NN = 4;
   // Changes 0.1, 0.2, 0.3 at nodes 1..3: rates 0.02, 0.08, 0.18 (to rounding).
   for (int i = 1; i <= 3; ++i) {
@@ -171,8 +166,7 @@ TEST(TakeOver, CountsOnlyNodesFasterThanTheThreshold) {
   const std::vector<std::pair<double, int>> thresholds = {{0.0, 3}, {0.05, 2}, {0.1, 1},
                                                           {0.2, 0}, {-1.0, 3}, {at_node_2, 1}};
   for (const auto& [error, fast] : thresholds) {
-    p->ERROR = error;
-    take_over_solution(*p, *col, *loop);
+    take_over_solution(bc, FastNodeTest(error, 0.5, 1.0, 1.0), *col, *loop);
     EXPECT_EQ(loop->NFAST, fast) << "ERROR = " << error;
   }
 }
@@ -215,21 +209,21 @@ struct DivergedStep {
     col.NN1 = 17;
     col.NN2 = 23;
     r.loop().FONE = 1e-9;
-    T_end = r.p().T;
-    DT_old = r.p().DT;
+    T_end = r.clock().T();
+    DT_old = r.clock().DT();
   }
 };
 
 TEST(HalveStep, HalvesTheStepAndMovesTheClockBackByTheHalfRemoved) {
   DivergedStep s;
   halve_step(*s.r.run);
-  EXPECT_EQ(s.r.p().DT, s.DT_old / 2.0);
-  EXPECT_EQ(s.r.p().T, s.T_end - s.DT_old / 2.0);
+  EXPECT_EQ(s.r.clock().DT(), s.DT_old / 2.0);
+  EXPECT_EQ(s.r.clock().T(), s.T_end - s.DT_old / 2.0);
   EXPECT_EQ(s.r.loop().NHALF, 1);
   EXPECT_EQ(s.r.loop().FONE, 1.0);
   halve_step(*s.r.run);
-  EXPECT_EQ(s.r.p().DT, s.DT_old / 4.0);
-  EXPECT_EQ(s.r.p().T, s.T_end - s.DT_old / 2.0 - s.DT_old / 4.0);
+  EXPECT_EQ(s.r.clock().DT(), s.DT_old / 4.0);
+  EXPECT_EQ(s.r.clock().T(), s.T_end - s.DT_old / 2.0 - s.DT_old / 4.0);
   EXPECT_EQ(s.r.loop().NHALF, 2);
 }
 
@@ -257,8 +251,8 @@ TEST(HalveStep, KeepsTheMidStepVoidRatiosOfTheDivergedPass) {
   // mid-step void ratios the diverged pass left, not about the snapshot.
   for (const auto& [IFIL, IDES] : {std::pair{2, 2}, std::pair{1, 2}, std::pair{2, 1}}) {
     DivergedStep s;
-    s.r.p().IFIL = IFIL;
-    s.r.p().IDES = IDES;
+    s.r.def().IFIL = IFIL;
+    s.r.def().IDES = IDES;
     halve_step(*s.r.run);
     for (int i = 1; i <= s.NNR; ++i) {
       ASSERT_EQ(s.r.col().EMID[i], 0.32) << "IFIL " << IFIL << " IDES " << IDES << " node " << i;
@@ -269,8 +263,8 @@ TEST(HalveStep, KeepsTheMidStepVoidRatiosOfTheDivergedPass) {
 TEST(HalveStep, StagedFillingAndDesiccationRestoreTheStepSnapshot) {
   for (const auto& [IFIL, IDES] : {std::pair{1, 2}, std::pair{2, 1}, std::pair{1, 1}}) {
     DivergedStep s;
-    s.r.p().IFIL = IFIL;
-    s.r.p().IDES = IDES;
+    s.r.def().IFIL = IFIL;
+    s.r.def().IDES = IDES;
     const ColumnSnapshot& snap = s.r.run->step_snapshot;
     halve_step(*s.r.run);
     const SoilColumn& col = s.r.col();
@@ -285,7 +279,7 @@ TEST(HalveStep, StagedFillingAndDesiccationRestoreTheStepSnapshot) {
     }
     EXPECT_EQ(col.WSUM, snap.WSUM);
     EXPECT_EQ(col.NN1, 23);  // the tip of the last step
-    EXPECT_EQ(s.r.p().DT, s.DT_old / 2.0);
+    EXPECT_EQ(s.r.clock().DT(), s.DT_old / 2.0);
     EXPECT_EQ(s.r.loop().FONE, 1.0);
   }
 }
@@ -303,7 +297,7 @@ TEST(HalveStep, TheFirstHalvingOfAFillingStepStepsBackOneStage) {
   };
   for (const Case& c : cases) {
     DivergedStep s;
-    s.r.p().IFIL = c.IFIL;
+    s.r.def().IFIL = c.IFIL;
     s.r.loop().stage.KF7 = c.KF7;
     s.r.loop().stage.KSTG = c.KSTG;
     halve_step(*s.r.run);
@@ -336,8 +330,8 @@ TEST(IterateStep, APassAtTheSameErrorLevelIsNotDivergence) {
 
   CapturedRun lower = started_step();
   lower.loop().FONE = std::nextafter(level, 0.0);
-  const double DT = lower.p().DT;
-  const double T = lower.p().T;
+  const double DT = lower.clock().DT();
+  const double T = lower.clock().T();
   iterate_step(*lower.run, lower.out());
   const auto lower_lines = lines_of(lower.io->console.str());
   ASSERT_GE(lower_lines.size(), 2u);
@@ -350,29 +344,29 @@ TEST(IterateStep, APassAtTheSameErrorLevelIsNotDivergence) {
     expect_T = expect_T - expect_DT / 2.0;
     expect_DT = expect_DT / 2.0;
   }
-  EXPECT_EQ(lower.p().DT, expect_DT);
-  EXPECT_EQ(lower.p().T, expect_T);
+  EXPECT_EQ(lower.clock().DT(), expect_DT);
+  EXPECT_EQ(lower.clock().T(), expect_T);
 }
 
 TEST(IterateStep, ADivergingPassHalvesTheStepAndSolvesItAgain) {
   CapturedRun r = started_step();
-  const double DT = r.p().DT;
-  const double T = r.p().T;
+  const double DT = r.clock().DT();
+  const double T = r.clock().T();
   r.loop().FONE = 0.0;  // any change at all is a growing error level
   EXPECT_EQ(iterate_step(*r.run, r.out()), IterationResult::Converged);
   const std::string console = r.io->console.str();
   const int halvings = count_lines(console, "  INSTABILITY OCCURS!!!!!!!!");
   EXPECT_GE(halvings, 1);
   EXPECT_EQ(r.loop().NHALF, halvings);
-  EXPECT_EQ(r.p().DT, std::ldexp(DT, -halvings));
-  EXPECT_NEAR(r.p().T, T - DT + std::ldexp(DT, -halvings), 1e-15 * T);
+  EXPECT_EQ(r.clock().DT(), std::ldexp(DT, -halvings));
+  EXPECT_NEAR(r.clock().T(), T - DT + std::ldexp(DT, -halvings), 1e-15 * T);
   // The repeat is judged against 1.0 again and converges.
   EXPECT_EQ(count_lines(console, " ITERATION NO.="), r.loop().ITER);
 }
 
 TEST(IterateStep, AcceptsTheStepAfterSixHundredRepeatedPasses) {
   CapturedRun r = started_step();
-  r.p().ERROR1 = -1.0;  // no pass ever converges
+  r.def().ERROR1 = -1.0;  // no pass ever converges
   EXPECT_EQ(iterate_step(*r.run, r.out()), IterationResult::Converged);
   EXPECT_EQ(r.loop().ITER, 601);
   const std::string console = r.io->console.str();
@@ -386,12 +380,12 @@ TEST(IterateStep, TheAcceptedStepIsTheMeanOfItsLastTwoIterates) {
   // A step whose count already stands at 601 accepts its next pass that
   // fails to converge: the 602nd pass of the step.
   CapturedRun twin = started_step();
-  twin.p().ERROR1 = -1.0;
+  twin.def().ERROR1 = -1.0;
   const std::vector<double> start(twin.col().EN.data(), twin.col().EN.data() + twin.col().NN);
   iteration_pass(*twin.run);
 
   CapturedRun r = started_step();
-  r.p().ERROR1 = -1.0;
+  r.def().ERROR1 = -1.0;
   r.loop().ITER = 601;
   EXPECT_EQ(iterate_step(*r.run, r.out()), IterationResult::Converged);
   EXPECT_EQ(r.loop().ITER, 601);
@@ -408,9 +402,9 @@ TEST(IterateStep, TheAcceptedStepIsTheMeanOfItsLastTwoIterates) {
 
 TEST(IterateStep, ANonFinitePassIsHalvedUntilTheStepNoLongerMovesTheClock) {
   CapturedRun r = started_step();
-  const double DT = r.p().DT;
-  const double T_start = r.p().T - DT;
-  r.p().GS = NaN;  // every assembly is poisoned
+  const double DT = r.clock().DT();
+  const double T_start = r.clock().T() - DT;
+  r.run->soil.GS = NaN;  // every assembly is poisoned
   EXPECT_EQ(iterate_step(*r.run, r.out()), IterationResult::Failed);
   const int NHALF = r.loop().NHALF;
   const std::string console = r.io->console.str();
@@ -418,8 +412,8 @@ TEST(IterateStep, ANonFinitePassIsHalvedUntilTheStepNoLongerMovesTheClock) {
   EXPECT_LE(NHALF, MAX_HALVINGS + 1);
   EXPECT_EQ(count_lines(console, "  INSTABILITY OCCURS!!!!!!!!"), NHALF);
   EXPECT_EQ(count_lines(console, " CONVERGENCE PROBLEM"), 0);
-  EXPECT_EQ(r.p().DT, std::ldexp(DT, -NHALF));
-  EXPECT_NEAR(r.p().T, T_start, 1e-15 * T_start);
+  EXPECT_EQ(r.clock().DT(), std::ldexp(DT, -NHALF));
+  EXPECT_NEAR(r.clock().T(), T_start, 1e-15 * T_start);
   // The column is back at the start of the step.
   for (int i = 1; i <= r.col().NN; ++i) ASSERT_EQ(r.col().EN[i], 1.0) << i;
 }
@@ -427,7 +421,7 @@ TEST(IterateStep, ANonFinitePassIsHalvedUntilTheStepNoLongerMovesTheClock) {
 TEST(IterateStep, TheCapOfRepeatedPassesDoesNotAcceptANonFinitePass) {
   CapturedRun r = started_step();
   r.loop().ITER = 700;
-  r.p().GS = NaN;
+  r.run->soil.GS = NaN;
   EXPECT_EQ(iterate_step(*r.run, r.out()), IterationResult::Failed);
   EXPECT_EQ(count_lines(r.io->console.str(), " CONVERGENCE PROBLEM"), 0);
   EXPECT_GT(r.loop().NHALF, 0);
@@ -449,8 +443,8 @@ TEST(IterationPass, BothEndsFixedTakeTheirBoundaryVoidRatios) {
   Answers a;
   a.bottom = 3;  // pervious base: its void ratio is fixed too
   CapturedRun r = started_step(a);
-  ASSERT_EQ(r.p().IBOT, 3);
-  ASSERT_EQ(r.p().ITOP, 3);
+  ASSERT_EQ(r.run->acting_boundaries().IBOT, BottomBoundary::Pervious);
+  ASSERT_EQ(r.run->acting_boundaries().ITOP, TopBoundary::Surcharge);
   iteration_pass(*r.run);
   const SoilColumn& col = r.col();
   const BoundaryValues& ends = r.loop().ends;
@@ -468,14 +462,14 @@ TEST(IterationPass, TheErrorLevelIsMeasuredBeforeTheNoSwellingClamp) {
   CapturedRun r(Answers{});
   begin_output_interval(*r.run);
   ASSERT_EQ(time_step(*r.run, r.out()), StepOutcome::Next);
-  r.p().T += r.p().DT;
+  r.clock().advance();
   take_step_snapshot(*r.run);
   take_restart_snapshot(*r.run);
   r.loop().KIT = 0;
   iteration_pass(*r.run);
   const SoilColumn& col = r.col();
-  ASSERT_EQ(r.p().IBOT, 1);
-  ASSERT_EQ(r.p().ITOP, 3);
+  ASSERT_EQ(r.run->acting_boundaries().IBOT, BottomBoundary::Velocity);
+  ASSERT_EQ(r.run->acting_boundaries().ITOP, TopBoundary::Surcharge);
   ASSERT_GT(col.XSOL[1], col.EOLD[1]);
   EXPECT_EQ(col.EN[1], col.EOLD[1]);
   double esq = 0.0;
@@ -508,7 +502,9 @@ TEST(IterationPass, StagedFillingTestsTheBaseAgainstTheTopOfTheMidStepColumn) {
   for (const bool below : {true, false}) {
     CapturedRun r = started_step(filling_answers());
     SoilColumn& col = r.col();
-    RunParameters& p = r.p();
+    const RunScales& p = r.scales();
+    const Soil& soil = r.soil();
+    BoundaryConditions& bc = r.def().bc;
     for (int i = 1; i <= col.NN; ++i) col.EMID[i] = 0.9 - 1e-4 * i;
     r.loop().KIT = 1;
     double z = p.ZBOT;
@@ -516,13 +512,13 @@ TEST(IterationPass, StagedFillingTestsTheBaseAgainstTheTopOfTheMidStepColumn) {
     for (int k = 1; k <= col.NN - 1; ++k) {
       const double e = p.E0 * (col.EMID[k] + col.EMID[k + 1]) / 2.0;
       const double next = z + (e + 1.0) / (p.E0 + 1.0) * col.DXI[k] * p.HTOT;
-      w += (next - z) * (e + p.GS) * p.GW / (e + 1.0);
+      w += (next - z) * (e + soil.GS) * soil.GW / (e + 1.0);
       z = next;
     }
     const double top = col.Z[col.NN];
     ASSERT_LT(z, top);
-    p.IBOT = 2;
-    p.HB = p.ZBOT + (below ? (z + top) / 2.0 : z - (top - z)) + col.SIGE[1] / p.GW;
+    bc.IBOT = BottomBoundary::Head;
+    bc.HB = p.ZBOT + (below ? (z + top) / 2.0 : z - (top - z)) + col.SIGE[1] / soil.GW;
     if (below) {
       EXPECT_THROW(iteration_pass(*r.run), RunStop);
     } else {
@@ -531,7 +527,7 @@ TEST(IterationPass, StagedFillingTestsTheBaseAgainstTheTopOfTheMidStepColumn) {
     // The base stress of the mid-step column is what the rows were given.
     if (below) {
       EXPECT_EQ(col.Z[col.NN], z);
-      EXPECT_EQ(col.WSUM, p.LT + w + p.LB);
+      EXPECT_EQ(col.WSUM, bc.LT + w + bc.LB);
     }
   }
 }
@@ -539,10 +535,10 @@ TEST(IterationPass, StagedFillingTestsTheBaseAgainstTheTopOfTheMidStepColumn) {
 TEST(IterateStep, AHalvedStagedFillingStepIsRepeatedFromTheFillingAdvance) {
   CapturedRun r = started_step(filling_answers());
   r.loop().FONE = 0.0;
-  const double DT = r.p().DT;
+  const double DT = r.clock().DT();
   EXPECT_EQ(iterate_step(*r.run, r.out()), IterationResult::RepeatFromFilling);
   EXPECT_EQ(r.loop().NHALF, 1);
-  EXPECT_EQ(r.p().DT, DT / 2.0);
+  EXPECT_EQ(r.clock().DT(), DT / 2.0);
   EXPECT_EQ(count_lines(r.io->console.str(), " ITERATION NO.="), 1);
 
   // A drying run with the (warned) filling switch repeats the iteration
@@ -560,7 +556,8 @@ TEST(IterationPass, GeometryAndBaseStressFollowTheNewVoidRatios) {
   a.top_value = 3.0;  // surcharge
   CapturedRun r = started_step(a);
   iteration_pass(*r.run);
-  const RunParameters& p = r.p();
+  const RunScales& p = r.scales();
+  const RunDefinition& def = r.def();
   const SoilColumn& col = r.col();
   double z = p.ZBOT;
   double w = 0.0;
@@ -569,12 +566,12 @@ TEST(IterationPass, GeometryAndBaseStressFollowTheNewVoidRatios) {
     ASSERT_EQ(col.ER[k], p.E0 * col.EN[k]);
     const double e = (col.ER[k] + col.ER[k + 1]) / 2.0;
     const double next = z + (e + 1.0) / (p.E0 + 1.0) * col.DXI[k] * p.HTOT;
-    w += (next - z) * (e + p.GS) * p.GW / (e + 1.0);
+    w += (next - z) * (e + def.GS) * def.GW / (e + 1.0);
     z = next;
     ASSERT_EQ(col.Z[k + 1], z) << k;
   }
-  EXPECT_EQ(col.WSUM, p.LT + w + p.LB);
-  EXPECT_EQ(p.LT, 3.0);
+  EXPECT_EQ(col.WSUM, def.bc.LT + w + def.bc.LB);
+  EXPECT_EQ(def.bc.LT, 3.0);
 }
 
 }  // namespace

@@ -75,16 +75,25 @@ TEST(CrackRecord, HoldsSevenFourDecimalFieldsAndTheRateWithSeven) {
 
 // A desiccation run some way into its drying, with a crack from node 6 up.
 struct CrackedState {
-  std::unique_ptr<RunParameters> p = std::make_unique<RunParameters>();
+  std::unique_ptr<RunScales> p = std::make_unique<RunScales>();
   std::unique_ptr<SoilColumn> col = std::make_unique<SoilColumn>();
   std::unique_ptr<LoopState> loop = std::make_unique<LoopState>();
+  // Cracking began in the step from 0.025 to 0.03; the time is now 0.05.
+  Clock clock = cracked_clock(0.05);
+
+  static Clock cracked_clock(double T) {
+    Clock c(0.025, 0.005);
+    c.advance();
+    c.mark_step_start();
+    c.restart_step(T - c.T());
+    c.advance();
+    return c;
+  }
 
   CrackedState() {
     p->HTOT = 2.0;
     p->K0 = 4e-3;
     p->T0N = 0.01;
-    p->T = 0.05;
-    p->TMARK = 0.03;
     p->H0IN = 1.0;
     col->NN = 10;
     col->NN1 = 6;
@@ -99,17 +108,25 @@ struct CrackedState {
 
 TEST(CrackRates, AverageTheVolumeLossSinceTheStartOrSinceCrackingBegan) {
   CrackedState s;
-  EXPECT_EQ(rate_since_start(*s.p, *s.loop), (1.0 - 0.75) / (0.05 - 0.01) * 4e-3 / 2.0);
-  EXPECT_EQ(rate_since_cracking(*s.p, *s.loop), (0.95 - 0.75) / (0.05 - 0.03) * 4e-3 / 2.0);
-  s.p->T = s.p->T0N;
-  EXPECT_EQ(rate_since_start(*s.p, *s.loop), 0.0);
-  s.p->T = s.p->TMARK;
-  EXPECT_EQ(rate_since_cracking(*s.p, *s.loop), 0.0);
+  ASSERT_EQ(s.clock.T(), 0.05);
+  ASSERT_EQ(s.clock.TMARK(), 0.025);
+  EXPECT_EQ(rate_since_start(*s.p, s.clock, *s.loop), (1.0 - 0.75) / (0.05 - 0.01) * 4e-3 / 2.0);
+  EXPECT_EQ(rate_since_cracking(*s.p, s.clock, *s.loop),
+            (0.95 - 0.75) / (0.05 - 0.025) * 4e-3 / 2.0);
+  s.clock = Clock(s.p->T0N, 0.01);
+  EXPECT_EQ(rate_since_start(*s.p, s.clock, *s.loop), 0.0);
+  // Back at the start of the step in which cracking began.
+  s.clock = Clock(0.025, 0.005);
+  s.clock.advance();
+  s.clock.mark_step_start();
+  s.clock.step_back();
+  ASSERT_EQ(s.clock.T(), s.clock.TMARK());
+  EXPECT_EQ(rate_since_cracking(*s.p, s.clock, *s.loop), 0.0);
 }
 
 TEST(CrackRecord, ProgressRecordsShowTheLossAgainstTheInitialHeight) {
   CrackedState s;
-  const CrackRecord r = crack_progress_record(*s.p, *s.col, *s.loop, 0.5);
+  const CrackRecord r = crack_progress_record(*s.p, s.clock, *s.col, *s.loop, 0.5);
   EXPECT_EQ(r.time, 2.0 * 0.05 / 4e-3);
   EXPECT_EQ(r.depth, s.col->Z[10] - s.col->Z[6]);
   EXPECT_EQ(r.height, s.col->Z[10]);
@@ -132,14 +149,14 @@ TEST(CrackRecord, TheFinalRecordShowsTheEvaporatedVolume) {
     CrackedState s;
     s.col->NN1 = c.NN1;
     s.loop->KF4 = c.KF4;
-    const CrackRecord r = final_crack_record(*s.p, *s.col, *s.loop);
+    const CrackRecord r = final_crack_record(*s.p, s.clock, *s.col, *s.loop);
     EXPECT_EQ(r.time, 2.0 * 0.05 / 4e-3) << c.what;
     EXPECT_EQ(r.depth, c.depth_from_tip ? s.col->Z[10] - s.col->Z[c.NN1] : 0.0) << c.what;
     EXPECT_EQ(r.height, s.col->Z[10]) << c.what;
     EXPECT_EQ(r.sixth, 0.125) << c.what;
     EXPECT_EQ(r.seventh, 1.0 - 0.75 - 0.125) << c.what;
-    EXPECT_EQ(r.rate, c.rate_since_cracking ? rate_since_cracking(*s.p, *s.loop)
-                                            : rate_since_start(*s.p, *s.loop))
+    EXPECT_EQ(r.rate, c.rate_since_cracking ? rate_since_cracking(*s.p, s.clock, *s.loop)
+                                            : rate_since_start(*s.p, s.clock, *s.loop))
         << c.what;
   }
 }
@@ -149,15 +166,15 @@ TEST(SummaryLines, TellTheSolidsHeightAndTheSwitchesThatHappened) {
     double TTOPSW, TBOTSW;
   };
   for (const Case& c : {Case{0.0, 0.0}, Case{0.02, 0.0}, Case{0.0, 0.03}, Case{0.02, 0.03}}) {
-    auto p = std::make_unique<RunParameters>();
-    auto loop = std::make_unique<LoopState>();
+    auto p = std::make_unique<RunScales>();
     p->HTOT = 3.0;
     p->E0 = 5.0;
     p->K0 = 2e-3;
-    loop->TTOPSW = c.TTOPSW;
-    loop->TBOTSW = c.TBOTSW;
+    BoundaryState boundaries;
+    boundaries.TTOPSW = c.TTOPSW;
+    boundaries.TBOTSW = c.TBOTSW;
     Console ts;
-    write_summary_lines(ts.writer, *p, *loop);
+    write_summary_lines(ts.writer, *p, boundaries);
     std::string expected =
         " THE TOTAL HEIGHT OF SOIL SOLID IS " + shortest(3.0 / (5.0 + 1.0)) + "\n";
     if (c.TTOPSW != 0.0) {
@@ -193,13 +210,13 @@ TEST(CrackRecords, ARunThatNeverCracksWritesOneRecordAtTheEnd) {
   ASSERT_EQ(r.col().NN1, r.col().NN + 1);
   const auto records = crack_records(r);
   ASSERT_EQ(records.size(), 1u) << r.io->tc.str();
-  const RunParameters& p = r.p();
+  const RunScales& p = r.scales();
   const LoopState& loop = r.loop();
   std::string expected = format_F(10, 4, 2.0) + format_F(10, 4, 0.0) +
                          format_F(10, 4, r.col().Z[r.col().NN]) + format_F(10, 4, loop.VSOIL) +
                          format_F(10, 4, 0.0) + format_F(10, 4, loop.VEVAP) +
                          format_F(10, 4, p.H0IN - loop.VSOIL - loop.VEVAP) +
-                         format_F(10, 7, rate_since_start(p, loop));
+                         format_F(10, 7, rate_since_start(p, r.clock(), loop));
   EXPECT_EQ(records[0], expected);
   EXPECT_EQ(count_lines(r.io->console.str(), " THE CRACK TIP"), 0);
 }

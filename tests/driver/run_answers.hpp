@@ -95,7 +95,11 @@ struct CapturedRun {
   explicit CapturedRun(const Answers& a) : run(set_up_from_answers(a.text(), io->out)) {}
   explicit CapturedRun(const std::string& answers) : run(set_up_from_answers(answers, io->out)) {}
 
-  RunParameters& p() { return run->p; }
+  RunDefinition& def() { return run->def; }
+  RunScales& scales() { return run->scales; }
+  Soil& soil() { return run->soil; }
+  BoundaryState& boundaries() { return run->boundaries; }
+  Clock& clock() { return run->clock; }
   SoilColumn& col() { return run->col; }
   LoopState& loop() { return run->loop; }
   Outputs& out() { return io->out; }

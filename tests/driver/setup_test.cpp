@@ -15,8 +15,8 @@
 
 #include "driver/dialog.hpp"
 #include "driver/run_answers.hpp"
-#include "driver/run_stop.hpp"
 #include "driver/simulation.hpp"
+#include "model/run_stop.hpp"
 #include "output/fields.hpp"
 
 namespace slurry1d::testing {
@@ -46,8 +46,8 @@ TEST(SetUp, WritesTheReferenceVoidRatioAndPermeabilityToTheConsole) {
   CapturedRun r(Answers{});
   const double E0 = self_weight_E0();
   const double K0 = 6.8e-8 * std::pow(E0, 4.0);
-  EXPECT_EQ(r.p().E0, E0);
-  EXPECT_EQ(r.p().K0, K0);
+  EXPECT_EQ(r.scales().E0, E0);
+  EXPECT_EQ(r.scales().K0, K0);
   const auto console = lines_of(r.io->console.str());
   const auto at = std::find(console.begin(), console.end(), " E0 = " + shortest(E0));
   ASSERT_NE(at, console.end()) << r.io->console.str();
@@ -57,11 +57,14 @@ TEST(SetUp, WritesTheReferenceVoidRatioAndPermeabilityToTheConsole) {
 
 TEST(SetUp, ANewRunStartsFromAUniformColumnOfFreshSlurry) {
   CapturedRun r(Answers{});
-  const RunParameters& p = r.p();
+  const RunScales& p = r.scales();
   const SoilColumn& col = r.col();
   ASSERT_EQ(col.NN, 501);
   EXPECT_EQ(p.HTOT, 10.0);
   EXPECT_EQ(p.H0IN, 10.0);
+  EXPECT_EQ(p.H0, 10.0);
+  EXPECT_EQ(p.ZBOT, 0.0);
+  EXPECT_EQ(p.HT, 0.0);  // an impervious base: no head-driven steady state
   EXPECT_EQ(col.Z[1], 0.0);
   for (int i = 1; i <= col.NN; ++i) {
     ASSERT_EQ(col.EN[i], 1.0) << i;
@@ -88,10 +91,10 @@ TEST(SetUp, ClearsTheColumnAboveTheTopNode) {
   }
   DiscardedOutputs io;
   std::istringstream in(Answers{}.text());
-  run_dialog(in, io.out, false, run->p);
+  run_dialog(in, io.out, false, run->def);
   set_up_run(*run, io.out);
   const SoilColumn& col = run->col;
-  const double E0 = run->p.E0;
+  const double E0 = run->scales.E0;
   for (int i = col.NN + 1; i <= MAXNODE; ++i) {
     ASSERT_EQ(col.EN[i], 0.0) << i;
     ASSERT_EQ(col.DXI[i], 0.0) << i;
@@ -122,11 +125,13 @@ TEST(SetUp, TimesAreMadeNondimensional) {
   a.OPT = {10.0, 20.0};
   a.MAXDT = 4.0;
   CapturedRun r(a);
-  const RunParameters& p = r.p();
+  const RunScales& p = r.scales();
   const double scale = p.K0 / p.HTOT;
   EXPECT_EQ(p.T0N, p.K0 * 5.0 / p.HTOT);
-  EXPECT_EQ(p.T, p.T0N);
-  EXPECT_EQ(p.TMARK, p.T0N);
+  EXPECT_EQ(r.clock().T(), p.T0N);
+  EXPECT_EQ(r.clock().TMARK(), p.T0N);
+  EXPECT_EQ(r.clock().DTPREV(), 0.0);
+  EXPECT_EQ(r.clock().DTSAVE(), 0.0);
   EXPECT_EQ(p.DTMAX, p.K0 * 4.0 / p.HTOT);
   EXPECT_EQ(p.OPTN[1], p.K0 * 10.0 / p.HTOT);
   EXPECT_EQ(p.OPTN[2], p.K0 * 20.0 / p.HTOT);
@@ -137,28 +142,29 @@ TEST(SetUp, TimesAreMadeNondimensional) {
   // First step: the compression time scale -Z1/(GW HTOT B1) is below OPT(1)
   // and MAXDT.
   const double natural = -0.1 / (9.81 * 10.0 * -0.2);
-  EXPECT_EQ(p.DT, p.K0 * natural / p.HTOT);
-  EXPECT_NEAR(p.DT, natural * scale, 1e-18);
+  EXPECT_EQ(r.clock().DT(), p.K0 * natural / p.HTOT);
+  EXPECT_NEAR(r.clock().DT(), natural * scale, 1e-18);
 }
 
 // ---------------------------------------------------------------------------
 // Total height and first step
 
 TEST(TotalHeight, AddsWhatEveryStageFillsAndWhatInstantaneousStagesPlace) {
-  auto p = std::make_unique<RunParameters>();
-  p->H0 = 3.0;
+  auto p = std::make_unique<RunDefinition>();
+  auto scales = std::make_unique<RunScales>();
+  scales->H0 = 3.0;
   p->IFIL = 1;
   p->NS = 2;
   p->stage[1] = {5.0, 5.0, 2.0};   // 2 placed at once
   p->stage[2] = {0.0, 10.0, 0.1};  // 1 over ten time units
   p->stage[3] = {-1.0, -1.0, -1.0};
-  compute_total_height(*p);
-  EXPECT_EQ(p->HTOT, 3.0 + 2.0 + (10.0 - 0.0) * 0.1);
-  EXPECT_EQ(p->HTOT, (3.0 + (5.0 - 5.0) * 2.0 + 2.0) + (10.0 - 0.0) * 0.1);
+  compute_total_height(*p, *scales);
+  EXPECT_EQ(scales->HTOT, 3.0 + 2.0 + (10.0 - 0.0) * 0.1);
+  EXPECT_EQ(scales->HTOT, (3.0 + (5.0 - 5.0) * 2.0 + 2.0) + (10.0 - 0.0) * 0.1);
 
   p->IFIL = 2;
-  compute_total_height(*p);
-  EXPECT_EQ(p->HTOT, 3.0);
+  compute_total_height(*p, *scales);
+  EXPECT_EQ(scales->HTOT, 3.0);
 }
 
 struct FirstStepCase {
@@ -174,21 +180,21 @@ class FirstStep : public ::testing::TestWithParam<FirstStepCase> {};
 
 TEST_P(FirstStep, IsTheSmallestOfItsLimits) {
   const FirstStepCase& c = GetParam();
-  auto p = std::make_unique<RunParameters>();
+  auto p = std::make_unique<RunDefinition>();
+  auto scales = std::make_unique<RunScales>();
   p->IFIL = c.IFIL;
   p->OPT[1] = c.OPT1;
   p->MAXDT = c.MAXDT;
   // -Z1/(GW HTOT B1) = natural with GW = 1, HTOT = 1, B1 = -1.
   p->Z1 = c.natural;
   p->GW = 1.0;
-  p->HTOT = 1.0;
+  scales->HTOT = 1.0;
   p->B1 = -1.0;
   p->stage[1] = {c.TBF, c.TEF, c.FRH};
-  p->H0 = 4.0;
-  p->H0IN = c.H0IN;
-  choose_first_step(*p);
-  EXPECT_EQ(p->DT, c.DT) << c.what;
-  EXPECT_EQ(p->H0, c.H0) << c.what;
+  scales->H0 = 4.0;
+  scales->H0IN = c.H0IN;
+  EXPECT_EQ(choose_first_step(*p, *scales), c.DT) << c.what;
+  EXPECT_EQ(scales->H0, c.H0) << c.what;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -208,11 +214,11 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(SetUp, AStagedFillingRunWithoutInitialHeightStartsFromAThinLayer) {
   const Answers a = thin_layer_filling_answers();
   CapturedRun r(a);
-  const RunParameters& p = r.p();
+  const RunScales& p = r.scales();
   EXPECT_EQ(p.HTOT, 50.0);
   EXPECT_EQ(p.H0IN, 0.0);
   EXPECT_EQ(p.H0, 1.0 * 0.05000000074505806 * 0.5);
-  EXPECT_EQ(p.DT, p.K0 * 1.0 / 50.0);
+  EXPECT_EQ(r.clock().DT(), p.K0 * 1.0 / 50.0);
   EXPECT_EQ(p.DTMAX, p.K0 * 1.0 / 50.0);
   EXPECT_EQ(p.TEFN[1], p.K0 * 100.0 / 50.0);
   EXPECT_EQ(p.TBFN[2], p.K0 * -1.0 / 50.0);
@@ -230,7 +236,7 @@ TEST(SetUp, AnInstantaneousFirstStageOfANewRunStopsWithItsMessage) {
   CapturedOutputs io;
   auto run = std::make_unique<slurry1d::Run>();
   std::istringstream in(a.text());
-  run_dialog(in, io.out, false, run->p);
+  run_dialog(in, io.out, false, run->def);
   try {
     set_up_run(*run, io.out);
     FAIL() << "the set-up went on";
@@ -275,7 +281,7 @@ TEST(SetUp, OnlyANewRunWithoutDesiccationSolvesTheSteadyState) {
     EXPECT_EQ(r.loop().ISTEADY, c.steady ? 1 : 0) << c.what;
     if (!c.steady) {
       for (int i = 1; i <= r.col().NN; ++i) {
-        ASSERT_EQ(r.col().ESS[i], r.p().E0) << c.what << i;
+        ASSERT_EQ(r.col().ESS[i], r.scales().E0) << c.what << i;
         ASSERT_EQ(r.col().ZSS[i], SINGLE_1E_20) << c.what << i;
       }
     } else {
@@ -291,7 +297,7 @@ TEST(SetUp, AContinuedRunAtTheReferenceVoidRatioKeepsItsSpacingAsNominalLength) 
   a.pairs = {{E0, 12.0}, {E0, 2.0}};
   CapturedRun r(a);
   const SoilColumn& col = r.col();
-  const RunParameters& p = r.p();
+  const RunScales& p = r.scales();
   EXPECT_EQ(p.ZBOT, 2.0);
   EXPECT_NEAR(p.HTOT, 10.0, 1e-12);
   EXPECT_EQ(p.H0IN, 10.0);  // as answered
@@ -324,10 +330,12 @@ TEST_P(Deferral, OnlyRunsWithoutDesiccationDeferANonZeroVelocity) {
   a.bottom = c.bottom;
   a.bottom_value = c.VB;
   CapturedRun r(a);
-  EXPECT_EQ(r.p().ITOP, c.ITOP) << c.what;
-  EXPECT_EQ(r.loop().JTOP, c.JTOP) << c.what;
-  EXPECT_EQ(r.p().IBOT, c.IBOT) << c.what;
-  EXPECT_EQ(r.loop().JBOT, c.JBOT) << c.what;
+  // The conditions that act: a deferred end acts free-draining.
+  const BoundaryConditions acting = r.run->acting_boundaries();
+  EXPECT_EQ(code(acting.ITOP), c.ITOP) << c.what;
+  EXPECT_EQ(r.boundaries().top_deferred, c.JTOP == 1) << c.what;
+  EXPECT_EQ(code(acting.IBOT), c.IBOT) << c.what;
+  EXPECT_EQ(r.boundaries().bottom_deferred, c.JBOT == 1) << c.what;
   EXPECT_EQ(r.loop().VTC, c.VT) << c.what;
   EXPECT_EQ(r.loop().VBC, c.bottom == 4 ? c.VB : 0.0) << c.what;
 }
@@ -341,44 +349,6 @@ INSTANTIATE_TEST_SUITE_P(
         DeferralCase{"base velocity without desiccation", 2, 2, 0.0, 4, -1e-5, 3, 0, 3, 1},
         DeferralCase{"base velocity with desiccation", 1, 2, 0.0, 4, -1e-5, 3, 0, 1, 0},
         DeferralCase{"zero base velocity", 2, 2, 0.0, 4, 0.0, 3, 0, 1, 0}));
-
-TEST(Deferral, ASwitchAnswerOtherThanNoDefersNothing) {
-  for (const int IDES : {1, 3, 0}) {
-    auto p = std::make_unique<RunParameters>();
-    auto loop = std::make_unique<LoopState>();
-    p->IDES = IDES;
-    p->ITOP = 1;
-    p->VT = 1e-5;
-    p->IBOT = 1;
-    p->VB = -1e-5;
-    defer_velocity_boundaries(*p, *loop);
-    EXPECT_EQ(p->ITOP, 1) << IDES;
-    EXPECT_EQ(p->IBOT, 1) << IDES;
-    EXPECT_EQ(loop->JTOP, 0) << IDES;
-    EXPECT_EQ(loop->JBOT, 0) << IDES;
-  }
-}
-
-TEST(ColumnWeight, SumsTheSaturatedWeightOfEveryElement) {
-  auto p = std::make_unique<RunParameters>();
-  auto col = std::make_unique<SoilColumn>();
-  p->E0 = 4.0;
-  p->GS = 2.7;
-  p->GW = 10.0;
-  col->NN = 3;
-  col->EN[1] = 0.5;
-  col->EN[2] = 0.75;
-  col->EN[3] = 1.0;
-  col->Z[1] = 1.0;
-  col->Z[2] = 1.5;
-  col->Z[3] = 2.25;
-  col->Z[4] = 100.0;  // past the top: not an element
-  const double e1 = (0.5 + 0.75) * 4.0 / 2.0;
-  const double e2 = (0.75 + 1.0) * 4.0 / 2.0;
-  const double expected =
-      (e1 + 2.7) * 10.0 / (e1 + 1.0) * 0.5 + (e2 + 2.7) * 10.0 / (e2 + 1.0) * 0.75;
-  EXPECT_EQ(column_weight(*p, *col), expected);
-}
 
 }  // namespace
 }  // namespace slurry1d::testing

@@ -13,7 +13,7 @@
 
 #include "driver/iteration.hpp"
 #include "driver/run_answers.hpp"
-#include "driver/run_stop.hpp"
+#include "model/run_stop.hpp"
 #include "output/fields.hpp"
 #include "platform/interrupt.hpp"
 
@@ -77,17 +77,18 @@ TEST(StepLength, GrowsByHalfAfterEveryStepUpToTheLargestStep) {
   a.OPT = {20.0};
   a.MAXDT = 0.2;
   CapturedRun r(a);
-  RunParameters& p = r.p();
+  const RunScales& p = r.scales();
+  const Clock& clock = r.clock();
   begin_output_interval(*r.run);
   bool reached_largest = false;
   for (int step = 1; step <= 40; ++step) {
     const StepOutcome outcome = time_step(*r.run, r.out());
     if (outcome == StepOutcome::RunEnded) break;
-    const double grown = 1.5 * r.loop().DTPREV;
-    EXPECT_EQ(p.DT, grown > p.DTMAX ? p.DTMAX : grown) << "step " << step;
-    EXPECT_EQ(r.loop().DTSAVE, p.DT) << "step " << step;
-    EXPECT_LE(p.DT, p.DTMAX);
-    reached_largest = reached_largest || p.DT == p.DTMAX;
+    const double grown = 1.5 * clock.DTPREV();
+    EXPECT_EQ(clock.DT(), grown > p.DTMAX ? p.DTMAX : grown) << "step " << step;
+    EXPECT_EQ(clock.DTSAVE(), clock.DT()) << "step " << step;
+    EXPECT_LE(clock.DT(), p.DTMAX);
+    reached_largest = reached_largest || clock.DT() == p.DTMAX;
   }
   EXPECT_TRUE(reached_largest);
 }
@@ -96,41 +97,42 @@ TEST(StepLength, AStepThatWouldPassTheOutputTimeEndsOnIt) {
   Answers a = drained_answers();
   a.OPT = {0.03, 1.0};
   CapturedRun r(a);
-  RunParameters& p = r.p();
+  const RunScales& p = r.scales();
+  const Clock& clock = r.clock();
   LoopState& loop = r.loop();
   begin_output_interval(*r.run);
   double T_before = 0.0, DT_before = 0.0, DTSAVE_before = 0.0;
   StepOutcome outcome = StepOutcome::Next;
   int steps = 0;
   while (outcome == StepOutcome::Next && steps < 100) {
-    T_before = p.T;
-    DT_before = p.DT;
-    DTSAVE_before = loop.DTSAVE;
+    T_before = clock.T();
+    DT_before = clock.DT();
+    DTSAVE_before = clock.DTSAVE();
     outcome = time_step(*r.run, r.out());
     ++steps;
   }
   ASSERT_EQ(outcome, StepOutcome::OutputTimeReached);
   ASSERT_EQ(loop.NHALF, 0);
   ASSERT_GT(steps, 2);
-  EXPECT_EQ(p.T, p.OPTN[1]);
+  EXPECT_EQ(clock.T(), p.OPTN[1]);
   // The shortened step, and no growth after it.
   const double T_overshoot = T_before + DT_before;
   EXPECT_LT(p.OPTN[1], T_overshoot);
-  EXPECT_EQ(loop.DTPREV, p.OPTN[1] - T_overshoot + DT_before);
-  EXPECT_EQ(p.DT, loop.DTPREV);
-  EXPECT_EQ(loop.DTSAVE, DTSAVE_before);
-  EXPECT_EQ(loop.DTSAVE, DT_before);
+  EXPECT_EQ(clock.DTPREV(), p.OPTN[1] - T_overshoot + DT_before);
+  EXPECT_EQ(clock.DT(), clock.DTPREV());
+  EXPECT_EQ(clock.DTSAVE(), DTSAVE_before);
+  EXPECT_EQ(clock.DTSAVE(), DT_before);
 
   // The next interval starts from the step carried over, not the shortened one.
   loop.IOUT = 2;
   begin_output_interval(*r.run);
-  EXPECT_EQ(p.DT, DT_before);
+  EXPECT_EQ(clock.DT(), DT_before);
   EXPECT_EQ(loop.ISTEP, 1);
-  const double T_start = p.T;
+  const double T_start = clock.T();
   time_step(*r.run, r.out());
   ASSERT_EQ(loop.NHALF, 0);
-  EXPECT_EQ(loop.DTPREV, DT_before);
-  EXPECT_EQ(p.T, T_start + DT_before);
+  EXPECT_EQ(clock.DTPREV(), DT_before);
+  EXPECT_EQ(clock.T(), T_start + DT_before);
 }
 
 TEST(StepLength, AWholeRunResumesTheSecondIntervalWithTheCarriedStep) {
@@ -144,7 +146,7 @@ TEST(StepLength, AWholeRunResumesTheSecondIntervalWithTheCarriedStep) {
   twin.loop().IOUT = 2;
   begin_output_interval(*twin.run);
   time_step(*twin.run, twin.out());
-  const double expected = dimensional_time(twin.p(), twin.p().T);
+  const double expected = twin.scales().dimensional_time(twin.clock().T());
 
   CapturedRun r(a);
   march_in_time(*r.run, r.out());
@@ -166,20 +168,26 @@ TEST(StepLength, AStepEndingExactlyOnTheOutputTimeDoesNotGrow) {
   Answers a = drained_answers();
   a.OPT = {0.002, 1.0};  // below the first step the soil would take
   CapturedRun r(a);
-  RunParameters& p = r.p();
+  const RunScales& p = r.scales();
+  const Clock& clock = r.clock();
   begin_output_interval(*r.run);
-  const double DT = p.DT;
+  const double DT = clock.DT();
   EXPECT_EQ(DT, p.K0 * 0.002 / p.HTOT);
   EXPECT_EQ(time_step(*r.run, r.out()), StepOutcome::OutputTimeReached);
   ASSERT_EQ(r.loop().NHALF, 0);
-  EXPECT_EQ(p.T, p.OPTN[1]);
-  EXPECT_EQ(r.loop().DTPREV, DT);
-  EXPECT_EQ(p.DT, DT);
-  EXPECT_EQ(r.loop().DTSAVE, DT);
+  EXPECT_EQ(clock.T(), p.OPTN[1]);
+  EXPECT_EQ(clock.DTPREV(), DT);
+  EXPECT_EQ(clock.DT(), DT);
+  EXPECT_EQ(clock.DTSAVE(), DT);
 }
 
 // ---------------------------------------------------------------------------
 // Stops and the end of a step
+
+// A clock standing exactly at T.
+Clock clock_on(double T) {
+  return Clock(T, 1e-3);
+}
 
 // A run standing after an accepted step: a fast node, six steps in.
 CapturedRun after_a_step(const Answers& a = Answers{}) {
@@ -190,7 +198,7 @@ CapturedRun after_a_step(const Answers& a = Answers{}) {
   r.loop().DSQ = 1e-6;
   r.loop().DMARCH = 1e-6 / r.col().NN;
   r.loop().ITER = 4;
-  r.p().T = r.p().OPTN[1] / 2.0;
+  r.clock() = clock_on(r.scales().OPTN[1] / 2.0);
   r.clear_outputs();
   return r;
 }
@@ -211,7 +219,7 @@ TEST(QuietSteps, TheRunStopsOnTheFourthQuietStepInARow) {
     EXPECT_EQ(r.loop().NQUIET, c.NQUIET_after) << c.NQUIET << " " << c.NFAST;
     const std::string console = r.io->console.str();
     const std::string message =
-        " REACHED THE MINIMUM MARCHING DIFFERENCE = " + format_G(10, 5, r.p().ERROR);
+        " REACHED THE MINIMUM MARCHING DIFFERENCE = " + format_G(10, 5, r.def().ERROR);
     EXPECT_EQ(contains_line(console, message), c.stops) << console;
     // The stop comes before the step line.
     EXPECT_EQ(count_lines(console, " TIME = "), c.stops ? 0 : 1);
@@ -226,7 +234,7 @@ TEST(QuietSteps, TheRunStopsOnTheFourthQuietStepInARow) {
 
 TEST(QuietSteps, AWholeRunWithoutFastNodesEndsAfterThreeStepLines) {
   CapturedRun r(Answers{});
-  r.p().ERROR = 1e30;
+  r.def().ERROR = 1e30;
   r.clear_outputs();
   march_in_time(*r.run, r.out());
   const std::string console = r.io->console.str();
@@ -276,9 +284,9 @@ TEST(UnstableStop, EndsTheRunOnceTheMarchingDifferenceExceedsTheNodeCount) {
 
 TEST(MinimumVoidRatio, StopsAtTheLowestNodeWithItsOwnRecords) {
   CapturedRun r = after_a_step(drying_answers());
-  ASSERT_EQ(r.p().IDES, 1);
+  ASSERT_EQ(r.def().IDES, 1);
   SoilColumn& col = r.col();
-  const double at_minimum = r.p().ME / r.p().E0;
+  const double at_minimum = r.def().ME / r.scales().E0;
   col.EN[9] = at_minimum;
   col.EN[5] = at_minimum;
   col.EN[3] = std::nextafter(at_minimum, 1.0);  // just above: not yet
@@ -316,13 +324,14 @@ class SteadyHeight : public ::testing::TestWithParam<SteadyCase> {};
 TEST_P(SteadyHeight, EndsTheRunOnceTheTopHasSettledToIt) {
   const SteadyCase& c = GetParam();
   CapturedRun r = after_a_step();
-  RunParameters& p = r.p();
+  RunDefinition& def = r.def();
+  RunScales& scales = r.scales();
   SoilColumn& col = r.col();
-  p.IFIL = c.IFIL;
-  p.NS = c.NS;
-  p.TBFN[1] = p.OPTN[1] / 8.0;
-  p.TBFN[2] = p.OPTN[1] / 4.0;
-  if (c.NS >= 1) p.T = c.T_over_TBFN * p.TBFN[c.NS];
+  def.IFIL = c.IFIL;
+  def.NS = c.NS;
+  scales.TBFN[1] = scales.OPTN[1] / 8.0;
+  scales.TBFN[2] = scales.OPTN[1] / 4.0;
+  if (c.NS >= 1) r.clock() = clock_on(c.T_over_TBFN * scales.TBFN[c.NS]);
   r.loop().ZTOPP = c.ZTOPP;
   col.Z[col.NN] = c.Z;
   col.ZSS[col.NN] = c.ZSS;
@@ -362,7 +371,8 @@ TEST(FinishStep, LeavesTheStepLoopAtAnOutputTimeAndEndsAtTheLast) {
         Case{1, 0, StepOutcome::Next, 7}, Case{2, 0, StepOutcome::Next, 7}}) {
     CapturedRun r = after_a_step(a);
     r.loop().IOUT = c.IOUT;
-    r.p().T = c.output == 0 ? r.p().OPTN[c.IOUT] * 0.75 : r.p().OPTN[c.output];
+    r.clock() =
+        clock_on(c.output == 0 ? r.scales().OPTN[c.IOUT] * 0.75 : r.scales().OPTN[c.output]);
     EXPECT_EQ(finish_step(*r.run, r.out()), c.outcome) << c.IOUT << " " << c.output;
     EXPECT_EQ(r.loop().ISTEP, c.ISTEP_after) << c.IOUT << " " << c.output;
     EXPECT_EQ(end_records(r).restart_profile, c.outcome == StepOutcome::RunEnded);
@@ -375,17 +385,17 @@ TEST(FinishStep, LeavesTheStepLoopAtAnOutputTimeAndEndsAtTheLast) {
 TEST(March, StagedFillingRaisesTheInitialHeightWithTheFilledTop) {
   const Answers a = thin_layer_filling_answers();
   CapturedRun r(a);
-  ASSERT_EQ(r.p().H0IN, 0.0);
+  ASSERT_EQ(r.scales().H0IN, 0.0);
   begin_output_interval(*r.run);
   double H0IN = 0.0;
   for (int step = 1; step <= 20; ++step) {
     ASSERT_EQ(time_step(*r.run, r.out()), StepOutcome::Next);
     // The height right after the filling advance, before the step settles it.
-    EXPECT_GT(r.p().H0IN, H0IN) << step;
-    EXPECT_GE(r.p().H0IN, r.col().Z[r.col().NN]) << step;
-    H0IN = r.p().H0IN;
+    EXPECT_GT(r.scales().H0IN, H0IN) << step;
+    EXPECT_GE(r.scales().H0IN, r.col().Z[r.col().NN]) << step;
+    H0IN = r.scales().H0IN;
   }
-  EXPECT_EQ(r.p().H0IN, r.run->restart_snapshot.Z[r.run->restart_snapshot.NN]);
+  EXPECT_EQ(r.scales().H0IN, r.run->restart_snapshot.Z[r.run->restart_snapshot.NN]);
 }
 
 TEST(March, EvaporationIsCumulatedOnlyWithVelocitiesAtBothEnds) {
@@ -397,7 +407,7 @@ TEST(March, EvaporationIsCumulatedOnlyWithVelocitiesAtBothEnds) {
     CapturedRun r(a);
     march_in_time(*r.run, r.out());
     if (top == 1) {
-      EXPECT_EQ(r.loop().TEFT, r.p().T - r.p().T0N);
+      EXPECT_EQ(r.loop().TEFT, r.clock().T() - r.scales().T0N);
       EXPECT_GT(r.loop().VEVAP, 0.0);
     } else {
       EXPECT_EQ(r.loop().TEFT, 0.0);
@@ -410,13 +420,13 @@ TEST(March, WithoutOutputTimesTheRunEndsAtOnce) {
   Answers a;
   a.OPT = {};
   CapturedRun r(a);
-  const double T = r.p().T;
+  const double T = r.clock().T();
   r.clear_outputs();
   march_in_time(*r.run, r.out());
   const std::string console = r.io->console.str();
   EXPECT_EQ(count_lines(console, " TIME = "), 0);
   EXPECT_EQ(count_lines(console, " ITERATION NO.="), 0);
-  EXPECT_EQ(r.p().T, T);
+  EXPECT_EQ(r.clock().T(), T);
   const EndRecords e = end_records(r);
   EXPECT_EQ(e.ts_data_lines, 1);
   EXPECT_TRUE(e.summary);
@@ -430,7 +440,7 @@ TEST(March, EndsOnTheLastOutputTimeWithOneReportPerOutputTime) {
   CapturedRun r(a);
   r.clear_outputs();
   march_in_time(*r.run, r.out());
-  EXPECT_EQ(r.p().T, r.p().OPTN[3]);
+  EXPECT_EQ(r.clock().T(), r.scales().OPTN[3]);
   const EndRecords e = end_records(r);
   EXPECT_EQ(e.ts_data_lines, 3);
   EXPECT_TRUE(e.summary);
@@ -456,20 +466,20 @@ TEST(March, TimeNeverRunsBackwardsBetweenStepLines) {
   CapturedRun r(a);
   r.clear_outputs();
   march_in_time(*r.run, r.out());
-  ASSERT_NE(r.loop().TTOPSW, 0.0);
+  ASSERT_NE(r.boundaries().TTOPSW, 0.0);
   const std::vector<double> times = step_times(r.io->console.str());
   ASSERT_GT(times.size(), 10u);
   for (std::size_t i = 1; i < times.size(); ++i) {
     ASSERT_GE(times[i], times[i - 1]) << "step line " << i + 1;
   }
-  const double switched = dimensional_time(r.p(), r.loop().TTOPSW);
+  const double switched = r.scales().dimensional_time(r.boundaries().TTOPSW);
   EXPECT_GT(switched, 10.0);
   EXPECT_LT(switched, 600.0);
 }
 
 TEST(March, AStepThatCannotBeSolvedEndsTheRunAsAFailureWithItsRecords) {
   CapturedRun r(Answers{});
-  r.p().GS = std::numeric_limits<double>::quiet_NaN();
+  r.run->soil.GS = std::numeric_limits<double>::quiet_NaN();
   r.clear_outputs();
   try {
     march_in_time(*r.run, r.out());
@@ -485,7 +495,7 @@ TEST(March, AStepThatCannotBeSolvedEndsTheRunAsAFailureWithItsRecords) {
   EXPECT_TRUE(e.summary);
   EXPECT_TRUE(e.restart_profile);
   // The records show the time the step started from.
-  EXPECT_NEAR(r.p().T, r.p().T0N, 1e-18);
+  EXPECT_NEAR(r.clock().T(), r.scales().T0N, 1e-18);
   EXPECT_EQ(count_lines(r.io->console.str(), " TIME = "), 0);
 }
 
@@ -521,14 +531,15 @@ TEST(March, AnInterruptionEndsTheRunAtTheEndOfTheStepWithItsRecords) {
       EXPECT_EQ(stop.kind(), c.kind);
       EXPECT_EQ(stop.exit_status(), c.status);
       ASSERT_EQ(stop.lines().size(), 1u);
-      EXPECT_EQ(stop.lines()[0], c.line + format_free_real(dimensional_time(r.p(), r.p().T)));
+      EXPECT_EQ(stop.lines()[0],
+                c.line + format_free_real(r.scales().dimensional_time(r.clock().T())));
     }
     platform::restore_default_handlers();
     platform::forget_interruption();
     // One step was taken, and its time is the one of the final report.
     EXPECT_EQ(count_lines(r.io->console.str(), " TIME = "), 1);
-    EXPECT_GT(r.p().T, r.p().T0N);
-    EXPECT_LT(r.p().T, r.p().OPTN[1]);
+    EXPECT_GT(r.clock().T(), r.scales().T0N);
+    EXPECT_LT(r.clock().T(), r.scales().OPTN[1]);
     const EndRecords e = end_records(r);
     EXPECT_EQ(e.ts_data_lines, 1);
     EXPECT_TRUE(e.summary);

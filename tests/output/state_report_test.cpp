@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "output/fields.hpp"
-#include "soil/constitutive.hpp"
+#include "soil/soil.hpp"
 
 namespace slurry1d {
 namespace {
@@ -49,13 +49,13 @@ class ReportRun {
     p.GS = 1.0;
     p.GW = 10.0;
     p.IDES = 2;
-    p.E0 = p.A1 * std::pow(p.Z1, p.B1);
-    p.K0 = p.C * std::pow(p.E0, p.D);
-    p.HTOT = 10.0;
-    p.H0 = 10.0;
+    scales.E0 = p.A1 * std::pow(p.Z1, p.B1);
+    scales.K0 = p.C * std::pow(scales.E0, p.D);
+    scales.HTOT = 10.0;
+    scales.H0 = 10.0;
     p.ME = 0.5;
     set_nodes(501);
-    col.ESS.fill(p.E0, MAXNODE);
+    col.ESS.fill(scales.E0, MAXNODE);
     col.ZSS.fill(SINGLE_1E_20, MAXNODE);
     out.console.attach(console);
     out.vd.attach(vd);
@@ -75,10 +75,11 @@ class ReportRun {
   }
 
   // The time in the units of the input is T HTOT / K0.
-  void at_time(double time) { p.T = time * p.K0 / p.HTOT; }
+  void at_time(double time) { ctx.T = time * scales.K0 / scales.HTOT; }
 
-  void report() { write_state_report(p, col, ctx, work, out); }
-  void restart() { write_restart_profile(p, col, work, input); }
+  // The report of the soil as p now holds it.
+  void report() { write_state_report(p, soil_of(p, scales), scales, col, ctx, work, out); }
+  void restart() { write_restart_profile(scales, ctx.T, col, work, input); }
 
   // Node rows of the vd.out table: the lines that start with an I 4 label.
   std::vector<std::string> rows() const {
@@ -92,12 +93,14 @@ class ReportRun {
   }
 
  private:
-  std::unique_ptr<RunParameters> p_ptr = std::make_unique<RunParameters>();
+  std::unique_ptr<RunDefinition> p_ptr = std::make_unique<RunDefinition>();
+  std::unique_ptr<RunScales> scales_ptr = std::make_unique<RunScales>();
   std::unique_ptr<SoilColumn> col_ptr = std::make_unique<SoilColumn>();
   std::unique_ptr<ReportWork> work_ptr = std::make_unique<ReportWork>();
 
  public:
-  RunParameters& p = *p_ptr;
+  RunDefinition& p = *p_ptr;
+  RunScales& scales = *scales_ptr;
   SoilColumn& col = *col_ptr;
   ReportWork& work = *work_ptr;
   ReportContext ctx;
@@ -157,7 +160,7 @@ TEST(StateReport, InitialTableShowsSteadyStateColumns) {
     run.col.ESS[i] = 1.0 + i * 1e-3;
   }
   run.ctx.ISTEADY = 1;
-  run.p.T0N = run.p.T = 3.0;
+  run.scales.T0N = run.ctx.T = 3.0;
   run.report();
   const std::vector<std::string> rows = run.rows();
   ASSERT_EQ(rows.size(), 51u);
@@ -224,7 +227,7 @@ TEST(StateReport, DesiccationPressuresAndAlpha) {
   }
   run.at_time(1.0);
   run.report();
-  const double R = shrinkage_ratio(0.5, 1.5, run.p.E0);
+  const double R = soil_of(run.p, run.scales).shrinkage_ratio(0.5, 1.5);
   ASSERT_LT(R, 1.0);
   const std::vector<std::string> rows = run.rows();
   for (const std::string& row : rows) {
@@ -282,7 +285,7 @@ TEST(StateReport, LeavesOutAddedNodes) {
     for (int k = 0; k < 3; ++k) {
       const int node = shown[k];
       EXPECT_EQ(shown_rows[k]->substr(4, 12), format_E(12, 4, node * 0.01)) << c.what << k;
-      EXPECT_EQ(shown_rows[k]->substr(16, 12), format_E(12, 4, (1.0 - node * 1e-4) * run.p.E0))
+      EXPECT_EQ(shown_rows[k]->substr(16, 12), format_E(12, 4, (1.0 - node * 1e-4) * run.scales.E0))
           << c.what << k;
     }
     // The column itself is untouched; the line of "ts.out" shows its true top.
@@ -305,7 +308,7 @@ TEST(StateReport, RestartProfileAfterAddedNodes) {
   const int shown_top = 507, shown_next = 494;
   auto pair_line = [&](int node) {
     std::string line(1, ' ');
-    line += format_free_real((1.0 - node * 1e-4) * run.p.E0);
+    line += format_free_real((1.0 - node * 1e-4) * run.scales.E0);
     line += ' ';
     line += format_free_real(node * 0.01);
     return line;
@@ -335,7 +338,7 @@ TEST(StateReport, RestartProfileRoundTrips) {
     std::istringstream in(lines[static_cast<std::size_t>(r)]);
     double e = 0.0, z = 0.0;
     in >> e >> z;
-    EXPECT_EQ(e, i == 1 ? 0.5 : run.col.EN[i] * run.p.E0) << i;
+    EXPECT_EQ(e, i == 1 ? 0.5 : run.col.EN[i] * run.scales.E0) << i;
     EXPECT_EQ(z, run.col.Z[i]) << i;
   }
   EXPECT_EQ(lines[51], " 10.000    \t\tFINAL HEIGHT OF SOIL");
@@ -350,7 +353,7 @@ TEST(StateReport, RestartProfileRoundTrips) {
 TEST(StateReport, HydrostaticPressure) {
   for (const double HT : {0.0, 12.5}) {
     ReportRun run;
-    run.p.HT = HT;
+    run.scales.HT = HT;
     run.report();
     const double WT = std::max(HT, 10.0);
     for (int i = 1; i <= 501; ++i) {
@@ -366,7 +369,7 @@ TEST(StateReport, FreshSlurryPressureIsTotalStress) {
   ReportRun run;
   run.p.GS = 2.7;
   run.report();
-  const double gamma_sat = (2.7 + run.p.E0) * 10.0 / (1.0 + run.p.E0);
+  const double gamma_sat = (2.7 + run.scales.E0) * 10.0 / (1.0 + run.scales.E0);
   for (int i = 1; i <= 501; i += 50) {
     EXPECT_NEAR(run.work.UP[i], (10.0 - run.col.Z[i]) * gamma_sat, 1e-10) << i;
   }
@@ -384,9 +387,9 @@ TEST(StateReport, BalancedGradientLeavesHydrostaticPressure) {
     run.col.EN[i] = run.col.EN[i + 1];
     for (int pass = 0; pass < 60; ++pass) {
       const double r = (run.col.EN[i] + run.col.EN[i + 1]) / 2.0;
-      const double sp = stress_slope(r, run.p.E0, run.p.A1, run.p.B1);
-      const double gradient =
-          -(run.p.GS - 1.0) * run.p.GW * run.p.HTOT / (run.p.E0 * (1.0 + run.p.E0) * sp);
+      const double sp = soil_of(run.p, run.scales).compression_slope(r);
+      const double gradient = -(run.p.GS - 1.0) * run.p.GW * run.scales.HTOT /
+                              (run.scales.E0 * (1.0 + run.scales.E0) * sp);
       run.col.EN[i] = run.col.EN[i + 1] - gradient * run.col.DXI[i];
     }
   }
@@ -467,7 +470,7 @@ TEST(StateReport, ConsoleLines) {
     for (int i = 1; i <= 501; ++i) run.col.ZSS[i] = 0.8 * run.col.Z[i];
     run.ctx.ISTEADY = c.ISTEADY;
     run.at_time(25.0);
-    run.p.T0N = c.T0N < 0.0 ? run.p.T : c.T0N;
+    run.scales.T0N = c.T0N < 0.0 ? run.ctx.T : c.T0N;
     run.report();
     const std::string time_lines = "TIME =       25.00    \n   \n";
     const std::string comparison =

@@ -4,8 +4,7 @@
 
 #include <cmath>
 
-#include "driver/run_stop.hpp"
-#include "soil/constitutive.hpp"
+#include "model/run_stop.hpp"
 #include "solver/column_fixture.hpp"
 #include "solver/interior_rows.hpp"
 
@@ -19,18 +18,18 @@ using testing::NaN;
 constexpr int NN = 10;
 
 struct System {
-  std::unique_ptr<RunParameters> p = make_soil();
+  std::unique_ptr<testing::SolverCase> p = make_soil();
   std::unique_ptr<SoilColumn> c;
   BoundaryValues ends{-5.0, -5.0};
 
   // Interior rows in place, the end rows holding a sentinel.
   System(int ITOP, int IBOT, int n = NN) : c(make_column(*p, n)) {
-    p->ITOP = ITOP;
-    p->IBOT = IBOT;
-    assemble_interior_rows(*p, *c, 0);
+    p->bc.ITOP = static_cast<TopBoundary>(ITOP);
+    p->bc.IBOT = static_cast<BottomBoundary>(IBOT);
+    assemble_interior_rows(p->soil, p->bc.VT, testing::STEP, *c, 0);
     for (const int i : {1, n}) c->CL[i] = c->CD[i] = c->CU[i] = c->RHS[i] = 42.0;
   }
-  void run() { assemble_boundary_rows(*p, *c, ends); }
+  void run() { assemble_boundary_rows(p->soil, p->bc, p->scales, *c, ends); }
 };
 
 void expect_row_unchanged(const SoilColumn& before, const SoilColumn& after, int i) {
@@ -40,17 +39,16 @@ void expect_row_unchanged(const SoilColumn& before, const SoilColumn& after, int
   EXPECT_EQ(after.RHS[i], before.RHS[i]) << "RHS at row " << i;
 }
 
-double uncracked_gradient(const RunParameters& p, double v, double r) {
-  const double sp = stress_slope(r, p.E0, p.A1, p.B1);
-  return boundary_gradient(v, r, p.GS, p.D, p.E0, p.K0, sp, p.GW, p.HTOT);
+double uncracked_gradient(const Soil& soil, double v, double r) {
+  return soil.boundary_gradient(v, r, soil.compression_slope(r));
 }
 
-double cracked_gradient(const RunParameters& p, double v, double r, double x, double s) {
-  const double fp = crack_onset_slope(p.CRA, p.CRB, p.CRC, s);
-  const double dS = slope_difference(p.A1, p.B1, x, p.A2, p.B2);
-  const double R = shrinkage_ratio(r, x, p.E0);
-  const double sp3 = stress_slope(r, p.E0, p.A2, p.B2);
-  return boundary_gradient_cracked(p.GW, p.HTOT, R, p.E0, x, sp3, v, r, p.K0, p.D, p.GS, dS, fp);
+double cracked_gradient(const Soil& soil, double v, double r, double x, double s) {
+  const double fp = soil.crack_onset_slope(s);
+  const double dS = soil.slope_difference(x);
+  const double R = soil.shrinkage_ratio(r, x);
+  const double sp3 = soil.shrinkage_slope(r);
+  return soil.boundary_gradient_cracked(R, x, sp3, v, r, dS, fp);
 }
 
 // ------------------------------------------------------------------ top
@@ -66,7 +64,7 @@ TEST(TopVelocity, UncrackedTopElementGivesTheGradientRow) {
     const double rT = (c.EMID[NN] + c.EMID[NN - 1]) / 2;
     EXPECT_EQ(c.CD[NN], 1.0);
     EXPECT_EQ(c.CL[NN], -1.0);
-    EXPECT_EQ(c.RHS[NN], uncracked_gradient(*s.p, s.p->VT, rT) * c.DXI[NN - 1]) << tip;
+    EXPECT_EQ(c.RHS[NN], uncracked_gradient(s.p->soil, s.p->bc.VT, rT) * c.DXI[NN - 1]) << tip;
     expect_row_unchanged(*before, c, NN - 1);
     EXPECT_EQ(s.ends.ETOP, -5.0);
   }
@@ -77,30 +75,32 @@ TEST(TopVelocity, CrackedTopElementUsesUnclampedShrinkageAndCrackedLength) {
     System s(1, 3);
     s.c->NN1 = tip;
     // Void ratios above the onset value: R > 1, which must not be clamped here.
-    s.c->ECR[NN] = 0.8 * s.p->E0 * s.c->EMID[NN];
-    s.c->ECR[NN - 1] = 0.8 * s.p->E0 * s.c->EMID[NN - 1];
+    s.c->ECR[NN] = 0.8 * s.p->soil.E0 * s.c->EMID[NN];
+    s.c->ECR[NN - 1] = 0.8 * s.p->soil.E0 * s.c->EMID[NN - 1];
     s.c->DXI[NN - 1] = NaN;
     s.run();
     const SoilColumn& c = *s.c;
     const double rT = (c.EMID[NN] + c.EMID[NN - 1]) / 2;
     const double xT = (c.ECR[NN] + c.ECR[NN - 1]) / 2;
     const double sT = (c.SIGV[NN] + c.SIGV[NN - 1]) / 2;
-    ASSERT_GT(shrinkage_ratio(rT, xT, s.p->E0), 1.0);
+    ASSERT_GT(s.p->soil.shrinkage_ratio(rT, xT), 1.0);
     EXPECT_EQ(c.CD[NN], 1.0);
     EXPECT_EQ(c.CL[NN], -1.0);
-    EXPECT_EQ(c.RHS[NN], cracked_gradient(*s.p, s.p->VT, rT, xT, sT) * c.DXIC[NN - 1]) << tip;
+    EXPECT_EQ(c.RHS[NN], cracked_gradient(s.p->soil, s.p->bc.VT, rT, xT, sT) * c.DXIC[NN - 1])
+        << tip;
   }
 }
 
 TEST(TopVelocity, NoFlowGivesTheBuoyantEquilibriumGradient) {
   System s(1, 3);
-  s.p->VT = 0.0;
+  s.p->bc.VT = 0.0;
   s.run();
-  const RunParameters& p = *s.p;
+  const testing::SolverCase& p = *s.p;
   const SoilColumn& c = *s.c;
   const double rT = (c.EMID[NN] + c.EMID[NN - 1]) / 2;
-  const double sp = stress_slope(rT, p.E0, p.A1, p.B1);
-  const double expected = -(p.GS - 1) * p.GW * p.HTOT / (p.E0 * (p.E0 + 1) * sp) * c.DXI[NN - 1];
+  const double sp = p.soil.compression_slope(rT);
+  const double expected = -(p.soil.GS - 1) * p.soil.GW * p.soil.HTOT /
+                          (p.soil.E0 * (p.soil.E0 + 1) * sp) * c.DXI[NN - 1];
   EXPECT_GT(expected, 0.0);
   EXPECT_NEAR(c.RHS[NN], expected, 1e-14 * expected);
 }
@@ -108,12 +108,12 @@ TEST(TopVelocity, NoFlowGivesTheBuoyantEquilibriumGradient) {
 TEST(TopSurcharge, FixesTheTopNodeOnTheCompressionCurve) {
   for (const double LT : {0.0, 3.5, 120.0}) {
     System s(3, 1);
-    s.p->LT = LT;
+    s.p->bc.LT = LT;
     const auto before = std::make_unique<SoilColumn>(*s.c);
     s.run();
-    const RunParameters& p = *s.p;
+    const testing::SolverCase& p = *s.p;
     const SoilColumn& c = *s.c;
-    const double ETOP = std::pow(LT + p.Z1, p.B1) * p.A1 / p.E0;
+    const double ETOP = std::pow(LT + p.soil.Z1, p.soil.B1) * p.soil.A1 / p.soil.E0;
     EXPECT_EQ(s.ends.ETOP, ETOP) << LT;
     if (LT == 0.0) {
       EXPECT_EQ(s.ends.ETOP, 1.0);
@@ -145,7 +145,7 @@ TEST(BottomVelocity, UncrackedBottomElementGivesTheGradientRow) {
     for (const double VB : {0.0, 4e-7}) {
       System s(3, 1);
       s.c->NN1 = tip;
-      s.p->VB = VB;
+      s.p->bc.VB = VB;
       for (int i = 1; i <= NN; ++i) s.c->ECR[i] = s.c->SIGV[i] = s.c->DXIC[i] = NaN;
       const auto before = std::make_unique<SoilColumn>(*s.c);
       s.run();
@@ -153,7 +153,7 @@ TEST(BottomVelocity, UncrackedBottomElementGivesTheGradientRow) {
       const double rB = (c.EMID[1] + c.EMID[2]) / 2;
       EXPECT_EQ(c.CD[1], -1.0);
       EXPECT_EQ(c.CU[1], 1.0);
-      EXPECT_EQ(c.RHS[1], uncracked_gradient(*s.p, VB, rB) * c.DXI[1]) << tip << " " << VB;
+      EXPECT_EQ(c.RHS[1], uncracked_gradient(s.p->soil, VB, rB) * c.DXI[1]) << tip << " " << VB;
       expect_row_unchanged(*before, c, 2);
       EXPECT_EQ(s.ends.EBOT, -5.0);
     }
@@ -164,7 +164,7 @@ TEST(BottomVelocity, CrackedBottomElementUsesCrackedLength) {
   for (const int tip : {1, 0}) {
     System s(3, 1);
     s.c->NN1 = tip;
-    s.p->VB = -1e-7;
+    s.p->bc.VB = -1e-7;
     s.c->DXI[1] = NaN;
     s.run();
     const SoilColumn& c = *s.c;
@@ -173,7 +173,7 @@ TEST(BottomVelocity, CrackedBottomElementUsesCrackedLength) {
     const double sB = (c.SIGV[1] + c.SIGV[2]) / 2;
     EXPECT_EQ(c.CD[1], -1.0);
     EXPECT_EQ(c.CU[1], 1.0);
-    EXPECT_EQ(c.RHS[1], cracked_gradient(*s.p, -1e-7, rB, xB, sB) * c.DXIC[1]) << tip;
+    EXPECT_EQ(c.RHS[1], cracked_gradient(s.p->soil, -1e-7, rB, xB, sB) * c.DXIC[1]) << tip;
   }
 }
 
@@ -190,13 +190,15 @@ void expect_bottom_fixed(const SoilColumn& before, const SoilColumn& c, double E
 
 TEST(BottomHead, FixesTheBottomNodeAtTheHeadsEffectiveStress) {
   System s(1, 2);
-  RunParameters& p = *s.p;
-  p.HB = 3.0;
-  p.ZBOT = 0.25;
+  testing::SolverCase& p = *s.p;
+  p.bc.HB = 3.0;
+  p.scales.ZBOT = 0.25;
   const auto before = std::make_unique<SoilColumn>(*s.c);
   s.run();
   const double EBOT =
-      std::pow(((p.H0IN + p.ZBOT) - p.HB) * p.GW + (s.c->SIGE[1] + p.Z1), p.B1) * p.A1 / p.E0;
+      std::pow(((p.scales.H0IN + p.scales.ZBOT) - p.bc.HB) * p.soil.GW + (s.c->SIGE[1] + p.soil.Z1),
+               p.soil.B1) *
+      p.soil.A1 / p.soil.E0;
   ASSERT_LT(EBOT, s.c->EOLD[1]);
   EXPECT_EQ(s.ends.EBOT, EBOT);
   expect_bottom_fixed(*before, *s.c, EBOT);
@@ -215,9 +217,9 @@ TEST(BottomHead, StopsWhenTheBaseLosesItsEffectiveStress) {
                         {10.0, 1.0, 12.0, 20.0, false}};  // P = 10
   for (const Case k : cases) {
     System s(1, 2);
-    s.p->GW = 10.0;
-    s.p->ZBOT = k.ZBOT;
-    s.p->HB = k.HB;
+    s.p->soil.GW = 10.0;
+    s.p->scales.ZBOT = k.ZBOT;
+    s.p->bc.HB = k.HB;
     s.c->Z[NN] = k.ZNN;
     s.c->SIGE[1] = k.SIGE1;
     if (!k.stops) {
@@ -238,11 +240,12 @@ TEST(BottomHead, StopsWhenTheBaseLosesItsEffectiveStress) {
 
 TEST(BottomPervious, FixesTheBottomNodeDrainedToTheTop) {
   System s(1, 3);
-  RunParameters& p = *s.p;
+  testing::SolverCase& p = *s.p;
   s.c->WSUM = 260.0;
   const auto before = std::make_unique<SoilColumn>(*s.c);
   s.run();
-  const double EBOT = std::pow((s.c->WSUM - p.GW * s.c->Z[NN]) + p.Z1, p.B1) * p.A1 / p.E0;
+  const double EBOT =
+      std::pow((s.c->WSUM - p.soil.GW * s.c->Z[NN]) + p.soil.Z1, p.soil.B1) * p.soil.A1 / p.soil.E0;
   ASSERT_LT(EBOT, s.c->EOLD[1]);
   EXPECT_EQ(s.ends.EBOT, EBOT);
   expect_bottom_fixed(*before, *s.c, EBOT);
@@ -252,9 +255,9 @@ TEST(BottomPervious, BaseNeverSwellsWithinAStep) {
   for (const int IBOT : {3, 2}) {
     System s(1, IBOT);
     // Light column, or a head well below the top: EBOT above EOLD(1).
-    s.c->WSUM = s.p->GW * s.c->Z[NN] + 0.1;
-    s.c->Z[NN] = s.p->H0IN;
-    s.p->HB = s.p->H0IN - 0.01;
+    s.c->WSUM = s.p->soil.GW * s.c->Z[NN] + 0.1;
+    s.c->Z[NN] = s.p->scales.H0IN;
+    s.p->bc.HB = s.p->scales.H0IN - 0.01;
     s.c->SIGE[1] = 0.05;
     const auto before = std::make_unique<SoilColumn>(*s.c);
     s.run();
@@ -265,7 +268,7 @@ TEST(BottomPervious, BaseNeverSwellsWithinAStep) {
 
 TEST(BothEndsFixed, TopIsMovedFirstThenBottomIntoTheSameRow) {
   System s(3, 3, 3);
-  s.p->LT = 15.0;
+  s.p->bc.LT = 15.0;
   s.c->WSUM = 200.0;
   const auto before = std::make_unique<SoilColumn>(*s.c);
   s.run();

@@ -7,38 +7,26 @@
 #include <limits>
 #include <memory>
 
-#include "driver/run_parameters.hpp"
-#include "driver/soil_column.hpp"
+#include "model/soil_column.hpp"
+#include "solver/solver_case.hpp"
+#include "support/soft_clay.hpp"
 
 namespace slurry1d::testing {
 
 inline constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
+// The time step of the solver tests, nondimensional.
+inline constexpr double STEP = 1e-4;
 
-// e = 2.5 (s' + 0.5)^-0.2, k = 1e-6 e^4, a 10-unit layer, with a 3-D curve,
-// a cracking function and a crack-wall loss for the cracked forms.
-inline std::unique_ptr<RunParameters> make_soil() {
-  auto p = std::make_unique<RunParameters>();
-  p->A1 = 2.5;
-  p->B1 = -0.2;
-  p->Z1 = 0.5;
-  p->C = 1e-6;
-  p->D = 4.0;
-  p->A2 = 2.1;
-  p->B2 = -0.15;
-  p->CRA = 1.2;
-  p->CRB = 0.05;
-  p->CRC = 0.8;
-  p->CRD = 2.0;
-  p->ETA = 0.3;
-  p->GS = 2.65;
-  p->GW = 9.81;
-  p->H0 = 10.0;
-  p->H0IN = 10.0;
-  p->HTOT = 10.0;
-  p->E0 = p->A1 * std::pow(p->Z1, p->B1);
-  p->K0 = p->C * std::pow(p->E0, p->D);
-  p->DT = 1e-4;
-  p->VT = -2e-7;
+// The soft clay in a 10-unit layer, with an evaporation rate at the top.
+inline std::unique_ptr<SolverCase> make_soil() {
+  auto p = std::make_unique<SolverCase>();
+  const Soil& s = p->soil = soft_clay();
+  p->scales.E0 = s.E0;
+  p->scales.K0 = s.K0;
+  p->scales.HTOT = s.HTOT;
+  p->scales.H0 = 10.0;
+  p->scales.H0IN = 10.0;
+  p->bc.VT = -2e-7;
   return p;
 }
 
@@ -46,7 +34,7 @@ inline std::unique_ptr<RunParameters> make_soil() {
 // no two rows are alike; EOLD differs from EN and EMID holds a sentinel.
 // Crack data are set (ECR slightly above the void ratio, a rising total
 // stress, DXIC a little longer than DXI) but the crack tip NN1 is NN + 1.
-inline std::unique_ptr<SoilColumn> make_column(const RunParameters& p, int NN) {
+inline std::unique_ptr<SoilColumn> make_column(const SolverCase& p, int NN) {
   auto col = std::make_unique<SoilColumn>();
   col->NN = NN;
   col->NN1 = NN + 1;
@@ -57,10 +45,10 @@ inline std::unique_ptr<SoilColumn> make_column(const RunParameters& p, int NN) {
     col->EN[i] = 0.55 + 0.4 * t + 0.03 * std::sin(7.0 * t);
     col->EOLD[i] = col->EN[i] + 0.01 * std::cos(5.0 * t);
     col->EMID[i] = -7.0;
-    col->Z[i] = p.HTOT * t * (0.8 + 0.1 * t);
+    col->Z[i] = p.soil.HTOT * t * (0.8 + 0.1 * t);
     col->DXI[i] = dxi * (1.0 + 0.2 * std::sin(3.0 * t));
     col->DXIC[i] = col->DXI[i] * 1.07;
-    col->ECR[i] = p.E0 * col->EN[i] * 1.05 + 0.01;
+    col->ECR[i] = p.soil.E0 * col->EN[i] * 1.05 + 0.01;
     col->SIGV[i] = 40.0 * (1.0 - t) + 0.5;
     col->SIGE[i] = 30.0 * (1.0 - t);
   }

@@ -26,13 +26,14 @@ TEST_P(OneSweep, GivesTheBitsOfTheSeparateSteps) {
   testing::DiscardedOutputs sink;
   auto run = testing::set_up_from_answers(testing::self_weight_answers(300.0), sink.out);
   march_in_time(*run, sink.out);  // a column whose void ratios vary
-  RunParameters& p = run->p;
-  p.ITOP = GetParam().ITOP;
-  p.IBOT = GetParam().IBOT;
-  p.VT = 1e-4;
-  p.VB = -2e-4;
-  p.LT = 5.0;
-  p.HB = 1.0;
+  BoundaryConditions bc;
+  bc.ITOP = static_cast<TopBoundary>(GetParam().ITOP);
+  bc.IBOT = static_cast<BottomBoundary>(GetParam().IBOT);
+  bc.VT = 1e-4;
+  bc.VB = -2e-4;
+  bc.LT = 5.0;
+  bc.HB = 1.0;
+  const RunScales& scales = run->scales;
   SoilColumn& col = run->col;
   col.NN = GetParam().NN;
   col.NN1 = col.NN + 1;
@@ -41,14 +42,16 @@ TEST_P(OneSweep, GivesTheBitsOfTheSeparateSteps) {
   auto separate = std::make_unique<SoilColumn>(col);
   BoundaryValues separate_ends;
   TridiagonalWork separate_work;
-  assemble_interior_rows(p, *separate, 1);
-  assemble_boundary_rows(p, *separate, separate_ends);
-  solve_tridiagonal(*separate, p.ITOP, p.IBOT, separate_work);
+  const double DT = run->clock.DT();
+  const Soil& soil = run->soil;
+  assemble_interior_rows(soil, bc.VT, DT, *separate, 1);
+  assemble_boundary_rows(soil, bc, scales, *separate, separate_ends);
+  solve_tridiagonal(*separate, bc.ITOP, bc.IBOT, separate_work);
 
-  ASSERT_TRUE(can_assemble_and_solve_in_one_sweep(p, col));
+  ASSERT_TRUE(can_assemble_and_solve_in_one_sweep(bc, col));
   BoundaryValues ends;
   auto work = std::make_unique<TridiagonalWork>();
-  assemble_and_solve_in_one_sweep(p, col, ends, *work);
+  assemble_and_solve_in_one_sweep(soil, bc, scales, DT, col, ends, *work);
 
   EXPECT_EQ(ends.ETOP, separate_ends.ETOP);
   EXPECT_EQ(ends.EBOT, separate_ends.EBOT);
@@ -67,9 +70,9 @@ INSTANTIATE_TEST_SUITE_P(BoundaryKinds, OneSweep,
                                            Kinds{3, 1, 6}, Kinds{1, 3, 6}));
 
 TEST(OneSweep, LeavesCrackedAndSmallColumnsToTheSeparateSteps) {
-  RunParameters p;
+  BoundaryConditions p;
   auto col = std::make_unique<SoilColumn>();
-  p.ITOP = 3;
+  p.ITOP = TopBoundary::Surcharge;
   col->NN = 501;
   col->NN1 = 502;
   EXPECT_TRUE(can_assemble_and_solve_in_one_sweep(p, *col));
@@ -82,7 +85,7 @@ TEST(OneSweep, LeavesCrackedAndSmallColumnsToTheSeparateSteps) {
   EXPECT_FALSE(can_assemble_and_solve_in_one_sweep(p, *col));
   col->NN = 501;
   col->NN1 = 502;
-  p.ITOP = 2;
+  p.ITOP = TopBoundary::Head;
   EXPECT_FALSE(can_assemble_and_solve_in_one_sweep(p, *col));
 }
 

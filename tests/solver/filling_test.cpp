@@ -35,45 +35,51 @@ struct Stage {
 class FillingTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    p->E0 = 1.5;
-    p->K0 = 3.0;
-    p->HTOT = 6.0;
-    p->DTMAX = 100.0;
-    p->ZBOT = 0.0;
+    p->scales.E0 = 1.5;
+    p->scales.K0 = 3.0;
+    p->scales.HTOT = 6.0;
+    p->scales.DTMAX = 100.0;
+    p->scales.ZBOT = 0.0;
   }
 
   // Stages given in scaled times; the entries after the last hold the values
   // the set-up leaves there.
   void set_stages(const std::vector<Stage>& stages) {
-    p->NS = static_cast<int>(stages.size());
+    def->NS = static_cast<int>(stages.size());
     for (int i = 1; i <= MAXSTAGE; ++i) {
-      const bool used = i <= p->NS;
+      const bool used = i <= def->NS;
       const Stage s = used ? stages[static_cast<std::size_t>(i - 1)] : Stage{-1.0, -1.0, -1.0};
-      p->stage[i] = {s.TBF, s.TEF, s.FRH};
-      p->TBFN[i] = used ? s.TBF : -p->K0 / p->HTOT;
-      p->TEFN[i] = used ? s.TEF : -p->K0 / p->HTOT;
+      def->stage[i] = {s.TBF, s.TEF, s.FRH};
+      p->scales.TBFN[i] = used ? s.TBF : -p->scales.K0 / p->scales.HTOT;
+      p->scales.TEFN[i] = used ? s.TEF : -p->scales.K0 / p->scales.HTOT;
     }
   }
 
   void column(double ZBOT, double H, double (*profile)(double)) {
-    p->ZBOT = ZBOT;
+    p->scales.ZBOT = ZBOT;
     fill_uniform_column(
-        *col, 501, ZBOT, H, [&](double z) { return profile(z - ZBOT); }, p->E0, p->HTOT);
+        *col, 501, ZBOT, H, [&](double z) { return profile(z - ZBOT); }, p->scales.E0,
+        p->scales.HTOT);
   }
 
+  // The advance for a step of DT that ends at T, after a step of DTPREV.
   void step(double T, double DT) {
-    p->T = T;
-    p->DT = DT;
-    advance_filling(*p, *col, cursor, DTPREV, *work);
+    clock = Clock(T, DTPREV);
+    clock.remember_step();
+    clock.restart_step(DT);
+    advance_filling(*def, p->scales, clock, *col, cursor, *work);
+    DTPREV = clock.DTPREV();
   }
 
-  double credit_of(double FRH, double L) const { return FRH * L * p->HTOT / p->K0; }
+  double credit_of(double FRH, double L) const { return FRH * L * p->scales.HTOT / p->scales.K0; }
 
-  std::unique_ptr<RunParameters> p = make_parameters();
+  std::unique_ptr<testing::SolverCase> p = make_parameters();
+  std::unique_ptr<RunDefinition> def = std::make_unique<RunDefinition>();
   std::unique_ptr<SoilColumn> col = make_column();
   std::unique_ptr<FillingWork> work = std::make_unique<FillingWork>();
   StageCursor cursor;
-  double DTPREV = 0.0;
+  double DTPREV = 0.0;  // the step before the next one
+  Clock clock;
 };
 
 // The linear interpolation of the old profile at the height h above the base,
@@ -98,14 +104,14 @@ TEST_P(InstantaneousRemesh, FirstStageIsPlacedAtOnceOverTwentyThreeNodes) {
   set_stages({{0.0, 0.0, 0.1}});
   auto old = make_column();
   *old = *col;
-  const double solids_before = solids_height(*col, p->E0, p->HTOT);
+  const double solids_before = solids_height(*col, p->scales.E0, p->scales.HTOT);
 
   step(0.01, 0.01);
 
   EXPECT_EQ(cursor.KSTG, 2);
   EXPECT_EQ(cursor.KF7, 0);
-  EXPECT_EQ(p->T, 0.01);
-  EXPECT_EQ(p->DT, 0.01);
+  EXPECT_EQ(clock.T(), 0.01);
+  EXPECT_EQ(clock.DT(), 0.01);
   ASSERT_EQ(col->NN, 501);
   EXPECT_EQ(col->Z[1], ZBOT);
   EXPECT_EQ(col->EN[1], old->EN[1]);
@@ -114,7 +120,7 @@ TEST_P(InstantaneousRemesh, FirstStageIsPlacedAtOnceOverTwentyThreeNodes) {
     EXPECT_NEAR(col->Z[k] - col->Z[k - 1], 0.1 / 23, 1e-12) << k;
     EXPECT_EQ(col->EN[k], 1.0) << k;
   }
-  for (int k = 478; k <= 500; ++k) EXPECT_EQ(col->DXI[k], (0.1 / 23) / p->HTOT) << k;
+  for (int k = 478; k <= 500; ++k) EXPECT_EQ(col->DXI[k], (0.1 / 23) / p->scales.HTOT) << k;
   EXPECT_NEAR(col->Z[478], ZBOT + 2.0, 1e-12);
   EXPECT_NEAR(col->Z[501], ZBOT + 2.1, 1e-12);
   EXPECT_EQ(col->EN[478], old->EN[501]);
@@ -125,8 +131,9 @@ TEST_P(InstantaneousRemesh, FirstStageIsPlacedAtOnceOverTwentyThreeNodes) {
   // The old layer keeps its solids; the new one holds exactly the nominal A.
   double solids_old_layer = 0.0;
   double nominal_new_layer = 0.0;
-  for (int k = 1; k <= 477; ++k) solids_old_layer += col->DXI[k] * p->HTOT / (1.0 + p->E0);
-  for (int k = 478; k <= 500; ++k) nominal_new_layer += col->DXI[k] * p->HTOT;
+  for (int k = 1; k <= 477; ++k)
+    solids_old_layer += col->DXI[k] * p->scales.HTOT / (1.0 + p->scales.E0);
+  for (int k = 478; k <= 500; ++k) nominal_new_layer += col->DXI[k] * p->scales.HTOT;
   EXPECT_NEAR(solids_old_layer, solids_before, 1e-6 * solids_before);
   EXPECT_NEAR(nominal_new_layer, 0.1, 1e-15);
 }
@@ -158,11 +165,11 @@ TEST_F(FillingTest, StepPastTheStageEndIsCutBackAndCreditedWithItsLength) {
 
   step(10.3, 0.45);  // from 9.85
 
-  EXPECT_EQ(p->T, 10.0);
-  EXPECT_NEAR(p->DT, 0.15, 1e-14);
+  EXPECT_EQ(clock.T(), 10.0);
+  EXPECT_NEAR(clock.DT(), 0.15, 1e-14);
   EXPECT_EQ(cursor.KF7, 0);
   EXPECT_EQ(cursor.KSTG, 2);
-  EXPECT_EQ(DTPREV, p->DT);
+  EXPECT_EQ(DTPREV, clock.DT());
   EXPECT_NEAR(col->Z[501] - 2.0, credit_of(0.02, 0.15), 1e-13);
 }
 
@@ -180,15 +187,15 @@ TEST_F(FillingTest, StepInsideAStageIsLimitedAndCreditedWithTheMeanStepLength) {
   DTPREV = 0.2;
   const double top = col->Z[501];
   step(2.2, 2.0);
-  EXPECT_EQ(p->DT, 0.5);
-  EXPECT_EQ(p->T, (2.2 - 2.0) + 0.5);
+  EXPECT_EQ(clock.DT(), 0.5);
+  EXPECT_EQ(clock.T(), (2.2 - 2.0) + 0.5);
   EXPECT_NEAR(col->Z[501] - top, credit_of(0.02, (0.5 + 0.2) / 2.0), 1e-14);
 
   // ... or to the largest step.
-  p->DTMAX = 0.3;
+  p->scales.DTMAX = 0.3;
   step(1.5, 0.8);
-  EXPECT_EQ(p->DT, 0.3);
-  EXPECT_EQ(p->T, (1.5 - 0.8) + 0.3);
+  EXPECT_EQ(clock.DT(), 0.3);
+  EXPECT_EQ(clock.T(), (1.5 - 0.8) + 0.3);
 }
 
 TEST_F(FillingTest, TinyAmountLeavesTheColumnUnchanged) {
@@ -213,8 +220,8 @@ TEST_F(FillingTest, AfterTheLastStageNothingChanges) {
   cursor = {0, 2};
   DTPREV = 0.7;
   step(15.0, 1.0);
-  EXPECT_EQ(p->T, 15.0);
-  EXPECT_EQ(p->DT, 1.0);
+  EXPECT_EQ(clock.T(), 15.0);
+  EXPECT_EQ(clock.DT(), 1.0);
   EXPECT_EQ(DTPREV, 0.7);
   EXPECT_EQ(cursor.KF7, 1);
   EXPECT_EQ(cursor.KSTG, 2);
@@ -230,8 +237,8 @@ TEST_F(FillingTest, StageWithoutMaterialOnlyControlsTime) {
   step(1.0, 0.4);
   EXPECT_EQ(cursor.KF7, 1);
   step(10.2, 0.4);
-  EXPECT_EQ(p->T, 10.0);
-  EXPECT_NEAR(p->DT, 0.2, 1e-14);
+  EXPECT_EQ(clock.T(), 10.0);
+  EXPECT_NEAR(clock.DT(), 0.2, 1e-14);
   EXPECT_EQ(cursor.KF7, 0);
   EXPECT_EQ(cursor.KSTG, 2);
   EXPECT_EQ(col->Z[501], 2.0);
@@ -259,7 +266,7 @@ TEST_F(FillingTest, NothingIsCreditedBeforeAStageBegins) {
 
 TEST_F(FillingTest, BracketSearchOverUnevenOldNodesMatchesASearchFromTheBase) {
   // Old nodes crowded toward the top, as a top refinement leaves them.
-  p->ZBOT = 0.0;
+  p->scales.ZBOT = 0.0;
   col->NN = 501;
   for (int k = 1; k <= 501; ++k) {
     const double s = (k - 1) / 500.0;
@@ -268,7 +275,7 @@ TEST_F(FillingTest, BracketSearchOverUnevenOldNodesMatchesASearchFromTheBase) {
   }
   for (int k = 1; k < 501; ++k) {
     col->DXI[k] = testing_support::nominal_length(col->Z[k + 1] - col->Z[k], col->EN[k],
-                                                  col->EN[k + 1], p->E0, p->HTOT);
+                                                  col->EN[k + 1], p->scales.E0, p->scales.HTOT);
   }
   auto old = make_column();
   *old = *col;
@@ -293,7 +300,7 @@ TEST_P(FillingSchedule, PlacesTheNominalHeightOfEveryStage) {
   const double H0 = 1.0;
   column(0.0, H0, uniform_profile);
   set_stages(c.stages);
-  p->DTMAX = 10.0;
+  p->scales.DTMAX = 10.0;
 
   // The nominal heights, and the credit of the longest step any stage allows.
   double nominal = 0.0;
@@ -304,33 +311,32 @@ TEST_P(FillingSchedule, PlacesTheNominalHeightOfEveryStage) {
       nominal += s.FRH;
     } else {
       nominal += credit_of(s.FRH, s.TEF - s.TBF);
-      one_step = std::max(one_step, credit_of(s.FRH, std::min((s.TEF - s.TBF) / 20.0, p->DTMAX)));
+      one_step =
+          std::max(one_step, credit_of(s.FRH, std::min((s.TEF - s.TBF) / 20.0, p->scales.DTMAX)));
     }
     last_end = std::max(last_end, s.TEF);
   }
 
-  p->T = 0.0;
-  p->DT = 1.0;
-  DTPREV = 0.0;
+  clock = Clock(0.0, 1.0);
   std::vector<double> ends_hit;
-  for (int n = 0; n < 100000 && !(cursor.KSTG > p->NS && p->T > last_end); ++n) {
-    const double before = p->T;
+  for (int n = 0; n < 100000 && !(cursor.KSTG > def->NS && clock.T() > last_end); ++n) {
+    const double before = clock.T();
     const double top = col->Z[col->NN];
     const int stage_before = cursor.KSTG;
-    p->T += p->DT;
-    advance_filling(*p, *col, cursor, DTPREV, *work);
-    ASSERT_GE(p->T, before) << "time went back at step " << n;
-    ends_hit.push_back(p->T);
-    if (stage_before <= p->NS) {
+    clock.advance();
+    advance_filling(*def, p->scales, clock, *col, cursor, *work);
+    ASSERT_GE(clock.T(), before) << "time went back at step " << n;
+    ends_hit.push_back(clock.T());
+    if (stage_before <= def->NS) {
       const Stage& s = c.stages[static_cast<std::size_t>(stage_before - 1)];
-      if (p->T <= s.TBF) {
-        EXPECT_EQ(col->Z[col->NN], top) << c.name << ": credit before the stage at " << p->T;
+      if (clock.T() <= s.TBF) {
+        EXPECT_EQ(col->Z[col->NN], top) << c.name << ": credit before the stage at " << clock.T();
       }
     }
-    DTPREV = p->DT;
-    p->DT = std::min(1.5 * p->DT, p->DTMAX);
+    clock.remember_step();
+    clock.grow(p->scales.DTMAX);
   }
-  EXPECT_GT(cursor.KSTG, p->NS);
+  EXPECT_GT(cursor.KSTG, def->NS);
   EXPECT_NEAR(col->Z[col->NN] - H0, nominal, one_step) << c.name;
   for (const Stage& s : c.stages) {
     if (s.TBF == s.TEF) continue;

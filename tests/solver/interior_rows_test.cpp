@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "soil/constitutive.hpp"
 #include "solver/column_fixture.hpp"
 
 namespace slurry1d {
@@ -25,20 +24,21 @@ double clamp1(double R) {
 
 // Row i of the system written out term by term from the model, with every
 // half-element value recomputed for the row itself.
-Row expected_row(const RunParameters& p, const SoilColumn& c, int i) {
-  const double E0 = p.E0, D = p.D, GW = p.GW, HTOT = p.HTOT, DT = p.DT, GS = p.GS;
+Row expected_row(const testing::SolverCase& p, const SoilColumn& c, int i) {
+  const Soil& soil = p.soil;
+  const double E0 = p.soil.E0, HTOT = p.soil.HTOT, DT = testing::STEP;
   const auto& EMID = c.EMID;
   const double rm = (EMID[i - 1] + EMID[i]) / 2;
   const double rp = (EMID[i] + EMID[i + 1]) / 2;
-  const double spm = stress_slope(rm, E0, p.A1, p.B1);
-  const double spp = stress_slope(rp, E0, p.A1, p.B1);
+  const double spm = soil.compression_slope(rm);
+  const double spp = soil.compression_slope(rp);
   Row row{};
   if (i < c.NN1) {
     const double L = c.DXI[i] + c.DXI[i - 1];
-    const double dp = diffusivity(rp, D, E0, GW, HTOT, spp);
-    const double dm = diffusivity(rm, D, E0, GW, HTOT, spm);
-    row.RHS = L * (E0 * c.EOLD[i] / DT / (E0 + 1) / 2) +
-              (gravity_flux(GS, rm, D, E0) - gravity_flux(GS, rp, D, E0));
+    const double dp = soil.diffusivity(rp, spp);
+    const double dm = soil.diffusivity(rm, spm);
+    row.RHS =
+        L * (E0 * c.EOLD[i] / DT / (E0 + 1) / 2) + (soil.gravity_flux(rm) - soil.gravity_flux(rp));
     row.CU = dp / c.DXI[i];
     row.CD = L * (E0 / (E0 + 1) / DT / 2) + (-(dp / c.DXI[i]) - dm / c.DXI[i - 1]);
     row.CL = dm / c.DXI[i - 1];
@@ -48,37 +48,38 @@ Row expected_row(const RunParameters& p, const SoilColumn& c, int i) {
   const double xp = (c.ECR[i] + c.ECR[i + 1]) / 2;
   const double sm = (c.SIGV[i - 1] + c.SIGV[i]) / 2;
   const double sp = (c.SIGV[i] + c.SIGV[i + 1]) / 2;
-  const double Q1 = clamp1(shrinkage_ratio(EMID[i + 1], c.ECR[i + 1], E0));
-  const double Q0 = clamp1(shrinkage_ratio(EMID[i], c.ECR[i], E0));
-  const double Rp = clamp1(shrinkage_ratio(rp, xp, E0));
-  const double Rm = clamp1(shrinkage_ratio(rm, xm, E0));
-  const double dSp = slope_difference(p.A1, p.B1, xp, p.A2, p.B2);
-  const double dSm = slope_difference(p.A1, p.B1, xm, p.A2, p.B2);
-  const double fpm = crack_onset_slope(p.CRA, p.CRB, p.CRC, sm);
-  const double fpp = crack_onset_slope(p.CRA, p.CRB, p.CRC, sp);
-  const double sp3p = stress_slope(rp, E0, p.A2, p.B2);
-  const double sp3m = stress_slope(rm, E0, p.A2, p.B2);
-  const double cp = diffusivity_cracked(Rp, rp, E0, D, xp, sp3p, GW, HTOT);
-  const double cm = diffusivity_cracked(Rm, rm, E0, D, xm, sp3m, GW, HTOT);
+  const double Q1 = clamp1(soil.shrinkage_ratio(EMID[i + 1], c.ECR[i + 1]));
+  const double Q0 = clamp1(soil.shrinkage_ratio(EMID[i], c.ECR[i]));
+  const double Rp = clamp1(soil.shrinkage_ratio(rp, xp));
+  const double Rm = clamp1(soil.shrinkage_ratio(rm, xm));
+  const double dSp = soil.slope_difference(xp);
+  const double dSm = soil.slope_difference(xm);
+  const double fpm = soil.crack_onset_slope(sm);
+  const double fpp = soil.crack_onset_slope(sp);
+  const double sp3p = soil.shrinkage_slope(rp);
+  const double sp3m = soil.shrinkage_slope(rm);
+  const double cp = soil.diffusivity_cracked(Rp, rp, xp, sp3p);
+  const double cm = soil.diffusivity_cracked(Rm, rm, xm, sp3m);
   if (i > c.NN1) {
     const double L = c.DXIC[i] + c.DXIC[i - 1];
-    const double W = ((E0 * EMID[i] + 1) * ((Q1 - Q0) * ((p.VT / p.K0) * p.ETA) / c.DXIC[i])) / Q0 /
-                     (c.ECR[i] + 1);
+    const double W =
+        ((E0 * EMID[i] + 1) * ((Q1 - Q0) * ((p.bc.VT / p.soil.K0) * p.soil.ETA) / c.DXIC[i])) / Q0 /
+        (c.ECR[i] + 1);
     const double T = (E0 * c.EOLD[i]) / (c.ECR[i] + 1) / DT;
     row.CU = cp / c.DXIC[i];
     row.CD = L * (E0 / (c.ECR[i] + 1) / DT / 2) + (-(cp / c.DXIC[i]) - cm / c.DXIC[i - 1]);
     row.CL = cm / c.DXIC[i - 1];
-    row.RHS = L * ((W + T) / 2) + (gravity_flux_cracked(Rm, rm, D, E0, GS, dSm, fpm) -
-                                   gravity_flux_cracked(Rp, rp, D, E0, GS, dSp, fpp));
+    row.RHS = L * ((W + T) / 2) + (soil.gravity_flux_cracked(Rm, rm, dSm, fpm) -
+                                   soil.gravity_flux_cracked(Rp, rp, dSp, fpp));
     return row;
   }
   const double H = c.Z[i + 1] - c.Z[i - 1];
-  const double dm = diffusivity(rm, D, E0, GW, HTOT, spm);
+  const double dm = soil.diffusivity(rm, spm);
   row.CU = cp / c.DXIC[i];
   row.CD = H * (E0 / (c.ECR[i] + 1) / DT / 2) / HTOT + (-(cp / c.DXIC[i]) - dm / c.DXI[i - 1]);
   row.CL = dm / c.DXI[i - 1];
   row.RHS = H * ((E0 * c.EOLD[i]) / (c.ECR[i] + 1) / DT / 2) / HTOT +
-            (gravity_flux(GS, rm, D, E0) - gravity_flux_cracked(Rp, rp, D, E0, GS, dSp, fpp));
+            (soil.gravity_flux(rm) - soil.gravity_flux_cracked(Rp, rp, dSp, fpp));
   return row;
 }
 
@@ -104,10 +105,10 @@ TEST_P(EveryRow, MatchesTheWrittenFormsToTheBit) {
   auto c = make_column(*p, NN);
   // Two nodes above their crack-onset void ratio: their shrinkage ratios and
   // those of the half-elements around them exceed 1 and are clamped.
-  c->ECR[8] = 0.9 * p->E0 * c->EN[8];
-  c->ECR[9] = 0.9 * p->E0 * c->EN[9];
+  c->ECR[8] = 0.9 * p->soil.E0 * c->EN[8];
+  c->ECR[9] = 0.9 * p->soil.E0 * c->EN[9];
   c->NN1 = GetParam();
-  assemble_interior_rows(*p, *c, 0);
+  assemble_interior_rows(p->soil, p->bc.VT, testing::STEP, *c, 0);
   for (int i = 2; i <= NN - 1; ++i) expect_row(*c, i, expected_row(*p, *c, i));
 }
 
@@ -116,20 +117,19 @@ INSTANTIATE_TEST_SUITE_P(CrackTips, EveryRow, ::testing::Values(13, 12, 11, 6, 3
 TEST(InteriorRows, ClampedShrinkageIsExercised) {
   const auto p = make_soil();
   auto c = make_column(*p, 12);
-  c->ECR[8] = 0.9 * p->E0 * c->EN[8];
+  c->ECR[8] = 0.9 * p->soil.E0 * c->EN[8];
   c->EMID.copy_from(c->EN, 12);
-  EXPECT_GT(shrinkage_ratio(c->EMID[8], c->ECR[8], p->E0), 1.0);
+  EXPECT_GT(p->soil.shrinkage_ratio(c->EMID[8], c->ECR[8]), 1.0);
 }
 
 TEST(InteriorRows, UncrackedRowSumIsTheStorageCoefficient) {
   const auto p = make_soil();
   for (const double DT : {1e-5, 1e-3, 0.1}) {
-    p->DT = DT;
     auto c = make_column(*p, 40);
-    assemble_interior_rows(*p, *c, 0);
+    assemble_interior_rows(p->soil, p->bc.VT, DT, *c, 0);
     for (int i = 2; i <= 39; ++i) {
       const double L = c->DXI[i] + c->DXI[i - 1];
-      const double storage = L * p->E0 / ((p->E0 + 1) * 2 * DT);
+      const double storage = L * p->soil.E0 / ((p->soil.E0 + 1) * 2 * DT);
       const double scale = std::abs(c->CL[i]) + std::abs(c->CD[i]) + std::abs(c->CU[i]);
       EXPECT_NEAR(c->CL[i] + c->CD[i] + c->CU[i], storage, 1e-14 * scale) << i << " DT=" << DT;
     }
@@ -138,10 +138,10 @@ TEST(InteriorRows, UncrackedRowSumIsTheStorageCoefficient) {
 
 TEST(InteriorRows, WithoutBuoyantWeightAUniformColumnStaysPut) {
   auto p = make_soil();
-  p->GS = 1.0;
+  p->soil.GS = 1.0;
   auto c = make_column(*p, 30);
   for (int i = 1; i <= 30; ++i) c->EN[i] = c->EOLD[i] = 0.8;
-  assemble_interior_rows(*p, *c, 0);
+  assemble_interior_rows(p->soil, p->bc.VT, testing::STEP, *c, 0);
   for (int i = 2; i <= 29; ++i) {
     const double r = 0.8;
     const double residual = c->CL[i] * r + c->CD[i] * r + c->CU[i] * r - c->RHS[i];
@@ -154,7 +154,7 @@ TEST(InteriorRows, FillsOnlyRowsTwoToNNMinusOne) {
   {
     auto c = make_column(*p, 3);
     fill_system(*c, 42.0);
-    assemble_interior_rows(*p, *c, 0);
+    assemble_interior_rows(p->soil, p->bc.VT, testing::STEP, *c, 0);
     for (const int i : {1, 3, 4}) {
       EXPECT_EQ(c->CL[i], 42.0) << i;
       EXPECT_EQ(c->CD[i], 42.0) << i;
@@ -169,7 +169,7 @@ TEST(InteriorRows, FillsOnlyRowsTwoToNNMinusOne) {
     c->NN = 2;
     c->NN1 = 3;
     fill_system(*c, 42.0);
-    assemble_interior_rows(*p, *c, 0);
+    assemble_interior_rows(p->soil, p->bc.VT, testing::STEP, *c, 0);
     for (int i = 1; i <= 3; ++i) {
       EXPECT_EQ(c->CL[i], 42.0) << i;
       EXPECT_EQ(c->CD[i], 42.0) << i;
@@ -186,7 +186,7 @@ TEST(InteriorRows, FirstPassCopiesTheColumnIntoTheWorkingVoidRatios) {
   auto c = make_column(*p, 20);
   for (const int KIT : {0, 2}) {
     c->EMID.fill(-7.0, 21);
-    assemble_interior_rows(*p, *c, KIT);
+    assemble_interior_rows(p->soil, p->bc.VT, testing::STEP, *c, KIT);
     for (int i = 1; i <= 20; ++i) ASSERT_EQ(c->EMID[i], c->EN[i]) << i;
     EXPECT_EQ(c->EMID[21], -7.0) << "copy ran past NN";
   }
@@ -198,10 +198,10 @@ TEST(InteriorRows, LaterPassesUseTheWorkingVoidRatiosAsLeft) {
   for (int i = 1; i <= 20; ++i) c->EMID[i] = (c->EOLD[i] + 0.97 * c->EN[i]) / 2;
   auto reference = make_column(*p, 20);
   reference->EN.copy_from(c->EMID, 20);
-  assemble_interior_rows(*p, *reference, 0);
+  assemble_interior_rows(p->soil, p->bc.VT, testing::STEP, *reference, 0);
 
   const double kept = c->EMID[7];
-  assemble_interior_rows(*p, *c, 1);
+  assemble_interior_rows(p->soil, p->bc.VT, testing::STEP, *c, 1);
   EXPECT_EQ(c->EMID[7], kept);
   EXPECT_NE(c->EMID[7], c->EN[7]);
   for (int i = 2; i <= 19; ++i) {
@@ -214,7 +214,7 @@ TEST(InteriorRows, UncrackedColumnNeverReadsCrackData) {
   const auto p = make_soil();
   auto c = make_column(*p, 25);
   for (int i = 1; i <= 26; ++i) c->ECR[i] = c->SIGV[i] = c->DXIC[i] = NaN;
-  assemble_interior_rows(*p, *c, 0);
+  assemble_interior_rows(p->soil, p->bc.VT, testing::STEP, *c, 0);
   for (int i = 2; i <= 24; ++i) {
     EXPECT_TRUE(std::isfinite(c->CL[i]) && std::isfinite(c->CD[i]) && std::isfinite(c->CU[i]) &&
                 std::isfinite(c->RHS[i]))
@@ -230,7 +230,7 @@ TEST(InteriorRows, JunctionUsesUncrackedLengthBelowCrackedLengthAboveAndElevatio
   // Lengths the junction must not read.
   c->DXI[tip] = NaN;
   c->DXIC[tip - 1] = NaN;
-  assemble_interior_rows(*p, *c, 0);
+  assemble_interior_rows(p->soil, p->bc.VT, testing::STEP, *c, 0);
   ASSERT_TRUE(std::isfinite(c->CD[tip]) && std::isfinite(c->RHS[tip]));
   ASSERT_TRUE(std::isfinite(c->CL[tip]) && std::isfinite(c->CU[tip]));
   expect_row(*c, tip, expected_row(*p, *c, tip));
@@ -241,11 +241,12 @@ TEST(InteriorRows, JunctionUsesUncrackedLengthBelowCrackedLengthAboveAndElevatio
   const double diffusion = -c->CU[tip] - c->CL[tip];
   const double H = c->Z[tip + 1] - c->Z[tip - 1];
   c->Z[tip + 1] += 0.5 * H;
-  assemble_interior_rows(*p, *c, 0);
+  assemble_interior_rows(p->soil, p->bc.VT, testing::STEP, *c, 0);
   EXPECT_NEAR(c->CD[tip] - diffusion, 1.5 * (CD_before - diffusion),
               1e-12 * std::abs(CD_before - diffusion));
-  const double E0 = p->E0;
-  EXPECT_NEAR(c->CD[tip] - diffusion, 1.5 * H * E0 / (c->ECR[tip] + 1) / p->DT / 2 / p->HTOT,
+  const double E0 = p->soil.E0;
+  EXPECT_NEAR(c->CD[tip] - diffusion,
+              1.5 * H * E0 / (c->ECR[tip] + 1) / testing::STEP / 2 / p->soil.HTOT,
               1e-12 * std::abs(c->CD[tip]));
 }
 
@@ -256,16 +257,16 @@ TEST(InteriorRows, CrackedRowCarriesTheWallLossOfTheShrinkageJump) {
   const int NN = 10;
   auto c = make_column(*p, NN);
   c->NN1 = 2;
-  assemble_interior_rows(*p, *c, 0);
+  assemble_interior_rows(p->soil, p->bc.VT, testing::STEP, *c, 0);
   const double with_loss = c->RHS[5];
-  p->ETA = 0.0;
-  assemble_interior_rows(*p, *c, 0);
+  p->soil.ETA = 0.0;
+  assemble_interior_rows(p->soil, p->bc.VT, testing::STEP, *c, 0);
   const double without_loss = c->RHS[5];
   const double L = c->DXIC[5] + c->DXIC[4];
-  const double Q0 = std::min(shrinkage_ratio(c->EN[5], c->ECR[5], p->E0), 1.0);
-  const double Q1 = std::min(shrinkage_ratio(c->EN[6], c->ECR[6], p->E0), 1.0);
-  const double W = (p->E0 * c->EN[5] + 1) * (Q1 - Q0) * (p->VT / p->K0) * 0.3 / c->DXIC[5] / Q0 /
-                   (c->ECR[5] + 1);
+  const double Q0 = std::min(p->soil.shrinkage_ratio(c->EN[5], c->ECR[5]), 1.0);
+  const double Q1 = std::min(p->soil.shrinkage_ratio(c->EN[6], c->ECR[6]), 1.0);
+  const double W = (p->soil.E0 * c->EN[5] + 1) * (Q1 - Q0) * (p->bc.VT / p->soil.K0) * 0.3 /
+                   c->DXIC[5] / Q0 / (c->ECR[5] + 1);
   ASSERT_NE(W, 0.0);
   // The difference of two large right-hand sides keeps only their rounding.
   EXPECT_NEAR(with_loss - without_loss, L * W / 2, 1e-14 * std::abs(with_loss));

@@ -6,9 +6,10 @@
 #include <cmath>
 #include <memory>
 
-#include "driver/run_parameters.hpp"
-#include "driver/soil_column.hpp"
+#include "model/run_definition.hpp"
+#include "model/soil_column.hpp"
 #include "solver/boundary_rows.hpp"
+#include "solver/column_fixture.hpp"
 #include "solver/interior_rows.hpp"
 #include "solver/tridiagonal.hpp"
 
@@ -18,7 +19,7 @@ namespace {
 constexpr int NN = 501;
 
 struct Layer {
-  std::unique_ptr<RunParameters> p = std::make_unique<RunParameters>();
+  std::unique_ptr<testing::SolverCase> p = testing::make_soil();
   std::unique_ptr<SoilColumn> c = std::make_unique<SoilColumn>();
   std::unique_ptr<TridiagonalWork> work = std::make_unique<TridiagonalWork>();
   BoundaryValues ends;
@@ -26,38 +27,27 @@ struct Layer {
   // A fresh 10-unit slurry layer at E0, drained at the top under the
   // surcharge LT, impervious at the base.
   Layer(double GS, double LT) {
-    RunParameters& q = *p;
-    q.A1 = 2.5;
-    q.B1 = -0.2;
-    q.Z1 = 0.5;
-    q.C = 1e-6;
-    q.D = 4.0;
-    q.GS = GS;
-    q.GW = 9.81;
-    q.H0 = q.H0IN = q.HTOT = 10.0;
-    q.E0 = q.A1 * std::pow(q.Z1, q.B1);
-    q.K0 = q.C * std::pow(q.E0, q.D);
-    q.DT = 1e-3;
-    q.ITOP = 3;
-    q.LT = LT;
-    q.IBOT = 1;
-    q.VB = 0.0;
+    p->soil.GS = GS;
+    p->bc.ITOP = TopBoundary::Surcharge;
+    p->bc.LT = LT;
+    p->bc.IBOT = BottomBoundary::Velocity;
+    p->bc.VB = 0.0;
     SoilColumn& col = *c;
     col.NN = NN;
     col.NN1 = NN + 1;
     for (int i = 1; i <= NN; ++i) {
       col.EN[i] = col.EOLD[i] = 1.0;
       col.DXI[i] = 1.0 / 500;
-      col.Z[i] = (i - 1) * q.H0 / 500;
+      col.Z[i] = (i - 1) * p->scales.H0 / 500;
       col.XSOL[i] = 1.0;
     }
   }
 
   void iterate() {
     SoilColumn& col = *c;
-    assemble_interior_rows(*p, col, 0);
-    assemble_boundary_rows(*p, col, ends);
-    solve_tridiagonal(col, p->ITOP, p->IBOT, *work);
+    assemble_interior_rows(p->soil, p->bc.VT, 1e-3, col, 0);
+    assemble_boundary_rows(p->soil, p->bc, p->scales, col, ends);
+    solve_tridiagonal(col, p->bc.ITOP, p->bc.IBOT, *work);
     // Bottom free, top fixed.
     for (int i = 1; i <= NN - 1; ++i) col.EN[i] = col.XSOL[i];
     col.EN[NN] = ends.ETOP;

@@ -6,13 +6,13 @@
 #include <functional>
 #include <memory>
 
-#include "driver/run_parameters.hpp"
-#include "driver/soil_column.hpp"
+#include "model/soil_column.hpp"
+#include "solver/solver_case.hpp"
 
 namespace slurry1d::testing_support {
 
-inline std::unique_ptr<RunParameters> make_parameters() {
-  return std::make_unique<RunParameters>();
+inline std::unique_ptr<testing::SolverCase> make_parameters() {
+  return std::make_unique<testing::SolverCase>();
 }
 
 inline std::unique_ptr<SoilColumn> make_column() {

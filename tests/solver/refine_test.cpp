@@ -7,7 +7,7 @@
 #include <sstream>
 #include <string>
 
-#include "driver/run_stop.hpp"
+#include "model/run_stop.hpp"
 #include "solver/nodeset_columns.hpp"
 
 namespace slurry1d {
@@ -25,18 +25,18 @@ using testing_support::make_parameters;
 class RefineTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    p->A1 = 1.0;
-    p->B1 = -1.0;
-    p->Z1 = 1.0;
-    p->E0 = 1.0;
-    p->K0 = 1.0;
-    p->D = 4.0;
-    p->GS = 2.0;
-    p->GW = 2.0;
-    p->HTOT = 1.0;
-    p->ME = 0.88;
-    p->ITOP = 3;
-    p->IBOT = 3;
+    p->soil.A1 = 1.0;
+    p->soil.B1 = -1.0;
+    p->soil.Z1 = 1.0;
+    p->soil.E0 = 1.0;
+    p->soil.K0 = 1.0;
+    p->soil.D = 4.0;
+    p->soil.GS = 2.0;
+    p->soil.GW = 2.0;
+    p->soil.HTOT = 1.0;
+    ME = 0.88;
+    p->bc.ITOP = static_cast<TopBoundary>(3);
+    p->bc.IBOT = static_cast<BottomBoundary>(3);
     // 21 nodes 0.05 apart: DXI = 0.05 everywhere.
     fill_uniform_column(
         *col, 21, 0.0, 1.0, [](double) { return 1.0; }, 1.0, 1.0);
@@ -45,18 +45,19 @@ class RefineTest : public ::testing::Test {
   std::string run() {
     std::ostringstream os;
     RecordWriter console(os);
-    refine_boundary_elements(*p, *col, added, console);
+    refine_boundary_elements(p->soil, p->geometry(), p->bc, ME, *col, added, console);
     return os.str();
   }
 
-  std::unique_ptr<RunParameters> p = make_parameters();
+  std::unique_ptr<testing::SolverCase> p = make_parameters();
+  double ME = 0.0;  // the minimum void ratio
   std::unique_ptr<SoilColumn> col = make_column();
   NodeAddition added{9, 9, 9, 9};
 };
 
 TEST_F(RefineTest, NoVelocityBoundaryAddsNothingAndRebuildsHydrostaticStress) {
-  p->LT = 3.0;
-  p->LB = 0.5;
+  p->bc.LT = 3.0;
+  p->bc.LB = 0.5;
   for (int k = 1; k <= 21; ++k) col->SIGE[k] = -7.0;
   const std::string out = run();
 
@@ -78,7 +79,7 @@ TEST_F(RefineTest, NoVelocityBoundaryAddsNothingAndRebuildsHydrostaticStress) {
 }
 
 TEST_F(RefineTest, BottomSplitOfFourNodesGivesFiveEqualElements) {
-  p->IBOT = 1;
+  p->bc.IBOT = static_cast<BottomBoundary>(1);
   col->EN[1] = 0.9;  // the estimate reads node 2, which stays at 1
   const std::string out = run();
 
@@ -108,8 +109,8 @@ TEST_F(RefineTest, BottomSplitOfFourNodesGivesFiveEqualElements) {
 }
 
 TEST_F(RefineTest, TopSplitRecomputesTheMPlusOneElementsBelowTheNewTop) {
-  p->ITOP = 1;
-  p->VT = 1.5;
+  p->bc.ITOP = static_cast<TopBoundary>(1);
+  p->bc.VT = 1.5;
   col->EN[20] = 0.9;  // below the top node, which the estimate reads
   run();
 
@@ -136,11 +137,11 @@ TEST_F(RefineTest, TopSplitRecomputesTheMPlusOneElementsBelowTheNewTop) {
 }
 
 TEST_F(RefineTest, BothEndsSplitKeepInteriorNodesAndStress) {
-  p->IBOT = 1;
-  p->ITOP = 1;
-  p->VT = 1.5;
-  p->LT = 2.0;
-  p->LB = 0.25;
+  p->bc.IBOT = static_cast<BottomBoundary>(1);
+  p->bc.ITOP = static_cast<TopBoundary>(1);
+  p->bc.VT = 1.5;
+  p->bc.LT = 2.0;
+  p->bc.LB = 0.25;
   const std::string out = run();
 
   ASSERT_EQ(col->NN, 33);
@@ -161,8 +162,8 @@ TEST_F(RefineTest, BothEndsSplitKeepInteriorNodesAndStress) {
 }
 
 TEST_F(RefineTest, ZeroEstimateSplitsNothingButRecomputesTheEndElement) {
-  p->IBOT = 1;
-  p->ME = 1.0;  // q = 0 at node 2
+  p->bc.IBOT = static_cast<BottomBoundary>(1);
+  ME = 1.0;  // q = 0 at node 2
   col->DXI[1] = 0.123;
   run();
   EXPECT_EQ(added.KBOTADD, 1);
@@ -172,8 +173,8 @@ TEST_F(RefineTest, ZeroEstimateSplitsNothingButRecomputesTheEndElement) {
 }
 
 TEST_F(RefineTest, NegativeEstimateSplitsNothingButRecomputesTheEndElement) {
-  p->ITOP = 1;
-  p->VT = 0.0;  // g = 1 at the top: hT = -0.012
+  p->bc.ITOP = static_cast<TopBoundary>(1);
+  p->bc.VT = 0.0;  // g = 1 at the top: hT = -0.012
   col->DXI[20] = 0.123;
   run();
   EXPECT_EQ(added.KTOPADD, 1);
@@ -184,15 +185,15 @@ TEST_F(RefineTest, NegativeEstimateSplitsNothingButRecomputesTheEndElement) {
 
 TEST_F(RefineTest, InfiniteOrNaNEstimateSplitsNothing) {
   // VT = 0.5 makes g = -0 at the top: hT = -(0.012 / -0) = +infinity.
-  p->ITOP = 1;
-  p->VT = 0.5;
+  p->bc.ITOP = static_cast<TopBoundary>(1);
+  p->bc.VT = 0.5;
   col->DXI[20] = 0.123;
   run();
   EXPECT_EQ(added.KTOPADD, 0);
   EXPECT_EQ(col->DXI[20], 0.123);
 
-  p->IBOT = 1;
-  p->ME = std::numeric_limits<double>::quiet_NaN();
+  p->bc.IBOT = static_cast<BottomBoundary>(1);
+  ME = std::numeric_limits<double>::quiet_NaN();
   col->DXI[1] = 0.123;
   run();
   EXPECT_EQ(added.KBOTADD, 0);
@@ -217,17 +218,18 @@ void expect_capacity_stop(const std::function<void()>& call) {
 }
 
 TEST_F(RefineTest, BottomSplitBeyondCapacityStopsBeforeTouchingTheColumn) {
-  p->IBOT = 1;
-  p->ITOP = 1;
-  p->VT = 1.5;
+  p->bc.IBOT = static_cast<BottomBoundary>(1);
+  p->bc.ITOP = static_cast<TopBoundary>(1);
+  p->bc.VT = 1.5;
   std::ostringstream os;
   RecordWriter console(os);
   for (const double VB : {0.0, -1e300}) {
     // VB = 0 with ME just below E0: 5e11 nodes; VB = -1e300: about 8e300
     // nodes, far past any integer.
-    p->VB = VB;
-    p->ME = VB == 0.0 ? 1.0 - 1e-12 : 0.88;
-    expect_capacity_stop([&] { refine_boundary_elements(*p, *col, added, console); });
+    p->bc.VB = VB;
+    ME = VB == 0.0 ? 1.0 - 1e-12 : 0.88;
+    expect_capacity_stop(
+        [&] { refine_boundary_elements(p->soil, p->geometry(), p->bc, ME, *col, added, console); });
     EXPECT_EQ(col->NN, 21);
     EXPECT_EQ(col->DXI[1], 0.05);
     EXPECT_EQ(col->Z[2], 0.05);
@@ -248,7 +250,7 @@ void fill_large_column(SoilColumn& col, int NN) {
 }
 
 TEST_F(RefineTest, ColumnMayReachButNotPassTheCapacity) {
-  p->IBOT = 1;
+  p->bc.IBOT = static_cast<BottomBoundary>(1);
   fill_large_column(*col, MAXNODE - 4);
   run();
   EXPECT_EQ(col->NN, MAXNODE);
@@ -262,9 +264,9 @@ TEST_F(RefineTest, ColumnMayReachButNotPassTheCapacity) {
 }
 
 TEST_F(RefineTest, TopSplitBeyondCapacityStopsWithNothingWrittenPastIt) {
-  p->IBOT = 1;
-  p->ITOP = 1;
-  p->VT = 1.5;
+  p->bc.IBOT = static_cast<BottomBoundary>(1);
+  p->bc.ITOP = static_cast<TopBoundary>(1);
+  p->bc.VT = 1.5;
   fill_large_column(*col, MAXNODE - 10);  // +4 at the bottom fits, +8 at the top does not
   expect_capacity_stop([&] { run(); });
   for (int k = MAXNODE - 5; k <= MAXNODE; ++k) {

@@ -68,7 +68,7 @@ TEST_P(RegridRefinedColumn, RestoresTheEvenMeshKeepingEndsProfileAndSolids) {
   *old = *col;
   auto work = std::make_unique<RegridWork>();
 
-  regrid_column(51, *col, kE0, ZBOT, HTOT, *work);
+  regrid_column(51, ColumnGeometry{kE0, HTOT, ZBOT, 0.0, 0.0}, *col, *work);
 
   ASSERT_EQ(col->NN, 501);
   EXPECT_EQ(col->Z[1], ZBOT);
@@ -108,7 +108,7 @@ TEST(RegridColumn, NewNodeOnAnOldNodeTakesItsValue) {
   *old = *col;
   auto work = std::make_unique<RegridWork>();
 
-  regrid_column(51, *col, kE0, 0.0, 1.0, *work);
+  regrid_column(51, ColumnGeometry{kE0, 1.0, 0.0, 0.0, 0.0}, *col, *work);
 
   ASSERT_EQ(col->NN, 501);
   for (int j = 1; j <= 501; ++j) {
@@ -122,7 +122,7 @@ TEST(RegridColumn, ThicknessesAreNormalisedByTheGivenHeight) {
   fill_uniform_column(
       *col, 503, 0.0, 2.0, [](double) { return 1.0; }, kE0, 4.0);
   auto work = std::make_unique<RegridWork>();
-  regrid_column(51, *col, kE0, 0.0, 4.0, *work);
+  regrid_column(51, ColumnGeometry{kE0, 4.0, 0.0, 0.0, 0.0}, *col, *work);
   // At EN = 1 each element's nominal length is its elevation span.
   for (int j = 1; j <= 500; ++j) EXPECT_NEAR(col->DXI[j], (2.0 / 500.0) / 4.0, 1e-16) << j;
 }

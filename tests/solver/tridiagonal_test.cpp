@@ -82,7 +82,8 @@ TEST_P(SolveTridiagonal, MatchesADenseSolveOverTheFreeNodes) {
   for (int i = 1; i <= 62; ++i) c->XSOL[i] = -3.0;
   work->factor.fill(NaN, 62);  // stale factors must not matter
   const std::vector<double> x = random_system(*c, k.first, k.unknowns, 17u + k.first + k.unknowns);
-  solve_tridiagonal(*c, k.ITOP, k.IBOT, *work);
+  solve_tridiagonal(*c, static_cast<TopBoundary>(k.ITOP), static_cast<BottomBoundary>(k.IBOT),
+                    *work);
   for (int j = 1; j <= k.unknowns; ++j) {
     EXPECT_NEAR(c->XSOL[j], x[j - 1], 1e-12 * (1.0 + std::abs(x[j - 1]))) << "unknown " << j;
   }
@@ -136,7 +137,7 @@ TEST(SolveTridiagonal, SingleFreeNodeBetweenFixedEnds) {
   c->CU[2] = NaN;
   c->RHS[2] = 3.0;
   c->XSOL[1] = c->XSOL[2] = c->XSOL[3] = 0.0;
-  solve_tridiagonal(*c, 3, 3, *work);
+  solve_tridiagonal(*c, TopBoundary::Surcharge, BottomBoundary::Pervious, *work);
   EXPECT_EQ(c->XSOL[1], 0.75);
   EXPECT_EQ(c->XSOL[2], 1.0);
   EXPECT_EQ(c->XSOL[3], 1.0);
@@ -149,7 +150,7 @@ TEST(SolveTridiagonal, NoFreeNodeLeavesAllOnes) {
   c->CD[1] = c->CD[2] = 0.0;
   c->RHS[1] = c->RHS[2] = 0.0;
   c->XSOL[1] = c->XSOL[2] = -1.0;
-  solve_tridiagonal(*c, 3, 3, *work);
+  solve_tridiagonal(*c, TopBoundary::Surcharge, BottomBoundary::Pervious, *work);
   EXPECT_EQ(c->XSOL[1], 1.0);
   EXPECT_EQ(c->XSOL[2], 1.0);
 }

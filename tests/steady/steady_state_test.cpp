@@ -7,8 +7,9 @@
 #include <sstream>
 #include <string>
 
-#include "driver/run_stop.hpp"
+#include "model/run_stop.hpp"
 #include "output/fields.hpp"
+#include "soil/soil.hpp"
 
 namespace slurry1d {
 namespace {
@@ -20,40 +21,48 @@ struct Clay {
   double GS = 2.7, GW = 9.81, H0 = 10.0;
 };
 
+// The answers and the scales of a steady-state case.
+struct SteadyCase {
+  RunDefinition def;
+  RunScales scales;
+};
+
 // The column of a new run as the set-up leaves it before the steady state:
 // NN equally spaced nodes at E0 from ZBOT up, ESS = E0, ZSS at its placeholder.
 // The records go to string streams.
 class SteadyRun {
  public:
   explicit SteadyRun(const Clay& clay, int NN = 501) {
-    p.A1 = clay.A1;
-    p.B1 = clay.B1;
-    p.Z1 = clay.Z1;
-    p.C = clay.C;
-    p.D = clay.D;
-    p.GS = clay.GS;
-    p.GW = clay.GW;
-    p.H0 = clay.H0;
-    p.H0IN = clay.H0;
-    p.HTOT = clay.H0;
-    p.IDES = 2;
-    p.E0 = p.A1 * std::pow(p.Z1, p.B1);
-    p.K0 = p.C * std::pow(p.E0, p.D);
+    p.def.A1 = clay.A1;
+    p.def.B1 = clay.B1;
+    p.def.Z1 = clay.Z1;
+    p.def.C = clay.C;
+    p.def.D = clay.D;
+    p.def.GS = clay.GS;
+    p.def.GW = clay.GW;
+    p.scales.H0 = clay.H0;
+    p.scales.H0IN = clay.H0;
+    p.scales.HTOT = clay.H0;
+    p.def.IDES = 2;
+    p.scales.E0 = p.def.A1 * std::pow(p.def.Z1, p.def.B1);
+    p.scales.K0 = p.def.C * std::pow(p.scales.E0, p.def.D);
     col.NN = NN;
-    col.Z[1] = p.ZBOT;
+    col.Z[1] = p.scales.ZBOT;
     for (int i = 1; i <= NN; ++i) {
       col.EN[i] = 1.0;
-      col.DXI[i] = (1.0 / (NN - 1)) * p.H0 / p.HTOT;
-      if (i < NN) col.Z[i + 1] = col.Z[i] + p.HTOT * col.DXI[i];
+      col.DXI[i] = (1.0 / (NN - 1)) * p.scales.H0 / p.scales.HTOT;
+      if (i < NN) col.Z[i + 1] = col.Z[i] + p.scales.HTOT * col.DXI[i];
     }
     col.DXI[NN] = 0.0;
-    col.ESS.fill(p.E0, MAXNODE);
+    col.ESS.fill(p.scales.E0, MAXNODE);
     col.ZSS.fill(SINGLE_1E_20, MAXNODE);
     out.console.attach(console);
     out.vd.attach(vd);
   }
 
-  void solve() { solve_steady_state(p, col, ISTEADY, work, out); }
+  void solve() {
+    solve_steady_state(p.def, soil_of(p.def, p.scales), p.scales, col, ISTEADY, work, out);
+  }
 
   // The last console line.
   std::string last_console_line() const {
@@ -63,12 +72,12 @@ class SteadyRun {
   }
 
  private:
-  std::unique_ptr<RunParameters> p_ptr = std::make_unique<RunParameters>();
+  std::unique_ptr<SteadyCase> p_ptr = std::make_unique<SteadyCase>();
   std::unique_ptr<SoilColumn> col_ptr = std::make_unique<SoilColumn>();
   std::unique_ptr<SteadyWork> work_ptr = std::make_unique<SteadyWork>();
 
  public:
-  RunParameters& p = *p_ptr;
+  SteadyCase& p = *p_ptr;
   SoilColumn& col = *col_ptr;
   SteadyWork& work = *work_ptr;
   int ISTEADY = 0;
@@ -87,16 +96,16 @@ struct Profile {
   bool lifted = false;  // effective stress reached zero somewhere
 };
 
-Profile integrate_seepage(const RunParameters& p, double gradient_per_k, double LT,
+Profile integrate_seepage(const SteadyCase& p, double gradient_per_k, double LT,
                           int steps = 20000) {
-  const double Hs = p.HTOT / (1.0 + p.E0);
+  const double Hs = p.scales.HTOT / (1.0 + p.scales.E0);
   const double ds = Hs / steps;
-  auto e_of = [&](double s) { return p.A1 * std::pow(s + p.Z1, p.B1); };
+  auto e_of = [&](double s) { return p.def.A1 * std::pow(s + p.def.Z1, p.def.B1); };
   // Returns (dsigma, dz, dhead) per unit solids at effective stress sigma.
   auto rates = [&](double sigma, double out[3]) {
     const double e = e_of(sigma);
-    const double i = gradient_per_k / (p.C * std::pow(e, p.D));
-    out[0] = (p.GS - 1.0) * p.GW + p.GW * (1.0 + e) * i;
+    const double i = gradient_per_k / (p.def.C * std::pow(e, p.def.D));
+    out[0] = (p.def.GS - 1.0) * p.def.GW + p.def.GW * (1.0 + e) * i;
     out[1] = 1.0 + e;
     out[2] = i * (1.0 + e);
   };
@@ -133,31 +142,31 @@ Profile integrate_seepage(const RunParameters& p, double gradient_per_k, double 
 TEST(SteadyState, HydrostaticHeightMatchesClosedForm) {
   for (const double LT : {5.0, 50.0}) {
     SteadyRun run(Clay{});
-    RunParameters& p = run.p;
+    SteadyCase& p = run.p;
     SoilColumn& col = run.col;
     const int& ISTEADY = run.ISTEADY;
     const std::ostringstream& vd = run.vd;
-    p.ITOP = 3;
-    p.IBOT = 3;
-    p.LT = LT;
+    p.def.bc.ITOP = static_cast<TopBoundary>(3);
+    p.def.bc.IBOT = static_cast<BottomBoundary>(3);
+    p.def.bc.LT = LT;
     run.solve();
 
-    const double gamma = (p.GS - 1.0) * p.GW;
-    const double Hs = p.HTOT / (1.0 + p.E0);
+    const double gamma = (p.def.GS - 1.0) * p.def.GW;
+    const double Hs = p.scales.HTOT / (1.0 + p.scales.E0);
     const double sigma_b = LT + gamma * Hs;
-    const double H =
-        Hs + p.A1 / (gamma * (p.B1 + 1.0)) *
-                 (std::pow(sigma_b + p.Z1, p.B1 + 1.0) - std::pow(LT + p.Z1, p.B1 + 1.0));
+    const double H = Hs + p.def.A1 / (gamma * (p.def.B1 + 1.0)) *
+                              (std::pow(sigma_b + p.def.Z1, p.def.B1 + 1.0) -
+                               std::pow(LT + p.def.Z1, p.def.B1 + 1.0));
     const double hs = Hs / (col.NN - 1);
-    const double curvature =
-        std::fabs(p.A1 * p.B1 * (p.B1 - 1.0) * gamma * gamma * std::pow(LT + p.Z1, p.B1 - 2.0));
+    const double curvature = std::fabs(p.def.A1 * p.def.B1 * (p.def.B1 - 1.0) * gamma * gamma *
+                                       std::pow(LT + p.def.Z1, p.def.B1 - 2.0));
     const double bound = Hs * hs * hs * curvature / 12.0 + 1e-12;
 
     EXPECT_EQ(ISTEADY, 1);
     EXPECT_EQ(col.ZSS[1], 0.0);
     EXPECT_NEAR(col.ZSS[col.NN], H, bound) << "LT = " << LT;
-    EXPECT_NEAR(col.ESS[1], p.A1 * std::pow(sigma_b + p.Z1, p.B1), 1e-12);
-    EXPECT_NEAR(col.ESS[col.NN], p.A1 * std::pow(LT + p.Z1, p.B1), 1e-14);
+    EXPECT_NEAR(col.ESS[1], p.def.A1 * std::pow(sigma_b + p.def.Z1, p.def.B1), 1e-12);
+    EXPECT_NEAR(col.ESS[col.NN], p.def.A1 * std::pow(LT + p.def.Z1, p.def.B1), 1e-14);
     EXPECT_EQ(vd.str(), "");  // only the head-driven mode writes to vd.out
   }
 }
@@ -166,19 +175,19 @@ TEST(SteadyState, HydrostaticHeightMatchesClosedForm) {
 // element thicknesses, well below the nominal height.
 TEST(SteadyState, HydrostaticTopWithoutSurchargeIsFreshSlurry) {
   SteadyRun run(Clay{});
-  RunParameters& p = run.p;
+  SteadyCase& p = run.p;
   SoilColumn& col = run.col;
-  p.ITOP = 3;
-  p.IBOT = 1;  // impervious base, VB = 0: still hydrostatic
+  p.def.bc.ITOP = static_cast<TopBoundary>(3);
+  p.def.bc.IBOT = static_cast<BottomBoundary>(1);  // impervious base, VB = 0: still hydrostatic
   run.solve();
-  EXPECT_EQ(col.ESS[col.NN], p.E0);
+  EXPECT_EQ(col.ESS[col.NN], p.scales.E0);
   double sum = 0.0;
-  const double h = p.HTOT / (col.NN - 1);
+  const double h = p.scales.HTOT / (col.NN - 1);
   for (int i = 1; i < col.NN; ++i) {
-    sum = sum + h * (1.0 + (col.ESS[i] + col.ESS[i + 1]) / 2.0) / (1.0 + p.E0);
+    sum = sum + h * (1.0 + (col.ESS[i] + col.ESS[i + 1]) / 2.0) / (1.0 + p.scales.E0);
   }
   EXPECT_EQ(col.ZSS[col.NN], sum);
-  EXPECT_LT(col.ZSS[col.NN], 0.8 * p.H0);
+  EXPECT_LT(col.ZSS[col.NN], 0.8 * p.scales.H0);
   // The console line comes last and carries the top elevation.
   EXPECT_EQ(run.last_console_line(), " STEADY STATE HEIGHT = " + format_free_real(col.ZSS[col.NN]));
 }
@@ -186,14 +195,14 @@ TEST(SteadyState, HydrostaticTopWithoutSurchargeIsFreshSlurry) {
 // The stresses left in SIGE are the hydrostatic ones of the current column.
 TEST(SteadyState, HydrostaticLeavesColumnStressesInSige) {
   SteadyRun run(Clay{});
-  RunParameters& p = run.p;
+  SteadyCase& p = run.p;
   SoilColumn& col = run.col;
-  p.ITOP = 3;
-  p.IBOT = 3;
-  p.LT = 2.0;
-  p.LB = 0.5;
+  p.def.bc.ITOP = static_cast<TopBoundary>(3);
+  p.def.bc.IBOT = static_cast<BottomBoundary>(3);
+  p.def.bc.LT = 2.0;
+  p.def.bc.LB = 0.5;
   run.solve();
-  const double per_element = 0.02 * (p.GS - 1.0) * p.GW / (p.E0 + 1.0);
+  const double per_element = 0.02 * (p.def.GS - 1.0) * p.def.GW / (p.scales.E0 + 1.0);
   EXPECT_EQ(col.SIGE[col.NN], 2.0);
   EXPECT_NEAR(col.SIGE[col.NN - 1], 2.0 + per_element, 1e-14);
   EXPECT_NEAR(col.SIGE[1], 2.0 + 500 * per_element + 0.5, 1e-11);
@@ -214,16 +223,16 @@ TEST(SteadyState, VelocityDrivenHeightMatchesIntegration) {
     double error[2] = {0.0, 0.0};
     for (const int refinement : {0, 1}) {
       SteadyRun run(Clay{}, 500 * (refinement + 1) + 1);
-      RunParameters& p = run.p;
+      SteadyCase& p = run.p;
       SoilColumn& col = run.col;
-      p.ITOP = 3;
-      p.IBOT = 1;
-      p.VB = VB;
+      p.def.bc.ITOP = static_cast<TopBoundary>(3);
+      p.def.bc.IBOT = static_cast<BottomBoundary>(1);
+      p.def.bc.VB = VB;
       run.solve();
       const Profile ref = integrate_seepage(p, -VB, 0.0);
       ASSERT_FALSE(ref.lifted);
       EXPECT_EQ(run.ISTEADY, 1);
-      EXPECT_EQ(col.ESS[col.NN], p.E0);  // the top node is never recomputed
+      EXPECT_EQ(col.ESS[col.NN], p.scales.E0);  // the top node is never recomputed
       EXPECT_EQ(run.vd.str(), "");
       EXPECT_NEAR(col.ZSS[col.NN], ref.height, 1e-4 * ref.height) << "VB = " << VB;
       EXPECT_NEAR(col.SIGE[1], ref.sigma_base, 1e-4 * ref.sigma_base) << "VB = " << VB;
@@ -238,34 +247,35 @@ TEST(SteadyState, VelocityDrivenHeightMatchesIntegration) {
 // node after convergence.
 TEST(SteadyState, VelocityDrivenStressIncrementOfTopElement) {
   SteadyRun run(Clay{});
-  RunParameters& p = run.p;
+  SteadyCase& p = run.p;
   SoilColumn& col = run.col;
-  p.ITOP = 3;
-  p.IBOT = 1;
-  p.VB = 1e-5;
-  p.VT = 5e-6;  // both velocities drive the seepage
+  p.def.bc.ITOP = static_cast<TopBoundary>(3);
+  p.def.bc.IBOT = static_cast<BottomBoundary>(1);
+  p.def.bc.VB = 1e-5;
+  p.def.bc.VT = 5e-6;  // both velocities drive the seepage
   run.solve();
   const int NN = col.NN;
   const double ebar = (col.ESS[NN] + col.ESS[NN - 1]) / 2.0;
-  const double q = p.VT + p.VB;
-  const double k = p.C * std::pow(ebar, p.D);
-  const double h = p.HTOT / (NN - 1);
-  const double expected = h / (1.0 + p.E0) * p.GW * ((p.GS - 1.0) - (1.0 + ebar) * q / k);
+  const double q = p.def.bc.VT + p.def.bc.VB;
+  const double k = p.def.C * std::pow(ebar, p.def.D);
+  const double h = p.scales.HTOT / (NN - 1);
+  const double expected =
+      h / (1.0 + p.scales.E0) * p.def.GW * ((p.def.GS - 1.0) - (1.0 + ebar) * q / k);
   EXPECT_NEAR(col.SIGE[NN - 1] - col.SIGE[NN], expected, 1e-12);
   // And the void ratio of that node follows its stress on the compression curve.
-  EXPECT_NEAR(col.ESS[NN - 1], p.A1 * std::pow(col.SIGE[NN - 1] + p.Z1, p.B1), 1e-11);
+  EXPECT_NEAR(col.ESS[NN - 1], p.def.A1 * std::pow(col.SIGE[NN - 1] + p.def.Z1, p.def.B1), 1e-11);
 }
 
 // Nodes whose void ratio would fall below ME are held at ME.
 TEST(SteadyState, VelocityDrivenHoldsNodesAtMinimumVoidRatio) {
   SteadyRun run(Clay{});
-  RunParameters& p = run.p;
+  SteadyCase& p = run.p;
   SoilColumn& col = run.col;
   const int& ISTEADY = run.ISTEADY;
-  p.ITOP = 3;
-  p.IBOT = 1;
-  p.VB = -1e-5;
-  p.ME = 3.2;
+  p.def.bc.ITOP = static_cast<TopBoundary>(3);
+  p.def.bc.IBOT = static_cast<BottomBoundary>(1);
+  p.def.bc.VB = -1e-5;
+  p.def.ME = 3.2;
   run.solve();
   EXPECT_EQ(ISTEADY, 1);
   EXPECT_EQ(col.ESS[1], 3.2);
@@ -275,7 +285,7 @@ TEST(SteadyState, VelocityDrivenHoldsNodesAtMinimumVoidRatio) {
     if (col.ESS[i] == 3.2) ++held;
     // a free node lies on the compression curve
     if (col.ESS[i] > 3.2) {
-      EXPECT_NEAR(col.ESS[i], p.A1 * std::pow(col.SIGE[i] + p.Z1, p.B1), 1e-11);
+      EXPECT_NEAR(col.ESS[i], p.def.A1 * std::pow(col.SIGE[i] + p.def.Z1, p.def.B1), 1e-11);
     }
   }
   EXPECT_GT(held, 10);
@@ -288,8 +298,8 @@ TEST(SteadyState, VelocityDrivenHoldsNodesAtMinimumVoidRatio) {
 // The seepage velocity q (downward positive) at which the head lost through
 // the settled layer equals the drop HT from the water at the answered initial
 // top, H0IN, to the bottom head HB.
-double head_driven_velocity(const RunParameters& p, double LT) {
-  const double HT = (p.H0IN + p.ZBOT) - p.HB;
+double head_driven_velocity(const SteadyCase& p, double LT) {
+  const double HT = (p.scales.H0IN + p.scales.ZBOT) - p.def.bc.HB;
   auto mismatch = [&](double q) {
     const Profile prof = integrate_seepage(p, q, LT, 4000);
     if (prof.lifted) return -1.0;
@@ -320,23 +330,23 @@ double value_after(const std::string& text, const std::string& label) {
 TEST(SteadyState, HeadDrivenLossEqualsTheHeadDropAndMatchesIntegration) {
   for (const double HB : {2.0, 5.0, 11.0}) {
     SteadyRun run(Clay{});
-    RunParameters& p = run.p;
+    SteadyCase& p = run.p;
     SoilColumn& col = run.col;
-    p.ITOP = 3;
-    p.IBOT = 2;
-    p.HB = HB;
-    p.LT = 1.0;
+    p.def.bc.ITOP = static_cast<TopBoundary>(3);
+    p.def.bc.IBOT = static_cast<BottomBoundary>(2);
+    p.def.bc.HB = HB;
+    p.def.bc.LT = 1.0;
     run.solve();
     EXPECT_EQ(run.ISTEADY, 1);
-    const double HT = p.H0IN + p.ZBOT - HB;
-    EXPECT_EQ(p.HT, HT);
+    const double HT = p.scales.H0IN + p.scales.ZBOT - HB;
+    EXPECT_EQ(p.scales.HT, HT);
     EXPECT_NEAR(run.work.HLSS, HT, 1e-9 * std::fabs(HT)) << "HB = " << HB;
 
-    const double q = head_driven_velocity(p, p.LT);
-    const Profile ref = integrate_seepage(p, q, p.LT);
+    const double q = head_driven_velocity(p, p.def.bc.LT);
+    const Profile ref = integrate_seepage(p, q, p.def.bc.LT);
     EXPECT_NEAR(col.ZSS[col.NN], ref.height, 1e-4 * ref.height) << "HB = " << HB;
     EXPECT_NEAR(run.work.QSS, q, 1e-3 * std::fabs(q)) << "HB = " << HB;
-    EXPECT_EQ(q > 0.0, HB < p.H0IN) << "downward below the water level, upward above";
+    EXPECT_EQ(q > 0.0, HB < p.scales.H0IN) << "downward below the water level, upward above";
 
     // The records carry the same values.
     const std::string text = run.vd.str();
@@ -350,20 +360,20 @@ TEST(SteadyState, HeadDrivenLossEqualsTheHeadDropAndMatchesIntegration) {
 // the steady state is the one of still water, with no velocity and no loss.
 TEST(SteadyState, HeadDrivenWithoutHeadDropSettlesInStillWater) {
   SteadyRun still(Clay{});
-  still.p.ITOP = 3;
-  still.p.IBOT = 3;
-  still.p.LT = 1.0;
+  still.p.def.bc.ITOP = TopBoundary::Surcharge;
+  still.p.def.bc.IBOT = BottomBoundary::Pervious;
+  still.p.def.bc.LT = 1.0;
   still.solve();
 
   SteadyRun run(Clay{});
-  RunParameters& p = run.p;
-  p.ITOP = 3;
-  p.IBOT = 2;
-  p.HB = p.H0IN;
-  p.LT = 1.0;
+  SteadyCase& p = run.p;
+  p.def.bc.ITOP = static_cast<TopBoundary>(3);
+  p.def.bc.IBOT = static_cast<BottomBoundary>(2);
+  p.def.bc.HB = p.scales.H0IN;
+  p.def.bc.LT = 1.0;
   run.solve();
   EXPECT_EQ(run.ISTEADY, 1);
-  EXPECT_EQ(p.HT, 0.0);
+  EXPECT_EQ(p.scales.HT, 0.0);
   EXPECT_EQ(run.work.QSS, 0.0);
   EXPECT_EQ(run.work.HLSS, 0.0);
   const double height = still.col.ZSS[still.col.NN];
@@ -383,27 +393,28 @@ TEST(SteadyState, HeadDrivenInStagedFillingTakesTheTopOfTheCompletedFill) {
     Clay thin;
     thin.H0 = 0.05;
     SteadyRun run(thin);
-    RunParameters& p = run.p;
-    p.IFIL = 1;
-    p.H0IN = 0.0;
-    p.HTOT = 10.0;
-    for (int i = 1; i <= run.col.NN; ++i) run.col.DXI[i] = (1.0 / (run.col.NN - 1)) * p.H0 / p.HTOT;
-    p.ITOP = 3;
-    p.IBOT = 2;
-    p.HB = HB;
+    SteadyCase& p = run.p;
+    p.def.IFIL = 1;
+    p.scales.H0IN = 0.0;
+    p.scales.HTOT = 10.0;
+    for (int i = 1; i <= run.col.NN; ++i)
+      run.col.DXI[i] = (1.0 / (run.col.NN - 1)) * p.scales.H0 / p.scales.HTOT;
+    p.def.bc.ITOP = static_cast<TopBoundary>(3);
+    p.def.bc.IBOT = static_cast<BottomBoundary>(2);
+    p.def.bc.HB = HB;
     run.solve();
     EXPECT_EQ(run.ISTEADY, 1) << run.console.str();
-    const double HT = p.HTOT + p.ZBOT - HB;
-    EXPECT_EQ(p.HT, HT);
+    const double HT = p.scales.HTOT + p.scales.ZBOT - HB;
+    EXPECT_EQ(p.scales.HT, HT);
     EXPECT_NEAR(run.work.HLSS, HT, 1e-9 * HT) << "HB = " << HB;
     EXPECT_GT(run.work.QSS, 0.0);
 
     // The layer of the completed fill: the same soil placed at once to HTOT
     // with the water at its top.
     SteadyRun whole(Clay{});
-    whole.p.ITOP = 3;
-    whole.p.IBOT = 2;
-    whole.p.HB = HB;
+    whole.p.def.bc.ITOP = TopBoundary::Surcharge;
+    whole.p.def.bc.IBOT = BottomBoundary::Head;
+    whole.p.def.bc.HB = HB;
     whole.solve();
     const double height = whole.col.ZSS[whole.col.NN];
     EXPECT_NEAR(run.col.ZSS[run.col.NN], height, 1e-9 * height) << "HB = " << HB;
@@ -413,11 +424,11 @@ TEST(SteadyState, HeadDrivenInStagedFillingTakesTheTopOfTheCompletedFill) {
 // The two records stand in vd.out with their own layouts.
 TEST(SteadyState, HeadDrivenRecordsLayout) {
   SteadyRun run(Clay{});
-  RunParameters& p = run.p;
+  SteadyCase& p = run.p;
   const std::ostringstream& vd = run.vd;
-  p.ITOP = 3;
-  p.IBOT = 2;
-  p.HB = 2.0;
+  p.def.bc.ITOP = static_cast<TopBoundary>(3);
+  p.def.bc.IBOT = static_cast<BottomBoundary>(2);
+  p.def.bc.HB = 2.0;
   run.solve();
   const std::string text = vd.str();
   const auto first_end = text.find('\n');
@@ -448,12 +459,12 @@ TEST(SteadyState, BottomStabilityStop) {
     Clay clay;
     clay.GS = 1.0;
     SteadyRun run(clay);
-    RunParameters& p = run.p;
+    SteadyCase& p = run.p;
     const int& ISTEADY = run.ISTEADY;
     const std::ostringstream& console = run.console;
-    p.ITOP = 3;
-    p.IBOT = 3;
-    p.HB = c.HB;
+    p.def.bc.ITOP = static_cast<TopBoundary>(3);
+    p.def.bc.IBOT = static_cast<BottomBoundary>(3);
+    p.def.bc.HB = c.HB;
     if (c.stops) {
       try {
         run.solve();
@@ -475,22 +486,22 @@ TEST(SteadyState, BottomStabilityStop) {
 // An evaporating top has no steady state: nothing changes but the console line.
 TEST(SteadyState, EvaporatingTopOnlyWritesTheHeight) {
   SteadyRun run(Clay{});
-  RunParameters& p = run.p;
+  SteadyCase& p = run.p;
   SoilColumn& col = run.col;
   const int& ISTEADY = run.ISTEADY;
   const std::ostringstream& console = run.console;
   const std::ostringstream& vd = run.vd;
-  p.ITOP = 1;
-  p.VT = -1e-6;
-  p.IBOT = 2;
-  p.HB = 100.0;  // would fail the base check if it were made
+  p.def.bc.ITOP = static_cast<TopBoundary>(1);
+  p.def.bc.VT = -1e-6;
+  p.def.bc.IBOT = static_cast<BottomBoundary>(2);
+  p.def.bc.HB = 100.0;  // would fail the base check if it were made
   run.solve();
   EXPECT_EQ(ISTEADY, 0);
   EXPECT_EQ(console.str(), " STEADY STATE HEIGHT = 9.999999682655225e-21\n");
   EXPECT_EQ(vd.str(), "");
-  EXPECT_EQ(p.HT, 0.0);
+  EXPECT_EQ(p.scales.HT, 0.0);
   for (int i = 1; i <= col.NN; ++i) {
-    ASSERT_EQ(col.ESS[i], p.E0);
+    ASSERT_EQ(col.ESS[i], p.scales.E0);
     ASSERT_EQ(col.ZSS[i], SINGLE_1E_20);
     ASSERT_EQ(col.SIGE[i], 0.0);
   }
@@ -499,16 +510,16 @@ TEST(SteadyState, EvaporatingTopOnlyWritesTheHeight) {
 // With 3-D desiccation only the base check and the nominal elevations are made.
 TEST(SteadyState, DesiccationStopsAfterTheBaseCheck) {
   SteadyRun run(Clay{});
-  RunParameters& p = run.p;
+  SteadyCase& p = run.p;
   SoilColumn& col = run.col;
   const int& ISTEADY = run.ISTEADY;
-  p.IDES = 1;
-  p.ITOP = 3;
-  p.IBOT = 3;
+  p.def.IDES = 1;
+  p.def.bc.ITOP = static_cast<TopBoundary>(3);
+  p.def.bc.IBOT = static_cast<BottomBoundary>(3);
   run.solve();
   EXPECT_EQ(ISTEADY, 1);
-  EXPECT_EQ(col.ESS[1], p.E0);
-  EXPECT_NEAR(col.ZSS[col.NN], p.H0, 1e-12);
+  EXPECT_EQ(col.ESS[1], p.scales.E0);
+  EXPECT_NEAR(col.ZSS[col.NN], p.scales.H0, 1e-12);
 }
 
 void expect_set_up_values(const SoilColumn& col, double E0) {
@@ -546,15 +557,15 @@ TEST(SteadyState, GivesUpWhenTheSeepageCannotSettle) {
   };
   for (const Case& c : cases) {
     SteadyRun run(c.clay);
-    RunParameters& p = run.p;
-    p.ITOP = 3;
-    p.IBOT = c.IBOT;
-    p.VB = c.VB_per_K0 * p.K0;
-    p.HB = c.HB;
-    p.ME = c.ME;
+    SteadyCase& p = run.p;
+    p.def.bc.ITOP = static_cast<TopBoundary>(3);
+    p.def.bc.IBOT = static_cast<BottomBoundary>(c.IBOT);
+    p.def.bc.VB = c.VB_per_K0 * p.scales.K0;
+    p.def.bc.HB = c.HB;
+    p.def.ME = c.ME;
     run.solve();
     EXPECT_EQ(run.ISTEADY, 0) << c.what;
-    expect_set_up_values(run.col, p.E0);
+    expect_set_up_values(run.col, p.scales.E0);
     EXPECT_EQ(run.vd.str(), "") << c.what;
     EXPECT_EQ(run.console.str(), std::string(c.message) +
                                      "\n THE RUN GOES ON WITHOUT A STEADY STATE\n"

@@ -54,7 +54,7 @@ struct DiscardedOutputs {
 inline std::unique_ptr<Run> set_up_from_answers(const std::string& answers, Outputs& out) {
   auto run = std::make_unique<Run>();
   std::istringstream in(answers);
-  run_dialog(in, out, false, run->p);
+  run_dialog(in, out, false, run->def);
   set_up_run(*run, out);
   return run;
 }

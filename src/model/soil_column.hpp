@@ -1,6 +1,6 @@
 #pragma once
 
-#include "driver/fixed_array.hpp"
+#include "model/fixed_array.hpp"
 
 namespace slurry1d {
 
