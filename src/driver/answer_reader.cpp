@@ -294,21 +294,25 @@ std::string parse_token(std::string_view token, Parse parse, std::string_view no
 
 }  // namespace
 
-double AnswerReader::real(const AnswerName& name) {
+std::string_view AnswerReader::take(const AnswerName& name) {
   const std::string_view token = next_token(name);
   taken_.push_back({name, line_number_});
-  double value = 0.0;
-  const std::string why = parse_token(token, parse_real_token, "is not a number", value);
+  return token;
+}
+
+void AnswerReader::refuse_unread(const std::string& why) const {
   if (!why.empty()) refuse(where_taken(taken_.back()), why);
+}
+
+double AnswerReader::real(const AnswerName& name) {
+  double value = 0.0;
+  refuse_unread(parse_token(take(name), parse_real_token, "is not a number", value));
   return value;
 }
 
 int AnswerReader::integer(const AnswerName& name) {
-  const std::string_view token = next_token(name);
-  taken_.push_back({name, line_number_});
   int value = 0;
-  const std::string why = parse_token(token, parse_integer_token, "is not an integer", value);
-  if (!why.empty()) refuse(where_taken(taken_.back()), why);
+  refuse_unread(parse_token(take(name), parse_integer_token, "is not an integer", value));
   return value;
 }
 

@@ -77,6 +77,10 @@ class AnswerReader {
   };
 
   std::string_view next_token(const AnswerName& name);
+  // The next token, taken as the value of that name.
+  std::string_view take(const AnswerName& name);
+  // Refuses the value just taken when `why` says it cannot be read.
+  void refuse_unread(const std::string& why) const;
   bool read_line();
   std::string where_taken(const Taken& t) const;
   std::string where_question(int line) const;
