@@ -11,10 +11,10 @@
 namespace slurry1d {
 
 // One run of the program: the dialog, the set-up and the time loop, on a run
-// record allocated once before the first question.
+// record allocated once before the first question, with the given controls.
 class Simulation {
  public:
-  explicit Simulation(Outputs& out);
+  explicit Simulation(Outputs& out, const RunControls& controls = {});
 
   // Runs from the first question to the end of the run. The program's own
   // stops and refused input arrive as RunStop; the files stay open until
@@ -52,6 +52,7 @@ void report_stop(const class RunStop& stop, Outputs& out);
 // wrote a number which is not finite into its files counts as failed, however
 // it ended), 4 for a file that could not be written, 130 and 143 for a run
 // interrupted by SIGINT and SIGTERM.
-int run_program(std::istream& answers, bool interactive, Outputs& out);
+int run_program(std::istream& answers, bool interactive, Outputs& out,
+                const RunControls& controls = {});
 
 }  // namespace slurry1d
