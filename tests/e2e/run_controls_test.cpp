@@ -16,20 +16,6 @@
 namespace slurry1d::e2e {
 namespace {
 
-// The surcharge example (5 m, 20 kPa, pervious base) up to its output times
-// of 1 and 10 days.
-std::string surcharge_to_day_10() {
-  std::ostringstream answers;
-  for (const std::string& line : split_lines(example("surcharge_two_way.txt"))) {
-    if (line.rfind("4 ", 0) == 0) {
-      answers << "2    NO\n";
-    } else if (line.rfind("100.0 ", 0) != 0 && line.rfind("1000.0 ", 0) != 0) {
-      answers << line << '\n';
-    }
-  }
-  return answers.str();
-}
-
 // The labels of the nodal rows of each table of "vd.out", table by table.
 std::vector<std::vector<int>> table_labels(const ProgramRun& run) {
   std::vector<std::vector<int>> tables;
@@ -56,8 +42,8 @@ std::vector<std::string> echo_records(const ProgramRun& run) {
 }
 
 TEST(RunControls, NodesSetTheColumnItsReportsAndItsRestartProfile) {
-  const ProgramRun standard = run_program(surcharge_to_day_10());
-  const ProgramRun run = run_program(surcharge_to_day_10(), "--nodes 101");
+  const ProgramRun standard = run_program(surcharge_example_to_day_10());
+  const ProgramRun run = run_program(surcharge_example_to_day_10(), "--nodes 101");
   ASSERT_EQ(run.status, 0) << run.errors;
   EXPECT_NE(run.console.find(" TOTAL NUMBER OF NODES\t    = 101\n"), std::string::npos);
 
@@ -90,11 +76,11 @@ TEST(RunControls, NodesSetTheColumnItsReportsAndItsRestartProfile) {
 
 // A final profile of any node count continues, with the same or another.
 TEST(RunControls, ARestartProfileContinuesOnAnyColumn) {
-  const ProgramRun first = run_program(surcharge_to_day_10(), "--nodes 101");
+  const ProgramRun first = run_program(surcharge_example_to_day_10(), "--nodes 101");
   ASSERT_EQ(first.status, 0) << first.errors;
   const std::vector<Pair> pairs = restart_profile(first);
   std::ostringstream answers;
-  for (const std::string& line : split_lines(surcharge_to_day_10())) {
+  for (const std::string& line : split_lines(surcharge_example_to_day_10())) {
     if (line.rfind("2 ", 0) == 0 && line.find("continue") != std::string::npos) break;
     if (line.rfind("0.0 ", 0) == 0 && line.find("TS") != std::string::npos) {
       answers << "10.0    TS\n";
@@ -120,11 +106,11 @@ TEST(RunControls, ARestartProfileContinuesOnAnyColumn) {
 }
 
 TEST(RunControls, AStepFactorShortensTheFirstStepAndEveryStepOfTheRamp) {
-  const ProgramRun standard = run_program(surcharge_to_day_10());
+  const ProgramRun standard = run_program(surcharge_example_to_day_10());
   for (const double F : {2.0, 4.0}) {
     std::ostringstream arguments;
     arguments << "--step-factor " << F;
-    const ProgramRun run = run_program(surcharge_to_day_10(), arguments.str());
+    const ProgramRun run = run_program(surcharge_example_to_day_10(), arguments.str());
     ASSERT_EQ(run.status, 0) << run.errors;
     const std::vector<double> times = step_times(run);
     const std::vector<double> standard_times = step_times(standard);
