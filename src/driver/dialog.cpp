@@ -323,8 +323,8 @@ using Prompt = std::initializer_list<std::string_view>;
 
 class Dialog {
  public:
-  Dialog(std::istream& in, Outputs& out, bool interactive, RunDefinition& p)
-      : reader_(in), out_(out), interactive_(interactive), p_(p) {}
+  Dialog(std::istream& in, Outputs& out, bool interactive, RunDefinition& p, int NNI)
+      : reader_(in), out_(out), interactive_(interactive), p_(p), NNI_(NNI) {}
 
   void run();
 
@@ -364,6 +364,7 @@ class Dialog {
   Outputs& out_;
   bool interactive_;
   RunDefinition& p_;
+  int NNI_;  // node parameter of the run, for the echo
 };
 
 // A refused answer at a terminal is reported on the error channel and its
@@ -492,7 +493,6 @@ void Dialog::ask_initial_height() {
   p_.H0 =
       ask_value<double>({"SPECIFY INITIAL HEIGHT OF SLURRY, H0=?"}, q::H0, "IFIL", height_refusal);
   echo(value_record(p_.H0, "INITIAL HEIGHT OF SOIL"));
-  p_.NNI = 51;
 }
 
 // A layer of no height can only be built by staged filling; the height has
@@ -621,7 +621,7 @@ void Dialog::ask_continuation() {
   echo(wide_switch_record(p_.ICONT, "INITIAL STATUS"));
   if (p_.ICONT == 2) {
     p_.ND = 0;
-    echo(node_count_record(p_.NNI));
+    echo(node_count_record(NNI_));
     return;
   }
   ask_profile_pairs();
@@ -687,8 +687,8 @@ void Dialog::run() {
 
 }  // namespace
 
-void run_dialog(std::istream& in, Outputs& out, bool interactive, RunDefinition& p) {
-  Dialog(in, out, interactive, p).run();
+void run_dialog(std::istream& in, Outputs& out, bool interactive, RunDefinition& p, int NNI) {
+  Dialog(in, out, interactive, p, NNI).run();
 }
 
 }  // namespace slurry1d

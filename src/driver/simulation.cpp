@@ -11,7 +11,10 @@
 
 namespace slurry1d {
 
-Simulation::Simulation(Outputs& out) : out_(out), run_(std::make_unique<Run>()) {}
+Simulation::Simulation(Outputs& out, const RunControls& controls)
+    : out_(out), run_(std::make_unique<Run>()) {
+  run_->controls = controls;
+}
 
 void Simulation::run(std::istream& answers, bool interactive,
                      const std::optional<platform::FileIdentity>& answers_file) {
@@ -38,7 +41,7 @@ void Simulation::open_echo_file() {
 // complete dialog is put on disk before the set-up begins.
 void Simulation::ask_run_definition(std::istream& answers, bool interactive) {
   try {
-    run_dialog(answers, out_, interactive, run_->def);
+    run_dialog(answers, out_, interactive, run_->def, run_->controls.NNI);
   } catch (const RunStop&) {
     stop_if_interrupted();
     throw;
@@ -87,10 +90,10 @@ RunStop non_finite_failure(const NonFiniteResult& where) {
 
 }  // namespace
 
-int run_program(std::istream& answers, bool interactive, Outputs& out,
+int run_program(std::istream& answers, bool interactive, Outputs& out, const RunControls& controls,
                 const std::optional<platform::FileIdentity>& answers_file) {
   int status = 0;
-  Simulation simulation(out);
+  Simulation simulation(out, controls);
   try {
     simulation.run(answers, interactive, answers_file);
   } catch (const RunStop& stop) {

@@ -12,10 +12,10 @@
 namespace slurry1d {
 
 // One run of the program: the dialog, the set-up and the time loop, on a run
-// record allocated once before the first question.
+// record allocated once before the first question, with the given controls.
 class Simulation {
  public:
-  explicit Simulation(Outputs& out);
+  explicit Simulation(Outputs& out, const RunControls& controls = {});
 
   // Runs from the first question to the end of the run. The program's own
   // stops and refused input arrive as RunStop; the files stay open until
@@ -59,6 +59,7 @@ void report_stop(const class RunStop& stop, Outputs& out);
 // interrupted by SIGINT and SIGTERM. `answers_file` is the identity of the file
 // the answers are read from, if they are.
 int run_program(std::istream& answers, bool interactive, Outputs& out,
+                const RunControls& controls = {},
                 const std::optional<platform::FileIdentity>& answers_file = std::nullopt);
 
 }  // namespace slurry1d

@@ -125,7 +125,7 @@ void prepare_iteration(Run& run, Outputs& out) {
   if (def.IDES == 1) return;
   if (def.IDES == 2) {
     if (def.IFIL == 1) {
-      advance_filling(def, scales, run.clock, col, loop.stage, run.filling_work);
+      advance_filling(def, scales, run.controls.NNI, run.clock, col, loop.stage, run.filling_work);
       if (scales.H0IN < col.Z[col.NN]) scales.H0IN = col.Z[col.NN];
     }
     refine_boundary_elements(run.soil, run.geometry(), run.acting_boundaries(), def.ME, col,
@@ -241,8 +241,8 @@ StepOutcome time_step(Run& run, Outputs& out) {
   loop.NHALF = 0;
   loop.VTC0 = loop.VTC;
   loop.VBC0 = loop.VBC;
-  if (loop.ISTEP * loop.IOUT != 1 && def.IDES == 2 && col.NN != 10 * def.NNI - 9) {
-    regrid_column(def.NNI, run.geometry(), col, run.regrid_work);
+  if (loop.ISTEP * loop.IOUT != 1 && def.IDES == 2 && col.NN != run.controls.node_count()) {
+    regrid_column(run.controls.NNI, run.geometry(), col, run.regrid_work);
   }
   take_step_snapshot(run);
   col.EIT.copy_from(col.EN, col.NN);

@@ -103,7 +103,6 @@ struct RunDefinition {
   int ICONT = 0;                             // continue the last run: 1 = yes, 2 = no
   int ND = 0;                                // number of profile pairs of a continued run
   FixedArray<ProfilePair, MAXNODE> profile;  // pair 1 is the lowest point
-  int NNI = 51;                              // node parameter: the column has 10 NNI - 9 nodes
 };
 
 }  // namespace slurry1d

@@ -163,7 +163,6 @@ TEST_F(DialogTest, NewRunWithoutDesiccationEchoesEveryAnswer) {
   for (int i = 3; i <= MAXSTAGE; ++i) EXPECT_EQ(q.OPT[i], -1.0);
   EXPECT_EQ(q.MAXDT, 1.0);
   EXPECT_EQ(q.ICONT, 2);
-  EXPECT_EQ(q.NNI, 51);
   EXPECT_EQ(errors.str(), "");
 }
 
