@@ -6,11 +6,14 @@
 
 #include "driver/command_line.hpp"
 #include "driver/simulation.hpp"
+#include "platform/file_identity.hpp"
 #include "platform/interrupt.hpp"
 #include "platform/terminal.hpp"
 
 int main(int argc, char** argv) {
-  if (const auto status = slurry1d::handle_command_line(argc, argv, std::cout, std::cerr)) {
+  slurry1d::RunControls controls;
+  if (const auto status =
+          slurry1d::handle_command_line(argc, argv, std::cout, std::cerr, controls)) {
     return *status;
   }
   std::ios::sync_with_stdio(false);
@@ -20,5 +23,6 @@ int main(int argc, char** argv) {
   slurry1d::Outputs out;
   out.console.attach(std::cout);
   out.errors.attach(std::cerr);
-  return slurry1d::run_program(answers, slurry1d::platform::stdin_is_terminal(), out);
+  return slurry1d::run_program(answers, slurry1d::platform::stdin_is_terminal(), out, controls,
+                               slurry1d::platform::stdin_identity());
 }

@@ -3,12 +3,16 @@
 #include <optional>
 #include <ostream>
 
+#include "model/run_controls.hpp"
+
 namespace slurry1d {
 
-// Handles the options of the command line. Returns the exit status when an
-// option ends the program (--help, --version, an unknown argument), nothing
-// when the program is to run its dialog.
+// Handles the options of the command line and sets the run's controls from
+// --nodes and --step-factor (left at their defaults when absent). Returns the
+// exit status when an option ends the program (--help, --version; 2 for an
+// unknown argument or a refused value), nothing when the program is to run
+// its dialog.
 std::optional<int> handle_command_line(int argc, const char* const* argv, std::ostream& out,
-                                       std::ostream& err);
+                                       std::ostream& err, RunControls& controls);
 
 }  // namespace slurry1d

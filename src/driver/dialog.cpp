@@ -2,11 +2,13 @@
 
 #include <cmath>
 #include <initializer_list>
+#include <span>
 #include <string>
 #include <string_view>
-#include <utility>
+#include <type_traits>
 
 #include "driver/answer_reader.hpp"
+#include "driver/questions.hpp"
 #include "model/run_scales.hpp"
 #include "model/run_stop.hpp"
 #include "output/fields.hpp"
@@ -21,27 +23,35 @@ namespace {
 constexpr int MAXPAIR = MAXNODE;
 
 // ---------------------------------------------------------------------------
-// Refusals: each check returns an empty text for an answer that can work and
-// otherwise the one-line message that names the answer and the limit.
+// Refusals: each check returns an empty refusal for an answer that can work
+// and otherwise names the answer refused (or the quantity derived from the
+// answers) and says why, in one line.
+
+struct Refusal {
+  std::string symbol;
+  std::string text;
+
+  bool empty() const { return text.empty(); }
+};
 
 std::string real_text(double v) {
   return format_free_real(v);
 }
 
-std::string refused(std::string_view name, std::string_view value, std::string_view why) {
+Refusal refused(std::string_view name, std::string_view value, std::string_view why) {
   std::string msg(name);
   msg += " = ";
   msg.append(value);
   msg += " is refused: ";
   msg.append(why);
-  return msg;
+  return {std::string(name), msg};
 }
 
-std::string refused(std::string_view name, int value, std::string_view why) {
+Refusal refused(std::string_view name, int value, std::string_view why) {
   return refused(name, std::to_string(value), why);
 }
 
-std::string refused(std::string_view name, double value, std::string_view why) {
+Refusal refused(std::string_view name, double value, std::string_view why) {
   return refused(name, real_text(value), why);
 }
 
@@ -49,13 +59,25 @@ bool positive_and_finite(double v) {
   return std::isfinite(v) && v > 0.0;
 }
 
+// The void ratio of the fresh slurry, at zero effective stress, as the set-up
+// computes it.
+double fresh_void_ratio(const RunDefinition& p) {
+  return p.A1 * std::pow(p.Z1, p.B1);
+}
+
 // The compression and permeability laws must give a positive, finite void
-// ratio E0 = A1 Z1^B1 and permeability K0 = C E0^D at zero effective stress,
-// and the exponent B1 divides the stress scale of the first time step.
-std::string compression_refusal(const RunDefinition& p) {
-  if (p.B1 == 0.0) return refused("B1", p.B1, "the compression exponent must not be zero");
+// ratio E0 = A1 Z1^B1 and permeability K0 = C E0^D at zero effective stress.
+// The void ratio must fall as the stress rises: a curve that rises (B1 > 0)
+// runs the clock backwards, and B1 divides the stress scale of the first time
+// step.
+Refusal compression_refusal(const RunDefinition& p) {
+  if (!(p.B1 < 0.0)) {
+    return refused("B1", p.B1,
+                   "the compression exponent must be negative (a compression curve falls with "
+                   "stress)");
+  }
   if (!(p.C > 0.0)) return refused("C", p.C, "the permeability constant must be positive");
-  const double E0 = p.A1 * std::pow(p.Z1, p.B1);
+  const double E0 = fresh_void_ratio(p);
   if (!positive_and_finite(E0)) {
     return refused("E0 = A1*Z1^B1", E0, "the void ratio at zero stress must be positive");
   }
@@ -68,7 +90,7 @@ std::string compression_refusal(const RunDefinition& p) {
 
 // The crack-onset void ratio 1/(a + b s)^c + 1/d must be positive and finite
 // at the unloaded surface, s = 0.
-std::string cracking_refusal(const RunDefinition& p) {
+Refusal cracking_refusal(const RunDefinition& p) {
   if (p.CRD == 0.0) return refused("CRD", p.CRD, "the cracking constant d must not be zero");
   const double base = p.CRB * 0.0 + p.CRA;
   if (!(base > 0.0)) {
@@ -81,7 +103,7 @@ std::string cracking_refusal(const RunDefinition& p) {
   return refused("CRD", p.CRD, why);
 }
 
-std::string count_refusal(std::string_view name, int value, int most, std::string_view what) {
+Refusal count_refusal(std::string_view name, int value, int most, std::string_view what) {
   if (value < 0) return refused(name, value, "the number of " + std::string(what) + " is negative");
   if (value > most) {
     return refused(name, value, "at most " + std::to_string(most) + " " + std::string(what));
@@ -89,37 +111,51 @@ std::string count_refusal(std::string_view name, int value, int most, std::strin
   return {};
 }
 
-std::string positive_refusal(std::string_view name, double value, std::string_view what) {
+Refusal positive_refusal(std::string_view name, double value, std::string_view what) {
   if (value > 0.0) return {};
   return refused(name, value, std::string(what) + " must be positive");
 }
 
-std::string height_refusal(double H0) {
+Refusal height_refusal(double H0) {
   if (H0 >= 0.0) return {};
   return refused("H0", H0, "the initial height must not be negative");
 }
 
 // A layer of no height can only grow by staged filling.
-std::string filling_refusal(double H0, int IFIL) {
+Refusal filling_refusal(double H0, int IFIL) {
   if (H0 != 0.0 || IFIL == 1) return {};
   return refused("H0", H0, "a layer of no height needs staged filling (IFIL = 1)");
 }
 
 // Two iterates are taken as converged when their squared difference at every
 // node lies below ERROR1, which no difference does when ERROR1 is not positive.
-std::string tolerance_refusal(double ERROR1) {
+Refusal tolerance_refusal(double ERROR1) {
   if (ERROR1 > 0.0) return {};
   return refused("ERROR1", ERROR1, "the convergence tolerance must be positive");
 }
 
-// Set-up and the time loop know a new run (2) and a continued one (1) only.
-std::string continuation_refusal(int ICONT) {
-  if (ICONT == 1 || ICONT == 2) return {};
-  return refused("ICONT", ICONT, "answer 1 to continue the last run or 2 for a new run");
+// Every test of a switch compares it with the one code it names, so an answer
+// off the menu would count as yes for asking values and as neither yes nor no
+// everywhere else.
+Refusal code_refusal(const AnswerName& name, int typed, std::span<const questions::Code> codes) {
+  if (questions::is_code(typed, codes)) return {};
+  return refused(name.symbol, typed, questions::codes_text(codes));
+}
+
+// The run stops when a node's void ratio falls to ME. Every node starts at or
+// below the void ratio of the fresh slurry, so an ME at or above it would stop
+// the run after its first step.
+Refusal minimum_void_ratio_refusal(const RunDefinition& p, double ME) {
+  const double E0 = fresh_void_ratio(p);
+  if (ME < E0) return {};
+  return refused("ME", ME,
+                 "the minimum void ratio must lie below the void ratio of the fresh slurry, "
+                 "E0 = A1*Z1^B1 = " +
+                     real_text(E0));
 }
 
 // The profile builder interpolates between at least two pairs.
-std::string pair_count_refusal(int ND) {
+Refusal pair_count_refusal(int ND) {
   if (ND < 2) return refused("ND", ND, "a continued run needs at least 2 pairs");
   return count_refusal("ND", ND, MAXPAIR, "pairs");
 }
@@ -138,7 +174,7 @@ std::string index_text(int i) {
 // places no negative amount (the total height counts every stage, so soil
 // taken away would shrink the length scale below the soil the layer holds),
 // and begins at or after the end of the stage before it.
-std::string stage_refusal(const RunDefinition& p, int i) {
+Refusal stage_refusal(const RunDefinition& p, int i) {
   const FillingStage& s = p.stage[i];
   const std::string n = index_text(i);
   if (s.TEF < s.TBF) {
@@ -154,18 +190,18 @@ std::string stage_refusal(const RunDefinition& p, int i) {
   return {};
 }
 
-std::string output_times_refusal(const RunDefinition& p) {
-  for (int i = 1; i <= p.NO; ++i) {
-    const std::string name = "OPT(" + std::to_string(i) + ")";
-    if (i == 1 && p.OPT[i] <= p.TS) {
-      return refused(name, p.OPT[i],
-                     "output times must come after the starting time TS = " + real_text(p.TS));
-    }
-    if (i > 1 && p.OPT[i] <= p.OPT[i - 1]) {
-      return refused(name, p.OPT[i],
-                     "output times must ascend (OPT(" + std::to_string(i - 1) +
-                         ") = " + real_text(p.OPT[i - 1]) + ")");
-    }
+// Output times are asked one by one: each after the starting time and after
+// the one before it.
+Refusal output_time_refusal(const RunDefinition& p, int i) {
+  const std::string name = "OPT" + index_text(i);
+  if (i == 1 && p.OPT[i] <= p.TS) {
+    return refused(name, p.OPT[i],
+                   "output times must come after the starting time TS = " + real_text(p.TS));
+  }
+  if (i > 1 && p.OPT[i] <= p.OPT[i - 1]) {
+    return refused(name, p.OPT[i],
+                   "output times must ascend (OPT" + index_text(i - 1) + " = " +
+                       real_text(p.OPT[i - 1]) + ")");
   }
   return {};
 }
@@ -176,17 +212,16 @@ int pair_of_line(int ND, int line) {
   return ND - line + 1;
 }
 
-std::string profile_refusal(const RunDefinition& p) {
-  for (int line = 2; line <= p.ND; ++line) {
-    const double above = p.profile[pair_of_line(p.ND, line - 1)].z;
-    const double here = p.profile[pair_of_line(p.ND, line)].z;
-    if (!(here < above)) {
-      return refused("elevation on profile line " + std::to_string(line), here,
-                     "elevations must fall from line to line, top of the layer first (line " +
-                         std::to_string(line - 1) + " has " + real_text(above) + ")");
-    }
-  }
-  return {};
+// The pairs are typed from the top of the layer down: each one lies below the
+// one typed before it.
+Refusal pair_refusal(const RunDefinition& p, int line) {
+  if (line == 1) return {};
+  const double above = p.profile[pair_of_line(p.ND, line - 1)].z;
+  const double here = p.profile[pair_of_line(p.ND, line)].z;
+  if (here < above) return {};
+  return refused("z" + index_text(line), here,
+                 "elevations must fall from pair to pair, the top of the layer first (z" +
+                     index_text(line - 1) + " = " + real_text(above) + ")");
 }
 
 // ---------------------------------------------------------------------------
@@ -281,35 +316,35 @@ Line pair_count_record(int ND) {
 
 // ---------------------------------------------------------------------------
 
+namespace q = questions;
+
+// The prompt lines of a question, each a console line of its own.
+using Prompt = std::initializer_list<std::string_view>;
+
 class Dialog {
  public:
-  Dialog(std::istream& in, Outputs& out, bool interactive, RunDefinition& p)
-      : reader_(in), out_(out), interactive_(interactive), p_(p) {}
+  Dialog(std::istream& in, Outputs& out, bool interactive, RunDefinition& p, int NNI)
+      : reader_(in), out_(out), interactive_(interactive), p_(p), NNI_(NNI) {}
 
   void run();
 
  private:
   void say(std::string_view text) { out_.console.free(text); }
   void echo(const Line& line) { out_.input.write(line); }
-  // The prompts are on the screen before the program waits for the answer.
-  void start_answer() {
-    out_.console.flush();
-    reader_.next_question();
+  void refuse(const std::string& message);
+
+  template <typename Read, typename Check>
+  void ask(Prompt prompt, Prompt again, std::string_view words, std::string_view then, Read read,
+           Check check);
+  template <typename T, typename Check>
+  T ask_value(Prompt prompt, const AnswerName& name, std::string_view then, Check check);
+  double ask_real(Prompt prompt, const AnswerName& name, std::string_view then) {
+    return ask_value<double>(prompt, name, then, [](double) { return Refusal{}; });
   }
-  double ask_real(std::string_view name) {
-    start_answer();
-    return reader_.real(name);
+  int ask_code(Prompt prompt, const AnswerName& name, std::span<const q::Code> codes) {
+    return ask_value<int>(prompt, name, {},
+                          [&](int typed) { return code_refusal(name, typed, codes); });
   }
-  // The values of one question, read into the fields named.
-  void read_reals(std::initializer_list<std::pair<std::string_view, double*>> fields) {
-    start_answer();
-    for (const auto& [name, field] : fields) *field = reader_.real(name);
-  }
-  int ask_integer(std::string_view name) {
-    start_answer();
-    return reader_.integer(name);
-  }
-  bool accepted(const std::string& refusal);
 
   void ask_compression_constants();
   void ask_desiccation_switch();
@@ -320,6 +355,7 @@ class Dialog {
   void ask_filling_stages();
   void ask_top_boundary();
   void ask_bottom_boundary();
+  void ask_minimum_void_ratio();
   void ask_output_times();
   void ask_continuation();
   void ask_profile_pairs();
@@ -328,97 +364,145 @@ class Dialog {
   Outputs& out_;
   bool interactive_;
   RunDefinition& p_;
+  int NNI_;  // node parameter of the run, for the echo
 };
 
 // A refused answer at a terminal is reported on the error channel and its
 // question is asked again; an answer file cannot be asked again, so there the
 // refusal ends the run before any later answer is misread.
-bool Dialog::accepted(const std::string& refusal) {
-  if (refusal.empty()) return true;
-  if (!interactive_) throw RunStop(StopKind::BadInput, {refusal});
-  out_.errors.write_text(refusal);
-  return false;
+void Dialog::refuse(const std::string& message) {
+  if (!interactive_) throw RunStop(StopKind::BadInput, {message});
+  out_.errors.write_text(message);
+}
+
+// Asks one question until its answer is taken: says the prompt (`again` when
+// the question is asked anew), reads the values with `read`, refuses a line
+// with numbers left over, and checks the values with `check`. `words` and
+// `then` describe the question for the reader's messages.
+template <typename Read, typename Check>
+void Dialog::ask(Prompt prompt, Prompt again, std::string_view words, std::string_view then,
+                 Read read, Check check) {
+  for (Prompt lines = prompt;; lines = again) {
+    for (const std::string_view line : lines) say(line);
+    // The prompt is on the screen before the program waits for the answer.
+    out_.console.flush();
+    reader_.next_question(words, then);
+    try {
+      read();
+      reader_.end_question();
+      const Refusal refusal = check();
+      if (refusal.empty()) return;
+      refuse(reader_.where(refusal.symbol) + ": " + refusal.text);
+    } catch (const RefusedAnswer& unreadable) {
+      refuse(unreadable.what());
+    }
+  }
+}
+
+// A question of one value, checked by check(value).
+template <typename T, typename Check>
+T Dialog::ask_value(Prompt prompt, const AnswerName& name, std::string_view then, Check check) {
+  T value{};
+  ask(
+      prompt, prompt, {}, then,
+      [&] {
+        if constexpr (std::is_same_v<T, int>) {
+          value = reader_.integer(name);
+        } else {
+          value = reader_.real(name);
+        }
+      },
+      [&] { return check(value); });
+  return value;
 }
 
 void Dialog::ask_compression_constants() {
-  do {
-    say("SPECIFY THE CONSTANTS OF THE 1-D COMPRESSION CONSTITUTIVE EQUATION.");
-    say("A1=?, B1=?, C=?, D=?, Z1=?");
-    read_reals({{"A1", &p_.A1}, {"B1", &p_.B1}, {"C", &p_.C}, {"D", &p_.D}, {"Z1", &p_.Z1}});
-  } while (!accepted(compression_refusal(p_)));
+  const Prompt prompt = {"SPECIFY THE CONSTANTS OF THE 1-D COMPRESSION CONSTITUTIVE EQUATION.",
+                         "A1=?, B1=?, C=?, D=?, Z1=?"};
+  ask(
+      prompt, prompt, q::kCompressionWords, {},
+      [&] {
+        p_.A1 = reader_.real(q::A1);
+        p_.B1 = reader_.real(q::B1);
+        p_.C = reader_.real(q::C);
+        p_.D = reader_.real(q::D);
+        p_.Z1 = reader_.real(q::Z1);
+      },
+      [&] { return compression_refusal(p_); });
   echo(constants_record(p_));
 }
 
+// 3 is the way into two hidden tolerances; the switch is then asked once more,
+// without a prompt and unechoed, and takes 1 or 2.
 void Dialog::ask_desiccation_switch() {
-  say("IS THE 3-D DESSICATION CONSIDERED IN THIS CASE?");
-  say("YES=1,NO=2");
-  p_.IDES = ask_integer("IDES");
+  p_.IDES = ask_value<int>(
+      {"IS THE 3-D DESSICATION CONSIDERED IN THIS CASE?", "YES=1,NO=2"}, q::IDES, {},
+      [](int typed) { return typed == 3 ? Refusal{} : code_refusal(q::IDES, typed, q::kYesNo); });
   echo(switch_record(p_.IDES, "3-D DESSICATION STATUS"));
-  if (p_.IDES <= 2) return;
-  // The hidden answer: both tolerances, then the switch once more, unechoed
-  // and taken as it comes.
-  say("PLEASE ASSIGN THE VALUE OF ERROR.");
-  p_.ERROR = ask_real("ERROR");
-  do {
-    say("PLEASE ASSIGN THE VALUE OF ERROR1.");
-    p_.ERROR1 = ask_real("ERROR1");
-  } while (!accepted(tolerance_refusal(p_.ERROR1)));
-  p_.IDES = ask_integer("IDES");
+  if (p_.IDES != 3) return;
+  p_.ERROR = ask_real({"PLEASE ASSIGN THE VALUE OF ERROR."}, q::ERROR, "ERROR1");
+  p_.ERROR1 = ask_value<double>({"PLEASE ASSIGN THE VALUE OF ERROR1."}, q::ERROR1, "IDES",
+                                tolerance_refusal);
+  p_.IDES = ask_code({}, q::IDES_AGAIN, q::kYesNo);
 }
 
 void Dialog::ask_desiccation_constants() {
-  say("SPECIFY THE CONSTANTS OF THE 3-D SHRINKAGE CONSITUTIVE EQUATION.");
-  say("A2=?, B2=?");
-  read_reals({{"A2", &p_.A2}, {"B2", &p_.B2}});
+  const Prompt shrinkage = {"SPECIFY THE CONSTANTS OF THE 3-D SHRINKAGE CONSITUTIVE EQUATION.",
+                            "A2=?, B2=?"};
+  ask(
+      shrinkage, shrinkage, q::kShrinkageWords, {},
+      [&] {
+        p_.A2 = reader_.real(q::A2);
+        p_.B2 = reader_.real(q::B2);
+      },
+      [] { return Refusal{}; });
   echo(shrinkage_record(p_));
 
-  do {
-    say("SPECIFY THE CONSTANTS OF THE CRACKING FUNCTION.");
-    say("a=?, b=?, c=?, d=?");
-    read_reals({{"CRA", &p_.CRA}, {"CRB", &p_.CRB}, {"CRC", &p_.CRC}, {"CRD", &p_.CRD}});
-  } while (!accepted(cracking_refusal(p_)));
+  const Prompt cracking = {"SPECIFY THE CONSTANTS OF THE CRACKING FUNCTION.", "a=?, b=?, c=?, d=?"};
+  ask(
+      cracking, cracking, q::kCrackingWords, {},
+      [&] {
+        p_.CRA = reader_.real(q::CRA);
+        p_.CRB = reader_.real(q::CRB);
+        p_.CRC = reader_.real(q::CRC);
+        p_.CRD = reader_.real(q::CRD);
+      },
+      [&] { return cracking_refusal(p_); });
   echo(cracking_record(p_));
 
-  say("SPECIFY THE CRACK-WALL LOSS PARAMETER, ETA=?");
-  p_.ETA = ask_real("ETA");
+  p_.ETA = ask_real({"SPECIFY THE CRACK-WALL LOSS PARAMETER, ETA=?"}, q::ETA, "CV");
   echo(spaced_value_record(p_.ETA, "CRACK-WALL LOSS PARAMETER"));
 
-  say("SPECIFY THE CRUST VOID RATIO, CV=?");
-  p_.CV = ask_real("CV");
+  p_.CV = ask_real({"SPECIFY THE CRUST VOID RATIO, CV=?"}, q::CV, "GS");
   echo(spaced_value_record(p_.CV, "CRUST VOID RATIO"));
 }
 
 void Dialog::ask_solids_and_water() {
-  do {
-    say("SPECIFY SPECIFIC GRAVITY OF SOLIDS, GS=?");
-    p_.GS = ask_real("GS");
-  } while (!accepted(positive_refusal("GS", p_.GS, "the specific gravity of the solids")));
+  p_.GS = ask_value<double>(
+      {"SPECIFY SPECIFIC GRAVITY OF SOLIDS, GS=?"}, q::GS, "GW",
+      [](double v) { return positive_refusal("GS", v, "the specific gravity of the solids"); });
   echo(value_record(p_.GS, "SPECIFIC GRAVITY OF SOLIDS"));
 
-  do {
-    say("SPECIFY THE UNIT WEITHT OF WATER, GW=?");
-    p_.GW = ask_real("GW");
-  } while (!accepted(positive_refusal("GW", p_.GW, "the unit weight of water")));
+  p_.GW = ask_value<double>({"SPECIFY THE UNIT WEITHT OF WATER, GW=?"}, q::GW, "H0", [](double v) {
+    return positive_refusal("GW", v, "the unit weight of water");
+  });
   echo(value_record(p_.GW, "UNIT WEIGHT OF WATER"));
 }
 
 void Dialog::ask_initial_height() {
-  do {
-    say("SPECIFY INITIAL HEIGHT OF SLURRY, H0=?");
-    p_.H0 = ask_real("H0");
-  } while (!accepted(height_refusal(p_.H0)));
+  p_.H0 =
+      ask_value<double>({"SPECIFY INITIAL HEIGHT OF SLURRY, H0=?"}, q::H0, "IFIL", height_refusal);
   echo(value_record(p_.H0, "INITIAL HEIGHT OF SOIL"));
-  p_.NNI = 51;
 }
 
 // A layer of no height can only be built by staged filling; the height has
 // been answered already, so the filling question is the one asked again.
 void Dialog::ask_filling_switch() {
-  do {
-    say("IS STAGED FILLING PROCESS CONSIDERED ON TOP?");
-    say("YES=1,NO=2");
-    p_.IFIL = ask_integer("IFIL");
-  } while (!accepted(filling_refusal(p_.H0, p_.IFIL)));
+  p_.IFIL = ask_value<int>({"IS STAGED FILLING PROCESS CONSIDERED ON TOP?", "YES=1,NO=2"}, q::IFIL,
+                           {}, [&](int typed) {
+                             const Refusal off_menu = code_refusal(q::IFIL, typed, q::kYesNo);
+                             return off_menu.empty() ? filling_refusal(p_.H0, typed) : off_menu;
+                           });
   echo(switch_record(p_.IFIL, "STAGE FILLING STATUS"));
 }
 
@@ -428,10 +512,9 @@ void Dialog::ask_filling_stages() {
     for (int i = 1; i <= MAXSTAGE; ++i) p_.stage[i] = FillingStage{};
     return;
   }
-  do {
-    say("SPECIFY THE NUMBER OF FILLING STAGES, NS=?");
-    p_.NS = ask_integer("NS");
-  } while (!accepted(count_refusal("NS", p_.NS, MAXSTAGE, "filling stages")));
+  p_.NS = ask_value<int>({"SPECIFY THE NUMBER OF FILLING STAGES, NS=?"}, q::NS, {}, [](int NS) {
+    return count_refusal("NS", NS, MAXSTAGE, "filling stages");
+  });
   echo(stage_count_record(p_.NS));
 
   say("SPECIFY THE PERIODS AND FILLING TYPES ON TOP,");
@@ -441,28 +524,28 @@ void Dialog::ask_filling_stages() {
   say("MAXIMUM PAIRS=50");
   say("FORMAT:");
   say("BEGINNING TIME, ENDING TIME, HEIGHTS OR RATES");
+  // Only the stage refused is asked again, under the format line.
   for (int i = 1; i <= p_.NS; ++i) {
-    const std::string n = index_text(i);
+    const q::StageNames names = q::stage(i);
     FillingStage& s = p_.stage[i];
-    bool again = false;
-    do {
-      if (again) say("BEGINNING TIME, ENDING TIME, HEIGHTS OR RATES");
-      again = true;
-      start_answer();
-      s.TBF = reader_.real("TBF" + n);
-      s.TEF = reader_.real("TEF" + n);
-      s.FRH = reader_.real("FRH" + n);
-    } while (!accepted(stage_refusal(p_, i)));
+    ask(
+        {}, {"BEGINNING TIME, ENDING TIME, HEIGHTS OR RATES"}, names.words, {},
+        [&] {
+          s.TBF = reader_.real(names.TBF);
+          s.TEF = reader_.real(names.TEF);
+          s.FRH = reader_.real(names.FRH);
+        },
+        [&] { return stage_refusal(p_, i); });
     echo(stage_record(s));
   }
   for (int i = p_.NS + 1; i <= MAXSTAGE; ++i) p_.stage[i] = FillingStage{-1.0, -1.0, -1.0};
 }
 
 void Dialog::ask_top_boundary() {
-  say("SPECIFY THE BOUNDARY CONDITION AT TOP.");
-  say("\t1= EVAPORATION RATE (UNIT IN VELOCITY)");
-  say("\t2= SURCHARGE (UNIT IN STRESS)");
-  const int typed = ask_integer("ITOP");
+  const int typed =
+      ask_code({"SPECIFY THE BOUNDARY CONDITION AT TOP.",
+                "\t1= EVAPORATION RATE (UNIT IN VELOCITY)", "\t2= SURCHARGE (UNIT IN STRESS)"},
+               q::ITOP, q::kTopCodes);
   echo(switch_record(typed, "TOP BOUNDARY CONDITION"));
   if (p_.IFIL == 1 && typed == 1) {
     throw RunStop(StopKind::RefusedRun,
@@ -470,12 +553,10 @@ void Dialog::ask_top_boundary() {
   }
   p_.bc.ITOP = typed == 2 ? TopBoundary::Surcharge : static_cast<TopBoundary>(typed);
   if (top_has_velocity_row(p_.bc.ITOP)) {
-    say("SPECIFY THE VELOCITY AT TOP, VT=?");
-    p_.bc.VT = ask_real("VT");
+    p_.bc.VT = ask_real({"SPECIFY THE VELOCITY AT TOP, VT=?"}, q::VT, "IBOT");
     p_.bc.LT = 0.0;
   } else {
-    say("SPECIFY THE SURCHARGE LOADING, LT=?");
-    p_.bc.LT = ask_real("LT");
+    p_.bc.LT = ask_real({"SPECIFY THE SURCHARGE LOADING, LT=?"}, q::LT, "IBOT");
     p_.bc.VT = 0.0;
     if (p_.IFIL == 1 && p_.bc.LT != 0.0) {
       throw RunStop(StopKind::RefusedRun,
@@ -488,12 +569,11 @@ void Dialog::ask_top_boundary() {
 }
 
 void Dialog::ask_bottom_boundary() {
-  say("SPECIFY THE BOUNDARY CONDITION AT BOTTOM.");
-  say("    1= IMPERVIOUS BOUNDARY (VELOCITY=0)");
-  say("    2= PRESSURE HEAD AT BOTTOM");
-  say("    3= PERVIOUS BOUNDARY");
-  say("    4= VELOCITY (NON-ZERO VELOCITY)");
-  const int typed = ask_integer("IBOT");
+  const int typed =
+      ask_code({"SPECIFY THE BOUNDARY CONDITION AT BOTTOM.",
+                "    1= IMPERVIOUS BOUNDARY (VELOCITY=0)", "    2= PRESSURE HEAD AT BOTTOM",
+                "    3= PERVIOUS BOUNDARY", "    4= VELOCITY (NON-ZERO VELOCITY)"},
+               q::IBOT, q::kBottomCodes);
   echo(wide_switch_record(typed, "BOTTOM BOUNDARY CONDITION"));
   p_.bc.IBOT = static_cast<BottomBoundary>(typed);
   p_.bc.VB = 0.0;
@@ -501,67 +581,71 @@ void Dialog::ask_bottom_boundary() {
   p_.bc.LB = 0.0;
   if (typed == 1 || typed == 3) return;
   if (typed == 4) {
-    say("SPECIFY THE VELOCITY AT BOTTOM, VB=?");
-    p_.bc.VB = ask_real("VB");
+    p_.bc.VB = ask_real({"SPECIFY THE VELOCITY AT BOTTOM, VB=?"}, q::VB, "ME");
     p_.bc.IBOT = BottomBoundary::Velocity;
   } else {
-    say("SPECIFY THE PRESSURE HEAD OF WATER AT BOTTOM, HB=?");
-    p_.bc.HB = ask_real("HB");
+    p_.bc.HB = ask_real({"SPECIFY THE PRESSURE HEAD OF WATER AT BOTTOM, HB=?"}, q::HB, "ME");
   }
   echo(bottom_values_record(p_.bc.VB + p_.bc.HB + p_.bc.LB));
 }
 
+void Dialog::ask_minimum_void_ratio() {
+  p_.ME = ask_value<double>({"SPECIFY THE MINIMUM VOID RATIO, ME=?"}, q::ME, "TS",
+                            [&](double ME) { return minimum_void_ratio_refusal(p_, ME); });
+  echo(minimum_void_ratio_record(p_.ME));
+}
+
 void Dialog::ask_output_times() {
-  do {
-    say("SPECIFY THE NUMBER OF THE OUTPUT TIMES, NO=?");
-    say("MAXIMUM=50");
-    p_.NO = ask_integer("NO");
-  } while (!accepted(count_refusal("NO", p_.NO, MAXSTAGE, "output times")));
+  p_.NO = ask_value<int>({"SPECIFY THE NUMBER OF THE OUTPUT TIMES, NO=?", "MAXIMUM=50"}, q::NO, {},
+                         [](int NO) { return count_refusal("NO", NO, MAXSTAGE, "output times"); });
   echo(output_count_record(p_.NO));
 
-  // The order is a property of the whole list, so the list is checked, and at
-  // a terminal asked again, as one answer.
-  do {
-    say("SPECIFY THE TIMES OF OUTPUT FILES, OPT=?");
-    say("(IN ASSENDING ORDER)");
-    for (int i = 1; i <= p_.NO; ++i) p_.OPT[i] = ask_real("OPT(" + std::to_string(i) + ")");
-  } while (!accepted(output_times_refusal(p_)));
-  for (int i = 1; i <= p_.NO; ++i) echo(value_record(p_.OPT[i], "SPECIFIED TIME FOR OUTPUT"));
+  // Each time is checked against the one before it as it is typed, so only
+  // the time refused is asked again.
+  say("SPECIFY THE TIMES OF OUTPUT FILES, OPT=?");
+  say("(IN ASSENDING ORDER)");
+  for (int i = 1; i <= p_.NO; ++i) {
+    const AnswerName name = q::output_time(i);
+    const std::string then = i < p_.NO ? q::output_time(i + 1).symbol : q::MAXDT.symbol;
+    ask(
+        {}, {"(IN ASSENDING ORDER)"}, {}, then, [&] { p_.OPT[i] = reader_.real(name); },
+        [&] { return output_time_refusal(p_, i); });
+    echo(value_record(p_.OPT[i], "SPECIFIED TIME FOR OUTPUT"));
+  }
   for (int i = p_.NO + 1; i <= MAXSTAGE; ++i) p_.OPT[i] = -1.0;
 }
 
 void Dialog::ask_continuation() {
-  do {
-    say("CONTINUE THE PROCESS OF LAST RUN?");
-    say("1=YES,2=NO");
-    p_.ICONT = ask_integer("ICONT");
-  } while (!accepted(continuation_refusal(p_.ICONT)));
+  p_.ICONT = ask_code({"CONTINUE THE PROCESS OF LAST RUN?", "1=YES,2=NO"}, q::ICONT,
+                      q::kContinuationCodes);
   echo(wide_switch_record(p_.ICONT, "INITIAL STATUS"));
   if (p_.ICONT == 2) {
     p_.ND = 0;
-    echo(node_count_record(p_.NNI));
+    echo(node_count_record(NNI_));
     return;
   }
   ask_profile_pairs();
 }
 
 void Dialog::ask_profile_pairs() {
-  do {
-    say("SPECIFY THE NUMBER OF NODAL VOID RATIO-ELEVATION, ND=?");
-    p_.ND = ask_integer("ND");
-  } while (!accepted(pair_count_refusal(p_.ND)));
+  p_.ND = ask_value<int>({"SPECIFY THE NUMBER OF NODAL VOID RATIO-ELEVATION, ND=?"}, q::ND, {},
+                         pair_count_refusal);
   echo(pair_count_record(p_.ND));
 
-  do {
-    say("INPUT THE VOID RATIOS AND ELEVATIONS");
-    for (int line = 1; line <= p_.ND; ++line) {
-      const std::string where = " on profile line " + std::to_string(line);
-      ProfilePair& pair = p_.profile[pair_of_line(p_.ND, line)];
-      start_answer();
-      pair.e = reader_.real("void ratio" + where);
-      pair.z = reader_.real("elevation" + where);
-    }
-  } while (!accepted(profile_refusal(p_)));
+  // Each pair is checked against the one typed before it, so only the pair
+  // refused is asked again.
+  say("INPUT THE VOID RATIOS AND ELEVATIONS");
+  for (int line = 1; line <= p_.ND; ++line) {
+    const q::PairNames names = q::pair(line);
+    ProfilePair& pair = p_.profile[pair_of_line(p_.ND, line)];
+    ask(
+        {}, {"INPUT THE VOID RATIOS AND ELEVATIONS"}, names.words, {},
+        [&] {
+          pair.e = reader_.real(names.e);
+          pair.z = reader_.real(names.z);
+        },
+        [&] { return pair_refusal(p_, line); });
+  }
 }
 
 void Dialog::run() {
@@ -586,21 +670,16 @@ void Dialog::run() {
   ask_filling_stages();
   ask_top_boundary();
   ask_bottom_boundary();
+  ask_minimum_void_ratio();
 
-  say("SPECIFY THE MINIMUM VOID RATIO, ME=?");
-  p_.ME = ask_real("ME");
-  echo(minimum_void_ratio_record(p_.ME));
-
-  say("SPECIFY THE STARTING TIME");
-  p_.TS = ask_real("TS");
+  p_.TS = ask_real({"SPECIFY THE STARTING TIME"}, q::TS, "NO");
   echo(value_record(p_.TS, "STARTING TIME"));
 
   ask_output_times();
 
-  do {
-    say("SPECIFY THE MAXIMUM TIME INTERVAL, MAXDT=?");
-    p_.MAXDT = ask_real("MAXDT");
-  } while (!accepted(positive_refusal("MAXDT", p_.MAXDT, "the maximum time interval")));
+  p_.MAXDT = ask_value<double>(
+      {"SPECIFY THE MAXIMUM TIME INTERVAL, MAXDT=?"}, q::MAXDT, "ICONT",
+      [](double MAXDT) { return positive_refusal("MAXDT", MAXDT, "the maximum time interval"); });
   echo(value_record(p_.MAXDT, "MAXIMUM TIME INTERVAL"));
 
   ask_continuation();
@@ -608,8 +687,8 @@ void Dialog::run() {
 
 }  // namespace
 
-void run_dialog(std::istream& in, Outputs& out, bool interactive, RunDefinition& p) {
-  Dialog(in, out, interactive, p).run();
+void run_dialog(std::istream& in, Outputs& out, bool interactive, RunDefinition& p, int NNI) {
+  Dialog(in, out, interactive, p, NNI).run();
 }
 
 }  // namespace slurry1d

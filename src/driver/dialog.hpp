@@ -2,6 +2,7 @@
 
 #include <istream>
 
+#include "model/run_controls.hpp"
 #include "model/run_definition.hpp"
 #include "output/record_writer.hpp"
 
@@ -14,6 +15,8 @@ namespace slurry1d {
 // beyond a capacity or limit are refused: asked again when interactive (the
 // console is a terminal), RunStop (BadInput) otherwise. The two staged-filling
 // checks of the top boundary end the run with RunStop (StopKind::RefusedRun).
-void run_dialog(std::istream& in, Outputs& out, bool interactive, RunDefinition& p);
+// The echo of a new run records NNI, the node parameter of the run's column.
+void run_dialog(std::istream& in, Outputs& out, bool interactive, RunDefinition& p,
+                int NNI = STANDARD_NNI);
 
 }  // namespace slurry1d

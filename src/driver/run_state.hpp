@@ -4,6 +4,7 @@
 #include "model/clock.hpp"
 #include "model/column_geometry.hpp"
 #include "model/fixed_array.hpp"
+#include "model/run_controls.hpp"
 #include "model/run_definition.hpp"
 #include "model/run_scales.hpp"
 #include "model/soil_column.hpp"
@@ -55,6 +56,7 @@ struct LoopState {
 // program ends. It is large (some hundred nodal arrays' worth), so it lives on
 // the heap; nothing in it is ever reallocated.
 struct Run {
+  RunControls controls;      // nodes and step factor, set before the dialog
   RunDefinition def;         // the answers, constant after the dialog
   RunScales scales;          // derived by the set-up; heights the run changes
   Soil soil;                 // built by the set-up once the scales are known

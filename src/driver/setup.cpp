@@ -113,7 +113,7 @@ double build_column(Run& run) {
   const RunDefinition& def = run.def;
   RunScales& scales = run.scales;
   SoilColumn& col = run.col;
-  col.NN = 10 * def.NNI - 9;
+  col.NN = run.controls.node_count();
   if (def.ICONT == 1) {
     build_profile_from_pairs(scales.E0, def.profile, def.ND, col.NN, col, scales.H0, scales.ZBOT);
   }
@@ -149,7 +149,7 @@ void set_up_run(Run& run, Outputs& out, RunObserver& observer) {
   run.soil = soil_of(def, scales);
   make_times_nondimensional(def, scales);
   initialise_column_arrays(col, scales.E0);
-  run.clock = Clock(scales.T0N, scales.K0 * first_step / scales.HTOT);
+  run.clock = Clock(scales.T0N, scales.K0 * first_step / scales.HTOT, run.controls.step_factor);
 
   loop = LoopState{};
   loop.VTC = def.bc.VT;

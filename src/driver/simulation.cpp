@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "driver/answer_source.hpp"
 #include "driver/dialog.hpp"
 #include "driver/loop_records.hpp"
 #include "driver/setup.hpp"
@@ -12,16 +13,25 @@
 
 namespace slurry1d {
 
-Simulation::Simulation(Outputs& out) : Simulation(out, no_observer()) {}
+Simulation::Simulation(Outputs& out, const RunControls& controls, RunObserver& observer)
+    : out_(out), observer_(observer), run_(std::make_unique<Run>()) {
+  run_->controls = controls;
+}
 
-Simulation::Simulation(Outputs& out, RunObserver& observer)
-    : out_(out), observer_(observer), run_(std::make_unique<Run>()) {}
-
-void Simulation::run(std::istream& answers, bool interactive) {
+void Simulation::run(std::istream& answers, bool interactive,
+                     const std::optional<platform::FileIdentity>& answers_file) {
+  refuse_overwriting(answers_file);
   open_echo_file();
   ask_run_definition(answers, interactive);
   set_up();
   march();
+}
+
+void Simulation::refuse_overwriting(const std::optional<platform::FileIdentity>& answers_file) {
+  for (const char* name : kRunFileNames) {
+    const std::string refusal = overwrite_refusal(answers_file, name);
+    if (!refusal.empty()) throw RunStop(StopKind::BadInput, {refusal});
+  }
 }
 
 void Simulation::open_echo_file() {
@@ -33,7 +43,7 @@ void Simulation::open_echo_file() {
 // complete dialog is put on disk before the set-up begins.
 void Simulation::ask_run_definition(std::istream& answers, bool interactive) {
   try {
-    run_dialog(answers, out_, interactive, run_->def);
+    run_dialog(answers, out_, interactive, run_->def, run_->controls.NNI);
   } catch (const RunStop&) {
     stop_if_interrupted();
     throw;
@@ -101,12 +111,13 @@ RunStop non_finite_failure(const NonFiniteResult& where) {
 
 }  // namespace
 
-int run_program(std::istream& answers, bool interactive, Outputs& out, RunObserver& observer) {
+int run_program(std::istream& answers, bool interactive, Outputs& out, const RunControls& controls,
+                const std::optional<platform::FileIdentity>& answers_file, RunObserver& observer) {
   int status = 0;
   std::optional<RunStop> ended_by;  // the stop that decided the status, if any
-  Simulation simulation(out, observer);
+  Simulation simulation(out, controls, observer);
   try {
-    simulation.run(answers, interactive);
+    simulation.run(answers, interactive, answers_file);
   } catch (const RunStop& stop) {
     report_stop(stop, out);
     status = stop.exit_status();
@@ -132,10 +143,6 @@ int run_program(std::istream& answers, bool interactive, Outputs& out, RunObserv
   out.console.flush();
   simulation.report_end(status, ended_by ? &*ended_by : nullptr);
   return status;
-}
-
-int run_program(std::istream& answers, bool interactive, Outputs& out) {
-  return run_program(answers, interactive, out, no_observer());
 }
 
 }  // namespace slurry1d

@@ -9,20 +9,25 @@
 #include "events/run_events.hpp"
 #include "output/record_writer.hpp"
 #include "output/result_files.hpp"
+#include "platform/file_identity.hpp"
 
 namespace slurry1d {
 
 // One run of the program: the dialog, the set-up and the time loop, on a run
-// record allocated once before the first question, observed by `observer`.
+// record allocated once before the first question, with the given controls,
+// observed by `observer`.
 class Simulation {
  public:
-  explicit Simulation(Outputs& out);
-  Simulation(Outputs& out, RunObserver& observer);
+  explicit Simulation(Outputs& out, const RunControls& controls = {},
+                      RunObserver& observer = no_observer());
 
   // Runs from the first question to the end of the run. The program's own
   // stops and refused input arrive as RunStop; the files stay open until
-  // close_files().
-  void run(std::istream& answers, bool interactive);
+  // close_files(). `answers_file` is the identity of the file the answers are
+  // read from, if they are: a run that would overwrite it is refused before
+  // any file is created.
+  void run(std::istream& answers, bool interactive,
+           const std::optional<platform::FileIdentity>& answers_file = std::nullopt);
   // Flushes and closes every file.
   void close_files();
   // Tells the observer how the run ended, once the program's exit status is
@@ -35,6 +40,7 @@ class Simulation {
   const Run& state() const { return *run_; }
 
  private:
+  static void refuse_overwriting(const std::optional<platform::FileIdentity>& answers_file);
   void open_echo_file();
   void ask_run_definition(std::istream& answers, bool interactive);
   void stop_if_interrupted();
@@ -62,9 +68,12 @@ void report_stop(const class RunStop& stop, Outputs& out);
 // definition, 3 for a run that cannot go on or failed numerically (a run that
 // wrote a number which is not finite into its files counts as failed, however
 // it ended), 4 for a file that could not be written, 130 and 143 for a run
-// interrupted by SIGINT and SIGTERM. The observer receives the run's events.
-int run_program(std::istream& answers, bool interactive, Outputs& out, RunObserver& observer);
-// The same, observed by no one.
-int run_program(std::istream& answers, bool interactive, Outputs& out);
+// interrupted by SIGINT and SIGTERM. `answers_file` is the identity of the file
+// the answers are read from, if they are. The observer receives the run's
+// events.
+int run_program(std::istream& answers, bool interactive, Outputs& out,
+                const RunControls& controls = {},
+                const std::optional<platform::FileIdentity>& answers_file = std::nullopt,
+                RunObserver& observer = no_observer());
 
 }  // namespace slurry1d

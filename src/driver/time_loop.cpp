@@ -175,8 +175,8 @@ void TimeLoop::start_step() {
   loop.NHALF = 0;
   loop.VTC0 = loop.VTC;
   loop.VBC0 = loop.VBC;
-  if (loop.ISTEP * loop.IOUT != 1 && def.IDES == 2 && col.NN != 10 * def.NNI - 9) {
-    regrid_column(def.NNI, run_.geometry(), col, run_.regrid_work);
+  if (loop.ISTEP * loop.IOUT != 1 && def.IDES == 2 && col.NN != run_.controls.node_count()) {
+    regrid_column(run_.controls.NNI, run_.geometry(), col, run_.regrid_work);
   }
   run_.solver.begin_step(col, def.IDES == 1);
 }
@@ -205,7 +205,8 @@ void TimeLoop::prepare_iteration() {
   if (def.IDES == 1) return;
   if (def.IDES == 2) {
     if (def.IFIL == 1) {
-      advance_filling(def, scales, run_.clock, col, loop.stage, run_.filling_work);
+      advance_filling(def, scales, run_.controls.NNI, run_.clock, col, loop.stage,
+                      run_.filling_work);
       if (scales.H0IN < col.Z[col.NN]) scales.H0IN = col.Z[col.NN];
     }
     refine_boundary_elements(run_.soil, run_.geometry(), run_.acting_boundaries(), def.ME, col,

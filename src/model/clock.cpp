@@ -38,19 +38,21 @@ void Clock::remember_step() {
 }
 
 void Clock::restart_step(double length) {
-  DT_ = length;
+  DT_ = shortened(length);
 }
 
 void Clock::grow(double largest) {
-  DT_ = 1.5 * DT_;
-  if (DT_ > largest) DT_ = largest;
+  const double cap = shortened(largest);
+  DT_ = growth_ * DT_;
+  if (DT_ > cap) DT_ = cap;
   DTSAVE_ = DT_;
 }
 
 void Clock::limit_step(double limit) {
-  if (limit != 0.0 && DT_ > limit) {
-    T_ = (T_ - DT_) + limit;
-    DT_ = limit;
+  const double longest = shortened(limit);
+  if (longest != 0.0 && DT_ > longest) {
+    T_ = (T_ - DT_) + longest;
+    DT_ = longest;
   }
 }
 

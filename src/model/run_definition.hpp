@@ -25,15 +25,17 @@ struct ProfilePair {
 
 // The kind of condition at the top, by the code the dialog stores: the answer
 // 1 (an evaporation rate VT) as Velocity, the answer 2 (a surcharge LT) as
-// Surcharge. A head of water on top is never stored. Any other answer is kept
-// as typed and acts by where its code falls: below Head as a velocity top,
-// above it as a surcharge, and it matches none of the named kinds.
+// Surcharge. A head of water on top is never stored. The dialog takes no
+// other answer; a code set otherwise acts by where it falls: below Head as a
+// velocity top, above it as a surcharge, and it matches none of the named
+// kinds.
 enum class TopBoundary : int { Velocity = 1, Head = 2, Surcharge = 3 };
 
 // The kind of condition at the base, by the code the dialog stores: the
 // answers 1 (impervious) and 4 (a velocity VB) as Velocity, 2 (a pressure
-// head HB) as Head, 3 as Pervious. Any other answer is kept as typed and acts
-// like a pressure head above Velocity and like a velocity below it.
+// head HB) as Head, 3 as Pervious. The dialog takes no other answer; a code
+// set otherwise acts like a pressure head above Velocity and like a velocity
+// below it.
 enum class BottomBoundary : int { Velocity = 1, Head = 2, Pervious = 3 };
 
 constexpr int code(TopBoundary kind) {
@@ -101,7 +103,6 @@ struct RunDefinition {
   int ICONT = 0;                             // continue the last run: 1 = yes, 2 = no
   int ND = 0;                                // number of profile pairs of a continued run
   FixedArray<ProfilePair, MAXNODE> profile;  // pair 1 is the lowest point
-  int NNI = 51;                              // node parameter: the column has 10 NNI - 9 nodes
 };
 
 }  // namespace slurry1d

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <fstream>
 #include <optional>
 #include <ostream>
@@ -39,6 +40,9 @@ struct NonFiniteResult {
   std::string file;
   long line = 0;
 };
+
+// The names of the four files of a run, in the order they are created.
+inline constexpr std::array<const char*, 4> kRunFileNames = {"input", "vd.out", "ts.out", "tc.out"};
 
 // Owns the four files of a run, created in the current directory (an older
 // file of the same name is replaced), and attaches them to the writers.

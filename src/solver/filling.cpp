@@ -13,8 +13,12 @@ namespace {
 constexpr double MIN_ADDED_FRACTION = 9.999999717180685e-10;
 // 1.000001 rounded to single precision: tolerance of the bracket search.
 constexpr double BRACKET_RATIO = 1.0000009536743164;
-// The old layer keeps at least this many nodes.
-constexpr int MIN_OLD_NODES = 50;
+
+// The old layer keeps at least a tenth of the spacings of a column of
+// 10 NNI - 9 nodes, NNI - 1 nodes (50 of 501), and never fewer than two.
+int least_old_nodes(int NNI) {
+  return std::max(NNI - 1, 2);
+}
 
 // Time control of a stage that adds nothing (FRH <= 0): a step that passes
 // the stage end is cut back to it and the next stage begins.
@@ -94,30 +98,30 @@ class HeightBracket {
 
 // Node counts of the added and of the old layer: the added layer gets about
 // its share of NN - 1 equal spacings, at least one node, and the old layer
-// keeps at least MIN_OLD_NODES nodes.
+// keeps at least `least_old` nodes.
 struct LayerSplit {
   int Na;
   int Nk;
 };
 
-LayerSplit split_nodes(int NN, double A, double Da) {
+LayerSplit split_nodes(int NN, double A, double Da, int least_old) {
   const double share = std::trunc(A / Da);
   int Na = 1;
   if (share >= 1.0) Na = share < static_cast<double>(NN) ? static_cast<int>(share) : NN;
   int Nk = NN - Na;
-  if (Nk < MIN_OLD_NODES) Nk = MIN_OLD_NODES;
+  if (Nk < least_old) Nk = least_old;
   Na = NN - Nk;
   return {Na, Nk};
 }
 
 // Re-meshes the column with the same number of nodes: the old layer, from ZBOT
-// to its top, over Nk evenly spaced nodes whose void ratios interpolate the
-// old profile, and the added nominal height A at the void ratio E0 over the
-// Na nodes above it.
+// to its top, over Nk (at least `least_old`) evenly spaced nodes whose void
+// ratios interpolate the old profile, and the added nominal height A at the
+// void ratio E0 over the Na nodes above it.
 void remesh_with_added_layer(const ColumnGeometry& geometry, SoilColumn& col, double A,
-                             FillingWork& w) {
+                             int least_old, FillingWork& w) {
   const int NN = col.NN;
-  assert(NN > MIN_OLD_NODES && "the re-mesh needs more nodes than the old layer keeps");
+  assert(NN > least_old && "the re-mesh needs more nodes than the old layer keeps");
   const double ZBOT = geometry.ZBOT;
   const double E0 = geometry.E0;
   const double HTOT = geometry.HTOT;
@@ -128,7 +132,8 @@ void remesh_with_added_layer(const ColumnGeometry& geometry, SoilColumn& col, do
   auto& Ew = w.Ew;
 
   const double height = Z[NN] - ZBOT;
-  const LayerSplit split = split_nodes(NN, A, (A + Z[NN] - ZBOT) / static_cast<double>(NN - 1));
+  const LayerSplit split =
+      split_nodes(NN, A, (A + Z[NN] - ZBOT) / static_cast<double>(NN - 1), least_old);
   const int Nk = split.Nk;
   const double Da = A / static_cast<double>(split.Na);
   const double Db = height / static_cast<double>(Nk - 1);
@@ -157,7 +162,7 @@ void remesh_with_added_layer(const ColumnGeometry& geometry, SoilColumn& col, do
 
 }  // namespace
 
-void advance_filling(const RunDefinition& def, const RunScales& scales, Clock& clock,
+void advance_filling(const RunDefinition& def, const RunScales& scales, int NNI, Clock& clock,
                      SoilColumn& col, StageCursor& cursor, FillingWork& work) {
   // Past the last stage there is nothing to fill and no stage end to reach.
   if (cursor.KSTG > def.NS) {
@@ -187,7 +192,7 @@ void advance_filling(const RunDefinition& def, const RunScales& scales, Clock& c
     A = FRH;
     cursor.KSTG = cursor.KSTG + 1;
   }
-  remesh_with_added_layer(column_geometry(def, scales), col, A, work);
+  remesh_with_added_layer(column_geometry(def, scales), col, A, least_old_nodes(NNI), work);
 }
 
 }  // namespace slurry1d

@@ -8,131 +8,266 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <initializer_list>
 #include <random>
 #include <sstream>
 #include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 #include "model/run_stop.hpp"
 
 namespace slurry1d {
 namespace {
 
-// The message of the BadInput stop thrown by f, or "" when nothing is thrown.
+AnswerName named(const std::string& symbol) {
+  return {symbol, "the " + symbol};
+}
+
+// The message of the stop or refusal thrown by f, or "" when nothing is thrown.
 template <typename F>
-std::string bad_input_message(F f) {
+std::string message_of(F f) {
   try {
     f();
   } catch (const RunStop& stop) {
     EXPECT_EQ(stop.kind(), StopKind::BadInput);
     EXPECT_EQ(stop.lines().size(), 1u);
-    return stop.lines().empty() ? std::string() : stop.lines().front();
+    return stop.lines().empty() ? std::string() : "stop: " + stop.lines().front();
+  } catch (const RefusedAnswer& refused) {
+    return refused.what();
   }
   return {};
+}
+
+// Reads one question of reals named by `symbols`, as the dialog does, and
+// ends it.
+std::vector<double> ask(AnswerReader& r, std::initializer_list<const char*> symbols,
+                        std::string_view words = {}, std::string_view then = {}) {
+  r.next_question(words, then);
+  std::vector<double> values;
+  for (const char* s : symbols) values.push_back(r.real(named(s)));
+  r.end_question();
+  return values;
 }
 
 TEST(AnswerReader, QuestionTakesItsValuesFromFollowingLinesPassingBlankLines) {
   std::istringstream in("0.8 -0.2\n\n   \n0.001\n5.0 1.0\n2\n");
   AnswerReader r(in);
+  EXPECT_EQ(ask(r, {"A1", "B1", "C", "D", "Z1"}),
+            (std::vector<double>{0.8, -0.2, 0.001, 5.0, 1.0}));
   r.next_question();
-  EXPECT_EQ(r.real("A1"), 0.8);
-  EXPECT_EQ(r.real("B1"), -0.2);
-  EXPECT_EQ(r.real("C"), 0.001);
-  EXPECT_EQ(r.real("D"), 5.0);
-  EXPECT_EQ(r.real("Z1"), 1.0);
-  r.next_question();
-  EXPECT_EQ(r.integer("IDES"), 2);
+  EXPECT_EQ(r.integer(named("IDES")), 2);
+  r.end_question();
 }
 
-TEST(AnswerReader, RestOfTheLineIsSkippedOnceTheQuestionHasItsValues) {
-  // Leftover numbers as well as words: the next question starts on the next line.
+TEST(AnswerReader, NoteAfterTheValuesIsPassedOver) {
   std::istringstream in(
-      "0.8 -0.2 0.001 5.0 1.0   A1 B1 C D Z1\n"
-      "2 7 9   IDES\n"
-      "2.65, GS\n"
-      "9.81\n");
+      "0.8 -0.2 0.001 5.0 1.0   A1 B1 C D Z1: e = A1 (s'+Z1)^B1\n"
+      "2   3-D desiccation considered? 1 = yes, 2 = no\n"
+      "2.65, GS 2 3\n"
+      "9.81\tGW\n"
+      "1\n2 3 note\n"
+      "1.5D-3 = VT\n");
   AnswerReader r(in);
+  EXPECT_EQ(ask(r, {"A1", "B1", "C", "D", "Z1"}).back(), 1.0);
   r.next_question();
-  for (const char* name : {"A1", "B1", "C", "D", "Z1"}) r.real(name);
-  r.next_question();
-  EXPECT_EQ(r.integer("IDES"), 2);
-  r.next_question();
-  EXPECT_EQ(r.real("GS"), 2.65);
-  r.next_question();
-  EXPECT_EQ(r.real("GW"), 9.81);
+  EXPECT_EQ(r.integer(named("IDES")), 2);
+  r.end_question();
+  EXPECT_EQ(ask(r, {"GS"}), std::vector<double>{2.65});
+  EXPECT_EQ(ask(r, {"GW"}), std::vector<double>{9.81});
+  EXPECT_EQ(ask(r, {"TBF(1)", "TEF(1)", "FRH(1)"}), (std::vector<double>{1.0, 2.0, 3.0}));
+  EXPECT_EQ(ask(r, {"VT"}), std::vector<double>{1.5e-3});
 }
 
-TEST(AnswerReader, ValuesPulledFromANewLineLeaveTheRestOfThatLineUnread) {
-  std::istringstream in("1\n2 3 note\n4\n");
-  AnswerReader r(in);
-  r.next_question();
-  EXPECT_EQ(r.real("TBF(1)"), 1.0);
-  EXPECT_EQ(r.real("TEF(1)"), 2.0);
-  r.next_question();
-  EXPECT_EQ(r.real("TBF(2)"), 4.0);
+// A number after the values of a question: its line is refused, with the
+// likely cause where it is plain.
+struct LeftoverCase {
+  const char* input;
+  std::vector<const char*> symbols;
+  const char* words;
+  const char* then;
+  const char* message;
+};
+
+TEST(AnswerReader, LineWithNumbersLeftOverIsRefused) {
+  const LeftoverCase cases[] = {
+      {"2.65 9.81\n",
+       {"GS"},
+       "",
+       "GW",
+       "line 1 (GS, the GS): this line holds 2 numbers but GS takes one: GS and GW are asked on "
+       "separate lines"},
+      {"1,5   H0 (m)\n",
+       {"H0"},
+       "",
+       "IFIL",
+       "line 1 (H0, the H0): this line holds 2 numbers but H0 takes one: a decimal comma? write "
+       "1.5"},
+      {"2 7 9   IDES\n",
+       {"IDES"},
+       "",
+       "",
+       "line 1 (IDES, the IDES): this line holds 3 numbers but IDES takes one: every question is "
+       "answered on a line of its own; a note after the values must not begin with a number"},
+      {"7,0 -0,2 6,8e-7 4,0 0,1\n",
+       {"A1", "B1", "C", "D", "Z1"},
+       "constants",
+       "",
+       "line 1 (A1, B1, C, D, Z1: constants): this line holds 10 numbers but A1, B1, C, D, Z1 "
+       "take five: a decimal comma? write 7.0"},
+      {"0.8 -0.2 0.001 5.0 1.0 7   A1 B1 C D Z1\n",
+       {"A1", "B1", "C", "D", "Z1"},
+       "",
+       "",
+       "line 1 (A1, B1, C, D, Z1): this line holds 6 numbers but A1, B1, C, D, Z1 take five: a "
+       "note after the values must not begin with a number"},
+      {"0 10 0,1\n",
+       {"TBF(1)", "TEF(1)", "FRH(1)"},
+       "stage 1",
+       "",
+       "line 1 (TBF(1), TEF(1), FRH(1): stage 1): this line holds 4 numbers but TBF(1), TEF(1), "
+       "FRH(1) take three: a decimal comma? write 0.1"},
+      {"0.8 -0.2\n\n0.001 5.0 1.0 2\n",
+       {"A1", "B1", "C", "D", "Z1"},
+       "constants",
+       "",
+       "line 3 (A1, B1, C, D, Z1: constants): this line holds 4 numbers but only three of A1, B1, "
+       "C, D, Z1 were left to answer on it"},
+      // A number out of range still reads as a number, not as a note.
+      {"10.0 1e999\n",
+       {"H0"},
+       "",
+       "",
+       "line 1 (H0, the H0): this line holds 2 numbers but H0 takes one: every question is "
+       "answered on a line of its own"},
+      {"-3,25e2 x\n",
+       {"H0"},
+       "",
+       "",
+       "line 1 (H0, the H0): this line holds 2 numbers but H0 takes one: a decimal comma? write "
+       "-3.25e2"},
+  };
+  for (const LeftoverCase& c : cases) {
+    std::istringstream in(c.input);
+    AnswerReader r(in);
+    r.next_question(c.words, c.then);
+    for (const char* s : c.symbols) r.real(named(s));
+    EXPECT_EQ(message_of([&] { r.end_question(); }), c.message) << c.input;
+  }
 }
 
 TEST(AnswerReader, CommasTabsAndCarriageReturnsSeparate) {
-  std::istringstream in("1,2,,\t3 ,4\r\n5\r\n");
+  std::istringstream in("1,2,,\t3 ,4\r\n5\r\n6 note\r\n");
   AnswerReader r(in);
+  EXPECT_EQ(ask(r, {"a", "b", "c", "d"}), (std::vector<double>{1.0, 2.0, 3.0, 4.0}));
   r.next_question();
-  for (double expected : {1.0, 2.0, 3.0, 4.0}) EXPECT_EQ(r.real("x"), expected);
-  r.next_question();
-  EXPECT_EQ(r.integer("NO"), 5);
+  EXPECT_EQ(r.integer(named("NO")), 5);
+  r.end_question();
+  EXPECT_EQ(ask(r, {"OPT(1)"}), std::vector<double>{6.0});
 }
 
-TEST(AnswerReader, EndOfInputNamesTheQuestion) {
-  std::istringstream in("5.0\n");
+TEST(AnswerReader, ByteOrderMarkIsPassedOverOnTheFirstLineOnly) {
+  std::istringstream in(
+      "\xEF\xBB\xBF"
+      "7.0 -0.2\r\n\xEF\xBB\xBF"
+      "2\r\n");
   AnswerReader r(in);
+  EXPECT_EQ(ask(r, {"A1", "B1"}), (std::vector<double>{7.0, -0.2}));
   r.next_question();
-  EXPECT_EQ(r.real("GW"), 5.0);
-  r.next_question();
-  EXPECT_EQ(bad_input_message([&] { r.real("H0"); }), "cannot read H0: the input ended");
+  EXPECT_EQ(message_of([&] { r.integer(named("IDES")); }),
+            "line 2 (IDES, the IDES): '\xEF\xBB\xBF"
+            "2' is not an integer");
 }
 
-TEST(AnswerReader, EndOfInputInsideAQuestionNamesTheMissingValue) {
-  std::istringstream in("0.8 -0.2 0.001\n\n");
-  AnswerReader r(in);
-  r.next_question();
-  r.real("A1");
-  r.real("B1");
-  r.real("C");
-  EXPECT_EQ(bad_input_message([&] { r.real("D"); }), "cannot read D: the input ended");
+TEST(AnswerReader, EndOfInputNamesTheLineAndTheMissingValue) {
+  {
+    std::istringstream in("");
+    AnswerReader r(in);
+    r.next_question();
+    EXPECT_EQ(message_of([&] { r.real(named("A1")); }),
+              "stop: line 1 (A1, the A1): no answer: the input is empty");
+  }
+  {
+    std::istringstream in("5.0\n\n");
+    AnswerReader r(in);
+    ask(r, {"GW"});
+    r.next_question();
+    EXPECT_EQ(message_of([&] { r.real(named("H0")); }),
+              "stop: line 3 (H0, the H0): no answer: the input ends after line 2");
+  }
+  {
+    std::istringstream in("0.8 -0.2 0.001");
+    AnswerReader r(in);
+    r.next_question();
+    r.real(named("A1"));
+    r.real(named("B1"));
+    EXPECT_EQ(r.real(named("C")), 0.001);  // the last line needs no line end
+    EXPECT_EQ(message_of([&] { r.real(named("D")); }),
+              "stop: line 2 (D, the D): no answer: the input ends after line 1");
+  }
 }
 
-TEST(AnswerReader, LastLineWithoutLineEndIsRead) {
-  std::istringstream in("3");
-  AnswerReader r(in);
-  r.next_question();
-  EXPECT_EQ(r.integer("ND"), 3);
+TEST(AnswerReader, UnreadableTokensNameTheLineAndQuoteTheToken) {
+  struct UnreadableCase {
+    const char* input;
+    bool integer;
+    const char* message;
+  };
+  const UnreadableCase cases[] = {
+      {"\nabc\n", false, "line 2 (X, the X): 'abc' is not a number"},
+      {"2.5\n", true, "line 1 (X, the X): '2.5' is not an integer"},
+      {"1e400\n", false, "line 1 (X, the X): '1e400' is out of range"},
+      {"99999999999\n", true, "line 1 (X, the X): '99999999999' is out of range"},
+      {"nan\n", false, "line 1 (X, the X): 'nan' is not a number"},
+  };
+  for (const UnreadableCase& c : cases) {
+    std::istringstream in(c.input);
+    AnswerReader r(in);
+    r.next_question();
+    EXPECT_EQ(message_of([&] {
+                if (c.integer) {
+                  r.integer(named("X"));
+                } else {
+                  r.real(named("X"));
+                }
+              }),
+              c.message)
+        << c.input;
+  }
 }
 
-TEST(AnswerReader, UnreadableTokensNameTheQuestionAndQuoteTheToken) {
-  {
-    std::istringstream in("abc\n");
-    AnswerReader r(in);
-    r.next_question();
-    EXPECT_EQ(bad_input_message([&] { r.real("GS"); }), "cannot read GS: 'abc' is not a number");
-  }
-  {
-    std::istringstream in("2.5\n");
-    AnswerReader r(in);
-    r.next_question();
-    EXPECT_EQ(bad_input_message([&] { r.integer("IDES"); }),
-              "cannot read IDES: '2.5' is not an integer");
-  }
-  {
-    std::istringstream in("1e400\n");
-    AnswerReader r(in);
-    r.next_question();
-    EXPECT_EQ(bad_input_message([&] { r.real("LT"); }), "cannot read LT: '1e400' is out of range");
-  }
-  {
-    std::istringstream in("99999999999\n");
-    AnswerReader r(in);
-    r.next_question();
-    EXPECT_EQ(bad_input_message([&] { r.integer("NS"); }),
-              "cannot read NS: '99999999999' is out of range");
-  }
+TEST(AnswerReader, WhereNamesTheValueOrTheWholeQuestion) {
+  std::istringstream in("1\n\n0.8 -0.2\n0.001 5.0 1.0\n");
+  AnswerReader r(in);
+  ask(r, {"H0"});
+  EXPECT_EQ(r.where("H0"), "line 1 (H0, the H0)");
+  EXPECT_EQ(r.where("IFIL"), "line 1 (H0, the H0)");
+  ask(r, {"A1", "B1", "C", "D", "Z1"}, "constants");
+  EXPECT_EQ(r.where("C"), "line 4 (C, the C)");
+  EXPECT_EQ(r.where("B1"), "line 3 (B1, the B1)");
+  EXPECT_EQ(r.where("E0"), "line 3 (A1, B1, C, D, Z1: constants)");
+}
+
+TEST(AnswerLine, LeadingNumbersStopAtTheNote) {
+  EXPECT_EQ(leading_numbers(""), 0u);
+  EXPECT_EQ(leading_numbers("2   3-D desiccation considered?"), 1u);
+  EXPECT_EQ(leading_numbers("0.8, -0.2,0.001 5.0 1.0 A1 2 3"), 5u);
+  EXPECT_EQ(leading_numbers("GS 2.65"), 0u);
+  EXPECT_EQ(line_tokens(" 1,2\t x ,"), (std::vector<std::string_view>{"1", "2", "x"}));
+}
+
+TEST(AnswerLine, DecimalCommaIsANumberSplitByOneComma) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"1,5", "1.5"},         {"10.0 2,75 note", "2.75"}, {"-0,2 x", "-0.2"}, {"6,8e-7", "6.8e-7"},
+      {"1, 5", ""},        // a comma and a blank: two values
+      {"1.5,2", ""},       // a point already: two values
+      {"1,-5", ""},        // a sign after the comma: two values
+      {"x 1,5", ""},       // within the note
+      {"2 note 1,5", ""},  // within the note
+      {"0,10,0.1,5", "0.10"},
+  };
+  for (const auto& [line, number] : cases) EXPECT_EQ(decimal_comma_number(line), number) << line;
 }
 
 struct RealCase {

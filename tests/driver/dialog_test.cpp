@@ -46,6 +46,12 @@ struct Answers {
   }
 };
 
+int count_of(const std::string& text, const std::string& part) {
+  int n = 0;
+  for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+  return n;
+}
+
 std::vector<std::string> lines_of(const std::string& text) {
   std::vector<std::string> lines;
   std::istringstream in(text);
@@ -157,7 +163,6 @@ TEST_F(DialogTest, NewRunWithoutDesiccationEchoesEveryAnswer) {
   for (int i = 3; i <= MAXSTAGE; ++i) EXPECT_EQ(q.OPT[i], -1.0);
   EXPECT_EQ(q.MAXDT, 1.0);
   EXPECT_EQ(q.ICONT, 2);
-  EXPECT_EQ(q.NNI, 51);
   EXPECT_EQ(errors.str(), "");
 }
 
@@ -267,16 +272,16 @@ TEST_F(DialogTest, HiddenTolerancesThenTheSwitchOnceMore) {
   EXPECT_EQ(c.at(6), " SPECIFY SPECIFIC GRAVITY OF SOLIDS, GS=?");
 }
 
-TEST_F(DialogTest, SecondSwitchAnswerIsTakenAsItComes) {
+TEST_F(DialogTest, SecondSwitchAnswerOneAsksTheDesiccationConstants) {
   Answers a;
-  a.ides = "5\n1D-5\n2d-3\n3";
+  a.ides = "3\n1D-5\n2d-3\n1";
   a.desiccation = "0.9 -0.15\n1 0.5 2 4\n0.01\n1.2";
   run(a);
-  EXPECT_EQ(p->IDES, 3);  // not 2: the constants are asked
+  EXPECT_EQ(p->IDES, 1);
   EXPECT_EQ(p->ERROR, 1e-5);
   EXPECT_EQ(p->ERROR1, 2e-3);
   EXPECT_EQ(p->CRD, 4.0);
-  EXPECT_EQ(input_lines().at(1), " 5\t\t3-D DESSICATION STATUS");
+  EXPECT_EQ(input_lines().at(1), " 3\t\t3-D DESSICATION STATUS");
 }
 
 TEST_F(DialogTest, StagedFillingEchoesEachStageAndFillsTheRest) {
@@ -355,26 +360,6 @@ TEST_F(DialogTest, TopAnswerOneAsksTheVelocity) {
   EXPECT_EQ(r.at(7), " .15000E-02\tTOP BOUNDARY CONDITION VALUES");
   EXPECT_NE(console.str().find(" SPECIFY THE VELOCITY AT TOP, VT=?\n"), std::string::npos);
   EXPECT_EQ(console.str().find("LT=?"), std::string::npos);
-}
-
-TEST_F(DialogTest, TopAnswersOutsideTheMenuKeepTheirValue) {
-  Answers a;
-  a.itop = "0";
-  a.top_value = "0";
-  run(a);
-  EXPECT_EQ(code(p->bc.ITOP), 0);  // below 2: the velocity
-  EXPECT_NE(console.str().find("VT=?"), std::string::npos);
-
-  Answers b;
-  b.itop = "5";
-  b.top_value = "7";
-  DialogTest::console.str("");
-  input.str("");
-  run(b);
-  EXPECT_EQ(code(p->bc.ITOP), 5);  // 3 or more: the surcharge
-  EXPECT_EQ(p->bc.LT, 7.0);
-  EXPECT_EQ(p->bc.VT, 0.0);
-  EXPECT_EQ(input_lines().at(6), " 5\t\tTOP BOUNDARY CONDITION");
 }
 
 TEST_F(DialogTest, EvaporationWithStagedFillingStopsAfterTheTopEcho) {
@@ -460,11 +445,8 @@ INSTANTIATE_TEST_SUITE_P(
         BottomCase{"4", "-1e-5", 1, -1e-5, 0.0, " 4\t        BOTTOM BOUNDARY CONDITION",
                    "   -0.100000E-04\tBOTTOM BOUNDARY CONDITION VALUES",
                    " SPECIFY THE VELOCITY AT BOTTOM, VB=?\n"},
-        BottomCase{"7", "2", 7, 0.0, 2.0, " 7\t        BOTTOM BOUNDARY CONDITION",
-                   "     2.00000    \tBOTTOM BOUNDARY CONDITION VALUES",
-                   " SPECIFY THE PRESSURE HEAD OF WATER AT BOTTOM, HB=?\n"},
-        BottomCase{"-1", "0", -1, 0.0, 0.0, "-1\t        BOTTOM BOUNDARY CONDITION",
-                   "     0.00000    \tBOTTOM BOUNDARY CONDITION VALUES",
+        BottomCase{"+2", "-0.5", 2, 0.0, -0.5, " 2\t        BOTTOM BOUNDARY CONDITION",
+                   "   -0.500000    \tBOTTOM BOUNDARY CONDITION VALUES",
                    " SPECIFY THE PRESSURE HEAD OF WATER AT BOTTOM, HB=?\n"}));
 
 TEST_F(DialogTest, ContinuedRunReadsThePairsFromTheTopDown) {
@@ -516,7 +498,7 @@ struct RefusalCase {
   const char* bad;              // its refused text
   const char* retry;            // what a terminal user types when asked again
   const char* message;
-  const char* prompt;                 // the last prompt line of the question asked again
+  const char* prompt;  // the last prompt line of the question asked again (none: nullptr)
   void (*setup)(Answers&) = nullptr;  // other answers the case needs
   const char* clean = nullptr;        // the field's text in a run that was never refused
 };
@@ -532,106 +514,216 @@ void continued(Answers& a) {
   a.icont = "1";
 }
 
+void zero_height(Answers& a) {
+  a.h0 = "0";
+  a.top_value = "0";
+}
+
 const RefusalCase kRefusals[] = {
     {"TooManyStages", &Answers::stages, "60", "1\n0 10 0.1",
-     "NS = 60 is refused: at most 50 filling stages", " SPECIFY THE NUMBER OF FILLING STAGES, NS=?",
-     staged},
+     "line 7 (NS, number of filling stages): NS = 60 is refused: at most 50 filling stages",
+     " SPECIFY THE NUMBER OF FILLING STAGES, NS=?", staged},
     {"NegativeStages", &Answers::stages, "-1", "0",
-     "NS = -1 is refused: the number of filling stages is negative",
+     "line 7 (NS, number of filling stages): NS = -1 is refused: the number of filling stages is "
+     "negative",
      " SPECIFY THE NUMBER OF FILLING STAGES, NS=?", staged},
     // Only the stage is asked again, under the format line of the stages.
     {"StageEndingBeforeItBegins", &Answers::stages, "1\n10 0 0.1", "0 10 0.1",
-     "TEF(1) = 0 is refused: a stage cannot end before it begins (TBF(1) = 10)",
+     "line 8 (TEF(1), ending time of stage 1): TEF(1) = 0 is refused: a stage cannot end before it "
+     "begins (TBF(1) = 10)",
      " BEGINNING TIME, ENDING TIME, HEIGHTS OR RATES", staged, "1\n0 10 0.1"},
     {"StagesOverlapping", &Answers::stages, "2\n0 10 0.1\n5 20 0.1", "10 20 0.1",
-     "TBF(2) = 5 is refused: stages must follow one another (TEF(1) = 10)",
+     "line 9 (TBF(2), beginning time of stage 2): TBF(2) = 5 is refused: stages must follow one "
+     "another (TEF(1) = 10)",
      " BEGINNING TIME, ENDING TIME, HEIGHTS OR RATES", staged, "2\n0 10 0.1\n10 20 0.1"},
+    {"StageWithADecimalComma", &Answers::stages, "1\n0 10 0,1", "0 10 0.1",
+     "line 8 (TBF(1), TEF(1), FRH(1): filling stage 1): this line holds 4 numbers but TBF(1), "
+     "TEF(1), FRH(1) take three: a decimal comma? write 0.1",
+     " BEGINNING TIME, ENDING TIME, HEIGHTS OR RATES", staged, "1\n0 10 0.1"},
     {"ZeroPermeabilityConstant", &Answers::constants, "0.8 -0.2 0 5.0 1.0",
-     "0.8 -0.2 0.001 5.0 1.0", "C = 0 is refused: the permeability constant must be positive",
+     "0.8 -0.2 0.001 5.0 1.0",
+     "line 1 (C, permeability coefficient): C = 0 is refused: the permeability constant must be "
+     "positive",
      " A1=?, B1=?, C=?, D=?, Z1=?"},
     {"ZeroCompressionExponent", &Answers::constants, "0.8 0 0.001 5.0 1.0",
-     "0.8 -0.2 0.001 5.0 1.0", "B1 = 0 is refused: the compression exponent must not be zero",
+     "0.8 -0.2 0.001 5.0 1.0",
+     "line 1 (B1, compression exponent): B1 = 0 is refused: the compression exponent must be "
+     "negative (a compression curve falls with stress)",
+     " A1=?, B1=?, C=?, D=?, Z1=?"},
+    {"RisingCompressionCurve", &Answers::constants, "0.8 0.2 0.001 5.0 1.0",
+     "0.8 -0.2 0.001 5.0 1.0",
+     "line 1 (B1, compression exponent): B1 = 0.2 is refused: the compression exponent must be "
+     "negative (a compression curve falls with stress)",
      " A1=?, B1=?, C=?, D=?, Z1=?"},
     {"NegativeReferenceVoidRatio", &Answers::constants, "-0.8 -0.2 0.001 5.0 1.0",
      "0.8 -0.2 0.001 5.0 1.0",
-     "E0 = A1*Z1^B1 = -0.8 is refused: the void ratio at zero stress must be positive",
+     "line 1 (A1, B1, C, D, Z1: compression and permeability constants): E0 = A1*Z1^B1 = -0.8 is "
+     "refused: the void ratio at zero stress must be positive",
      " A1=?, B1=?, C=?, D=?, Z1=?"},
     {"NegativeStressOffset", &Answers::constants, "0.8 -0.2 0.001 5.0 -1.0",
      "0.8 -0.2 0.001 5.0 1.0",
-     "E0 = A1*Z1^B1 = NaN is refused: the void ratio at zero stress must be positive",
+     "line 1 (A1, B1, C, D, Z1: compression and permeability constants): E0 = A1*Z1^B1 = NaN is "
+     "refused: the void ratio at zero stress must be positive",
      " A1=?, B1=?, C=?, D=?, Z1=?"},
     {"InfinitePermeability", &Answers::constants, "0.8 -0.2 1e300 -4000 1.0",
      "0.8 -0.2 0.001 5.0 1.0",
-     "K0 = C*E0^D = Infinity is refused: the permeability at E0 must be positive",
+     "line 1 (A1, B1, C, D, Z1: compression and permeability constants): K0 = C*E0^D = Infinity is "
+     "refused: the permeability at E0 must be positive",
      " A1=?, B1=?, C=?, D=?, Z1=?"},
+    {"ConstantsWithDecimalCommas", &Answers::constants, "0,8 -0,2 0,001 5,0 1,0",
+     "0.8 -0.2 0.001 5.0 1.0",
+     "line 1 (A1, B1, C, D, Z1: compression and permeability constants): this line holds 10 "
+     "numbers but A1, B1, C, D, Z1 take five: a decimal comma? write 0.8",
+     " A1=?, B1=?, C=?, D=?, Z1=?"},
+    {"UnreadableConstant", &Answers::constants, "0.8 -0.2 abc 5.0 1.0", "0.8 -0.2 0.001 5.0 1.0",
+     "line 1 (C, permeability coefficient): 'abc' is not a number", " A1=?, B1=?, C=?, D=?, Z1=?"},
+    {"DesiccationOff", &Answers::ides, "0", "2",
+     "line 2 (IDES, 3-D desiccation considered?): IDES = 0 is refused: answer 1 (yes) or 2 (no)",
+     " IS THE 3-D DESSICATION CONSIDERED IN THIS CASE?"},
+    {"DesiccationBeyondTheHiddenCode", &Answers::ides, "4", "2",
+     "line 2 (IDES, 3-D desiccation considered?): IDES = 4 is refused: answer 1 (yes) or 2 (no)",
+     " IS THE 3-D DESSICATION CONSIDERED IN THIS CASE?"},
+    {"DesiccationNotAnInteger", &Answers::ides, "2.5", "2",
+     "line 2 (IDES, 3-D desiccation considered?): '2.5' is not an integer",
+     " IS THE 3-D DESSICATION CONSIDERED IN THIS CASE?"},
+    // The switch after the tolerances is asked without a prompt.
+    {"DesiccationAfterTheTolerances", &Answers::ides, "3\n1e-6\n1e-4\n3", "2",
+     "line 5 (IDES, 3-D desiccation considered?, asked again after the tolerances): IDES = 3 is "
+     "refused: answer 1 (yes) or 2 (no)",
+     nullptr, nullptr, "3\n1e-6\n1e-4\n2"},
     {"ZeroSpecificGravity", &Answers::gs, "0", "2.65",
-     "GS = 0 is refused: the specific gravity of the solids must be positive",
+     "line 3 (GS, specific gravity of the solids): GS = 0 is refused: the specific gravity of the "
+     "solids must be positive",
+     " SPECIFY SPECIFIC GRAVITY OF SOLIDS, GS=?"},
+    {"SolidsAndWaterOnOneLine", &Answers::gs, "2.65 9.81", "2.65",
+     "line 3 (GS, specific gravity of the solids): this line holds 2 numbers but GS takes one: GS "
+     "and GW are asked on separate lines",
+     " SPECIFY SPECIFIC GRAVITY OF SOLIDS, GS=?"},
+    {"UnreadableSpecificGravity", &Answers::gs, "y", "2.65",
+     "line 3 (GS, specific gravity of the solids): 'y' is not a number",
      " SPECIFY SPECIFIC GRAVITY OF SOLIDS, GS=?"},
     {"NegativeUnitWeight", &Answers::gw, "-9.81", "9.81",
-     "GW = -9.81 is refused: the unit weight of water must be positive",
+     "line 4 (GW, unit weight of water): GW = -9.81 is refused: the unit weight of water must be "
+     "positive",
      " SPECIFY THE UNIT WEITHT OF WATER, GW=?"},
     {"NegativeHeight", &Answers::h0, "-1", "5.0",
-     "H0 = -1 is refused: the initial height must not be negative",
+     "line 5 (H0, initial height of the slurry): H0 = -1 is refused: the initial height must not "
+     "be negative",
+     " SPECIFY INITIAL HEIGHT OF SLURRY, H0=?"},
+    {"HeightWithADecimalComma", &Answers::h0, "1,5", "1.5",
+     "line 5 (H0, initial height of the slurry): this line holds 2 numbers but H0 takes one: a "
+     "decimal comma? write 1.5",
      " SPECIFY INITIAL HEIGHT OF SLURRY, H0=?"},
     // The height is answered already: the filling question is asked again.
     {"ZeroHeightWithoutFilling", &Answers::ifil, "2", "1\n0",
-     "H0 = 0 is refused: a layer of no height needs staged filling (IFIL = 1)",
-     " IS STAGED FILLING PROCESS CONSIDERED ON TOP?",
-     [](Answers& a) {
-       a.h0 = "0";
-       a.top_value = "0";
-     }},
-    {"ZeroHeightWithAnOutOfMenuFillingAnswer", &Answers::ifil, "3", "1\n0",
-     "H0 = 0 is refused: a layer of no height needs staged filling (IFIL = 1)",
-     " IS STAGED FILLING PROCESS CONSIDERED ON TOP?",
-     [](Answers& a) {
-       a.h0 = "0";
-       a.top_value = "0";
-     }},
+     "line 6 (IFIL, staged filling on top?): H0 = 0 is refused: a layer of no height needs staged "
+     "filling (IFIL = 1)",
+     " IS STAGED FILLING PROCESS CONSIDERED ON TOP?", zero_height},
+    {"FillingAnswerOutsideTheMenu", &Answers::ifil, "3", "1\n0",
+     "line 6 (IFIL, staged filling on top?): IFIL = 3 is refused: answer 1 (yes) or 2 (no)",
+     " IS STAGED FILLING PROCESS CONSIDERED ON TOP?", zero_height},
+    {"TopAnswerZero", &Answers::itop, "0", "2",
+     "line 7 (ITOP, top boundary condition): ITOP = 0 is refused: answer 1 (evaporation rate) or 2 "
+     "(surcharge)",
+     " \t2= SURCHARGE (UNIT IN STRESS)"},
+    {"TopAnswerSeven", &Answers::itop, "7", "2",
+     "line 7 (ITOP, top boundary condition): ITOP = 7 is refused: answer 1 (evaporation rate) or 2 "
+     "(surcharge)",
+     " \t2= SURCHARGE (UNIT IN STRESS)"},
+    {"BottomAnswerZero", &Answers::ibot, "0", "1",
+     "line 9 (IBOT, bottom boundary condition): IBOT = 0 is refused: answer 1 (impervious), 2 "
+     "(pressure head), 3 (pervious) or 4 (velocity)",
+     "     4= VELOCITY (NON-ZERO VELOCITY)"},
+    {"BottomAnswerFive", &Answers::ibot, "5", "1",
+     "line 9 (IBOT, bottom boundary condition): IBOT = 5 is refused: answer 1 (impervious), 2 "
+     "(pressure head), 3 (pervious) or 4 (velocity)",
+     "     4= VELOCITY (NON-ZERO VELOCITY)"},
+    {"BottomAnswerSix", &Answers::ibot, "6", "1",
+     "line 9 (IBOT, bottom boundary condition): IBOT = 6 is refused: answer 1 (impervious), 2 "
+     "(pressure head), 3 (pervious) or 4 (velocity)",
+     "     4= VELOCITY (NON-ZERO VELOCITY)"},
+    // E0 = 0.8 * 1^-0.2 = 0.8.
+    {"MinimumVoidRatioAtTheFreshVoidRatio", &Answers::me, "0.8", "0.5",
+     "line 10 (ME, minimum void ratio): ME = 0.8 is refused: the minimum void ratio must lie below "
+     "the void ratio of the fresh slurry, E0 = A1*Z1^B1 = 0.8",
+     " SPECIFY THE MINIMUM VOID RATIO, ME=?"},
+    {"MinimumVoidRatioAboveTheFreshVoidRatio", &Answers::me, "2.5", "0.5",
+     "line 10 (ME, minimum void ratio): ME = 2.5 is refused: the minimum void ratio must lie below "
+     "the void ratio of the fresh slurry, E0 = A1*Z1^B1 = 0.8",
+     " SPECIFY THE MINIMUM VOID RATIO, ME=?"},
     {"ZeroMaximumInterval", &Answers::maxdt, "0", "1.0",
-     "MAXDT = 0 is refused: the maximum time interval must be positive",
+     "line 15 (MAXDT, maximum time interval): MAXDT = 0 is refused: the maximum time interval must "
+     "be positive",
      " SPECIFY THE MAXIMUM TIME INTERVAL, MAXDT=?"},
-    {"TooManyOutputTimes", &Answers::no, "51", "2", "NO = 51 is refused: at most 50 output times",
+    {"TooManyOutputTimes", &Answers::no, "51", "2",
+     "line 12 (NO, number of output times): NO = 51 is refused: at most 50 output times",
      " MAXIMUM=50"},
     {"NegativeOutputTimes", &Answers::no, "-3", "2",
-     "NO = -3 is refused: the number of output times is negative", " MAXIMUM=50"},
-    {"OutputTimeAtTheStart", &Answers::opts, "10\n100", "20\n100",
-     "OPT(1) = 10 is refused: output times must come after the starting time TS = 10",
-     " (IN ASSENDING ORDER)", [](Answers& a) { a.ts = "10"; }},
-    {"OutputTimesRepeated", &Answers::opts, "10\n10", "10\n100",
-     "OPT(2) = 10 is refused: output times must ascend (OPT(1) = 10)", " (IN ASSENDING ORDER)"},
-    {"OutputTimesFalling", &Answers::opts, "100\n10", "10\n100",
-     "OPT(2) = 10 is refused: output times must ascend (OPT(1) = 100)", " (IN ASSENDING ORDER)"},
+     "line 12 (NO, number of output times): NO = -3 is refused: the number of output times is "
+     "negative",
+     " MAXIMUM=50"},
+    // Only the output time refused is asked again.
+    {"OutputTimeAtTheStart", &Answers::opts, "10", "20\n100",
+     "line 13 (OPT(1), output time 1): OPT(1) = 10 is refused: output times must come after the "
+     "starting time TS = 10",
+     " (IN ASSENDING ORDER)", [](Answers& a) { a.ts = "10"; }, "20\n100"},
+    {"OutputTimesRepeated", &Answers::opts, "10\n10", "100",
+     "line 14 (OPT(2), output time 2): OPT(2) = 10 is refused: output times must ascend (OPT(1) = "
+     "10)",
+     " (IN ASSENDING ORDER)", nullptr, "10\n100"},
+    {"OutputTimesFalling", &Answers::opts, "100\n10", "1000",
+     "line 14 (OPT(2), output time 2): OPT(2) = 10 is refused: output times must ascend (OPT(1) = "
+     "100)",
+     " (IN ASSENDING ORDER)", nullptr, "100\n1000"},
+    {"TwoOutputTimesOnOneLine", &Answers::opts, "10 100", "10\n100",
+     "line 13 (OPT(1), output time 1): this line holds 2 numbers but OPT(1) takes one: OPT(1) and "
+     "OPT(2) are asked on separate lines",
+     " (IN ASSENDING ORDER)"},
     {"ContinuationAnswerOutsideTheMenu", &Answers::icont, "3", "2",
-     "ICONT = 3 is refused: answer 1 to continue the last run or 2 for a new run", " 1=YES,2=NO"},
+     "line 16 (ICONT, continue the last run?): ICONT = 3 is refused: answer 1 (continue the last "
+     "run) or 2 (a new run)",
+     " 1=YES,2=NO"},
     {"SinglePair", &Answers::pairs, "1", "2\n1.8 10\n3.0 0",
-     "ND = 1 is refused: a continued run needs at least 2 pairs",
+     "line 17 (ND, number of void ratio-elevation pairs): ND = 1 is refused: a continued run needs "
+     "at least 2 pairs",
      " SPECIFY THE NUMBER OF NODAL VOID RATIO-ELEVATION, ND=?", continued},
     {"TooManyPairs", &Answers::pairs, "20001", "2\n1.8 10\n3.0 0",
-     "ND = 20001 is refused: at most 20000 pairs",
+     "line 17 (ND, number of void ratio-elevation pairs): ND = 20001 is refused: at most 20000 "
+     "pairs",
      " SPECIFY THE NUMBER OF NODAL VOID RATIO-ELEVATION, ND=?", continued},
-    // All pairs are asked again; the count stands.
-    {"PairsOfEqualElevation", &Answers::pairs, "3\n1.8 10\n2.5 10\n3.0 0", "1.8 10\n2.5 5\n3.0 0",
-     "elevation on profile line 2 = 10 is refused: elevations must fall from line to line, top of "
-     "the layer first (line 1 has 10)",
+    // Only the pair refused is asked again; the count and the pairs before it stand.
+    {"PairsOfEqualElevation", &Answers::pairs, "3\n1.8 10\n2.5 10", "2.5 5\n3.0 0",
+     "line 19 (z(2), elevation of pair 2 from the top): z(2) = 10 is refused: elevations must fall "
+     "from pair to pair, the top of the layer first (z(1) = 10)",
      " INPUT THE VOID RATIOS AND ELEVATIONS", continued, "3\n1.8 10\n2.5 5\n3.0 0"},
-    {"PairsTypedFromTheBottomUp", &Answers::pairs, "3\n3.0 0\n2.5 5\n1.8 10",
-     "1.8 10\n2.5 5\n3.0 0",
-     "elevation on profile line 2 = 5 is refused: elevations must fall from line to line, top of "
-     "the layer first (line 1 has 0)",
-     " INPUT THE VOID RATIOS AND ELEVATIONS", continued, "3\n1.8 10\n2.5 5\n3.0 0"},
+    {"PairsTypedFromTheBottomUp", &Answers::pairs, "3\n3.0 0\n2.5 5", "2.5 -5\n1.8 -10",
+     "line 19 (z(2), elevation of pair 2 from the top): z(2) = 5 is refused: elevations must fall "
+     "from pair to pair, the top of the layer first (z(1) = 0)",
+     " INPUT THE VOID RATIOS AND ELEVATIONS", continued, "3\n3.0 0\n2.5 -5\n1.8 -10"},
+    {"PairWithAThirdNumber", &Answers::pairs, "2\n1.8 10 3", "1.8 10\n3.0 0",
+     "line 18 (e(1), z(1): void ratio-elevation pair 1 from the top): this line holds 3 numbers "
+     "but "
+     "e(1), z(1) take two",
+     " INPUT THE VOID RATIOS AND ELEVATIONS", continued, "2\n1.8 10\n3.0 0"},
     {"ZeroCrackingDivisor", &Answers::desiccation, "0.9 -0.15\n1 0.5 2 0", "1 0.5 2 4\n0.01\n1.2",
-     "CRD = 0 is refused: the cracking constant d must not be zero", " a=?, b=?, c=?, d=?",
-     desiccating, "0.9 -0.15\n1 0.5 2 4\n0.01\n1.2"},
+     "line 4 (CRD, cracking constant d): CRD = 0 is refused: the cracking constant d must not be "
+     "zero",
+     " a=?, b=?, c=?, d=?", desiccating, "0.9 -0.15\n1 0.5 2 4\n0.01\n1.2"},
     {"NonPositiveCrackingBase", &Answers::desiccation, "0.9 -0.15\n0 0.5 2 4",
-     "1 0.5 2 4\n0.01\n1.2", "CRA = 0 is refused: the cracking function needs a + b*s > 0 at s = 0",
+     "1 0.5 2 4\n0.01\n1.2",
+     "line 4 (CRA, cracking constant a): CRA = 0 is refused: the cracking function needs a + b*s > "
+     "0 at s = 0",
      " a=?, b=?, c=?, d=?", desiccating, "0.9 -0.15\n1 0.5 2 4\n0.01\n1.2"},
     {"NegativeCrackOnset", &Answers::desiccation, "0.9 -0.15\n1 0.5 1 -0.5", "1 0.5 2 4\n0.01\n1.2",
-     "CRD = -0.5 is refused: the crack-onset void ratio at s = 0 would be -1",
+     "line 4 (CRD, cracking constant d): CRD = -0.5 is refused: the crack-onset void ratio at s = "
+     "0 "
+     "would be -1",
      " a=?, b=?, c=?, d=?", desiccating, "0.9 -0.15\n1 0.5 2 4\n0.01\n1.2"},
     {"InfiniteCrackOnset", &Answers::desiccation, "0.9 -0.15\n0.5 0.5 2000 4",
      "1 0.5 2 4\n0.01\n1.2",
-     "CRC = 2000 is refused: the crack-onset void ratio at s = 0 would be Infinity",
+     "line 4 (CRC, cracking constant c): CRC = 2000 is refused: the crack-onset void ratio at s = "
+     "0 "
+     "would be Infinity",
      " a=?, b=?, c=?, d=?", desiccating, "0.9 -0.15\n1 0.5 2 4\n0.01\n1.2"},
 };
 
@@ -660,13 +752,15 @@ TEST_P(Refusal, AsksAgainAtATerminal) {
   run(retried, true);
   EXPECT_EQ(errors.str(), std::string(c.message) + "\n");
 
-  const std::string cons = console.str();
-  const std::string prompt = std::string(c.prompt) + "\n";
-  const std::size_t first = cons.find(prompt);
-  ASSERT_NE(first, std::string::npos);
-  const std::size_t second = cons.find(prompt, first + prompt.size());
-  EXPECT_NE(second, std::string::npos) << "prompt not repeated";
-  EXPECT_EQ(cons.find(prompt, second + prompt.size()), std::string::npos);
+  if (c.prompt != nullptr) {
+    const std::string cons = console.str();
+    const std::string prompt = std::string(c.prompt) + "\n";
+    const std::size_t first = cons.find(prompt);
+    ASSERT_NE(first, std::string::npos);
+    const std::size_t second = cons.find(prompt, first + prompt.size());
+    EXPECT_NE(second, std::string::npos) << "prompt not repeated";
+    EXPECT_EQ(cons.find(prompt, second + prompt.size()), std::string::npos);
+  }
 
   Answers clean = refused_answers(c);
   clean.*c.field = c.clean != nullptr ? c.clean : c.retry;
@@ -688,7 +782,10 @@ TEST_F(DialogTest, InteractiveEndOfInputDuringARetryEndsTheRun) {
     ADD_FAILURE() << "the dialog ended without a stop";
   } catch (const RunStop& stop) {
     EXPECT_EQ(stop.kind(), StopKind::BadInput);
-    EXPECT_EQ(stop.lines(), std::vector<std::string>{"cannot read GS: the input ended"});
+    EXPECT_EQ(stop.lines(),
+              std::vector<std::string>{
+                  "line 4 (GS, specific gravity of the solids): no answer: the input ends after "
+                  "line 3"});
   }
 }
 
@@ -710,20 +807,37 @@ TEST_F(DialogTest, ValuesThatMayBeIntendedAreKept) {
             std::string::npos);
 }
 
-TEST_F(DialogTest, UnreadableAnswerNamesTheQuestion) {
-  Answers a;
-  a.ides = "2.5";
-  const RunStop stop = stop_of(a);
-  EXPECT_EQ(stop.kind(), StopKind::BadInput);
-  EXPECT_EQ(stop.lines(), std::vector<std::string>{"cannot read IDES: '2.5' is not an integer"});
-  Answers b;
-  b.constants = "0.8 -0.2 abc 5.0 1.0";
-  EXPECT_EQ(stop_of(b).lines(), std::vector<std::string>{"cannot read C: 'abc' is not a number"});
+TEST_F(DialogTest, EndOfInputNamesTheLineAndTheValueMissing) {
   Answers c;
   c.icont = "1";
   c.pairs = "2\n1.8 10\n3.0";
   EXPECT_EQ(stop_of(c).lines(),
-            std::vector<std::string>{"cannot read elevation on profile line 2: the input ended"});
+            std::vector<std::string>{"line 20 (z(2), elevation of pair 2 from the top): no answer: "
+                                     "the input ends after line 19"});
+}
+
+// At a terminal an unreadable answer is asked again like a refused one, as
+// often as it takes; "input" holds only the answers taken.
+TEST_F(DialogTest, TerminalAsksAgainUntilTheAnswerReads) {
+  Answers a;
+  a.gs = "abc\n2,65\n2.65 9.81\n2.65";
+  run(a, true);
+  EXPECT_EQ(errors.str(),
+            "line 3 (GS, specific gravity of the solids): 'abc' is not a number\n"
+            "line 4 (GS, specific gravity of the solids): this line holds 2 numbers but GS takes "
+            "one: a decimal comma? write 2.65\n"
+            "line 5 (GS, specific gravity of the solids): this line holds 2 numbers but GS takes "
+            "one: GS and GW are asked on separate lines\n");
+  EXPECT_EQ(count_of(console.str(), " SPECIFY SPECIFIC GRAVITY OF SOLIDS, GS=?\n"), 4);
+  EXPECT_EQ(p->GS, 2.65);
+  EXPECT_EQ(p->GW, 9.81);
+  std::ostringstream clean;
+  Outputs clean_out;
+  clean_out.input.attach(clean);
+  auto q = std::make_unique<RunDefinition>();
+  std::istringstream in(Answers{}.text());
+  run_dialog(in, clean_out, false, *q);
+  EXPECT_EQ(input.str(), clean.str());
 }
 
 }  // namespace

@@ -204,11 +204,14 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         BadInput{"Refused", kSoil + "2\n0.0\n", "GS = 0 is refused", "3-D DESSICATION STATUS"},
         BadInput{"Unreadable", kSoil + "2\n2.65\nwater\n",
-                 "cannot read GW: 'water' is not a number", "SPECIFIC GRAVITY OF SOLIDS"},
-        BadInput{"NotANumberWord", kSoil + "2\n2.65\n9.81\nNaN\n", "cannot read H0",
+                 "line 4 (GW, unit weight of water): 'water' is not a number",
+                 "SPECIFIC GRAVITY OF SOLIDS"},
+        BadInput{"NotANumberWord", kSoil + "2\n2.65\n9.81\nNaN\n",
+                 "line 5 (H0, initial height of the slurry): 'NaN' is not a number",
                  "UNIT WEIGHT OF WATER"},
         BadInput{"EndOfInputMidDialog", kSoil + "2\n2.65\n9.81\n10.0\n2\n2\n",
-                 "cannot read LT: the input ended", "TOP BOUNDARY CONDITION"}),
+                 "line 8 (LT, surcharge on the top): no answer: the input ends after line 7",
+                 "TOP BOUNDARY CONDITION"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // Runs that fail numerically end with status 3 and their end-of-run records.

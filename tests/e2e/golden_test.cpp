@@ -72,8 +72,8 @@ std::vector<GoldenCase> golden_cases() {
 }
 
 // What a run leaves behind, one line per output: "<case> <output> <bytes> <digest>".
-std::vector<std::string> fingerprints(const GoldenCase& c) {
-  const ProgramRun run = run_program(read_file(c.answers));
+std::vector<std::string> fingerprints(const GoldenCase& c, const std::string& arguments = "") {
+  const ProgramRun run = run_program(read_file(c.answers), arguments);
   std::vector<std::string> lines;
   lines.push_back(c.name + " status " + std::to_string(run.status));
   lines.push_back(c.name + " stdout " + fingerprint(run.console));
@@ -101,6 +101,25 @@ std::map<std::string, std::string> recorded() {
   return by_key;
 }
 
+// Every case's outputs held against the recorded ones, the program run with
+// `arguments`.
+void expect_recorded_bytes(const std::vector<GoldenCase>& cases, const std::string& arguments) {
+  const auto expected = recorded();
+  std::size_t compared = 0;
+  for (const auto& c : cases) {
+    for (const auto& line : fingerprints(c, arguments)) {
+      const auto second = line.find(' ', line.find(' ') + 1);
+      const std::string key = line.substr(0, second);
+      const auto it = expected.find(key);
+      ASSERT_NE(it, expected.end()) << key << " has no recorded digest";
+      EXPECT_EQ(line.substr(second + 1), it->second)
+          << key << " differs from the recorded output (arguments: '" << arguments << "')";
+      ++compared;
+    }
+  }
+  EXPECT_EQ(compared, expected.size()) << "a recorded case no longer runs";
+}
+
 TEST(Golden, EveryCaseLeavesTheRecordedBytes) {
   const auto cases = golden_cases();
   ASSERT_GE(cases.size(), 20u) << "the examples or tests/golden/cases went missing";
@@ -114,19 +133,15 @@ TEST(Golden, EveryCaseLeavesTheRecordedBytes) {
     GTEST_SKIP() << "recorded " << expected_path();
   }
 
-  const auto expected = recorded();
-  std::size_t compared = 0;
-  for (const auto& c : cases) {
-    for (const auto& line : fingerprints(c)) {
-      const auto second = line.find(' ', line.find(' ') + 1);
-      const std::string key = line.substr(0, second);
-      const auto it = expected.find(key);
-      ASSERT_NE(it, expected.end()) << key << " has no recorded digest";
-      EXPECT_EQ(line.substr(second + 1), it->second) << key << " differs from the recorded output";
-      ++compared;
-    }
-  }
-  EXPECT_EQ(compared, expected.size()) << "a recorded case no longer runs";
+  expect_recorded_bytes(cases, "");
+}
+
+// The refinement controls at their defaults, given explicitly, are the
+// standard run to the last byte.
+TEST(Golden, DefaultControlsGivenExplicitlyLeaveTheRecordedBytes) {
+  if (std::getenv("SLURRY1D_GOLDEN_RECORD") != nullptr) GTEST_SKIP() << "recording";
+  expect_recorded_bytes(golden_cases(), "--nodes 501 --step-factor 1");
+  expect_recorded_bytes(golden_cases(), "--step-factor=1.0 --nodes=501");
 }
 
 }  // namespace

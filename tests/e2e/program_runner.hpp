@@ -88,4 +88,18 @@ inline ProgramRun run_example(const std::string& name) {
   return run_program(example(name));
 }
 
+// The surcharge example (5 m, 20 kPa, pervious base) up to its first two
+// output times, 1 and 10 days.
+inline std::string surcharge_example_to_day_10() {
+  std::ostringstream answers;
+  for (const std::string& line : split_lines(example("surcharge_two_way.txt"))) {
+    if (line.rfind("4 ", 0) == 0) {
+      answers << "2    NO\n";
+    } else if (line.rfind("100.0 ", 0) != 0 && line.rfind("1000.0 ", 0) != 0) {
+      answers << line << '\n';
+    }
+  }
+  return answers.str();
+}
+
 }  // namespace slurry1d::e2e

@@ -135,7 +135,7 @@ struct ObservedRun {
       out.errors.attach(errors_text);
       RunObservers observers;
       observers.add(events);
-      status = run_program(in, false, out, observers);
+      status = run_program(in, false, out, {}, std::nullopt, observers);
       console = console_text.str();
     }
     if (blocked != "vd.out") vd = read_file(scratch / "vd.out");

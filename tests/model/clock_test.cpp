@@ -134,6 +134,62 @@ TEST(Clock, ALandedStepEndsExactlyOnTheOutputTime) {
   }
 }
 
+// A clock with step factor F takes every length it is given F times shorter
+// and grows a step by 3F/(3F - 1); F = 1 is the clock above, bit for bit.
+TEST(Clock, AStepFactorShortensEveryLengthItIsGiven) {
+  for (const double F : {2.0, 4.0, 3.5}) {
+    Clock c(0.3, 0.2, F);
+    EXPECT_EQ(read(c), (Reading{0.3, 0.2 / F, 0.0, 0.0, 0.3})) << "first step, F = " << F;
+    EXPECT_EQ(c.growth(), 3.0 * F / (3.0 * F - 1.0));
+
+    c.restart_step(0.1);
+    EXPECT_EQ(c.DT(), 0.1 / F) << "step after the first crack, F = " << F;
+    c.grow(1.0);
+    EXPECT_EQ(c.DT(), c.growth() * (0.1 / F)) << "growth, F = " << F;
+    EXPECT_EQ(c.DTSAVE(), c.DT());
+    c.grow(0.05);
+    EXPECT_EQ(c.DT(), 0.05 / F) << "largest step, F = " << F;
+
+    c.restart_step(0.1);
+    c.advance();
+    const double T = c.T();
+    c.limit_step(0.08);
+    EXPECT_EQ(c.DT(), 0.08 / F) << "step limit, F = " << F;
+    EXPECT_EQ(c.T(), (T - 0.1 / F) + 0.08 / F);
+  }
+}
+
+TEST(Clock, AStepFactorOfOneIsTheStandardClock) {
+  Clock standard = busy_clock();
+  Clock explicit_one(0.3, 0.2, 1.0);
+  explicit_one.begin_output_interval(true);
+  explicit_one.restart_step(0.07);
+  explicit_one.remember_step();
+  explicit_one.restart_step(0.1);
+  EXPECT_EQ(explicit_one.growth(), 1.5);
+  for (Clock* c : {&standard, &explicit_one}) {
+    c->grow(1.0);
+    c->advance();
+    c->limit_step(0.11);
+    c->grow(0.2);
+  }
+  EXPECT_EQ(read(explicit_one), read(standard));
+  EXPECT_EQ(read(standard).DT, 1.5 * 0.11);
+}
+
+// While it grows, a refined step is a third of the elapsed time at its end
+// divided by F, as the standard step (growth 1.5) is a third of it.
+TEST(Clock, AGrowingStepStaysAThirdOfTheElapsedTimeDividedByTheFactor) {
+  for (const double F : {1.0, 2.0, 8.0}) {
+    Clock c(0.0, 1e-6, F);
+    for (int step = 0; step < 60 * static_cast<int>(F); ++step) {
+      c.advance();
+      c.grow(1e9);
+    }
+    EXPECT_NEAR(c.DT() / (c.T() + c.DT()), 1.0 / (3.0 * F), 1e-9) << "F = " << F;
+  }
+}
+
 TEST(ClockTimes, PassedAndReachedCompareByRatioForPositiveTargetsAndDirectlyOtherwise) {
   struct Case {
     double T, target;

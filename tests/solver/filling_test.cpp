@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "model/run_controls.hpp"
 #include "solver/nodeset_columns.hpp"
 
 namespace slurry1d {
@@ -67,7 +68,7 @@ class FillingTest : public ::testing::Test {
     clock = Clock(T, DTPREV);
     clock.remember_step();
     clock.restart_step(DT);
-    advance_filling(*def, p->scales, clock, *col, cursor, *work);
+    advance_filling(*def, p->scales, STANDARD_NNI, clock, *col, cursor, *work);
     DTPREV = clock.DTPREV();
   }
 
@@ -324,7 +325,7 @@ TEST_P(FillingSchedule, PlacesTheNominalHeightOfEveryStage) {
     const double top = col->Z[col->NN];
     const int stage_before = cursor.KSTG;
     clock.advance();
-    advance_filling(*def, p->scales, clock, *col, cursor, *work);
+    advance_filling(*def, p->scales, STANDARD_NNI, clock, *col, cursor, *work);
     ASSERT_GE(clock.T(), before) << "time went back at step " << n;
     ends_hit.push_back(clock.T());
     if (stage_before <= def->NS) {
