@@ -9,11 +9,12 @@
 #include "platform/file_identity.hpp"
 #include "platform/interrupt.hpp"
 #include "platform/terminal.hpp"
+#include "verify/verify_run.hpp"
 
 int main(int argc, char** argv) {
-  slurry1d::RunControls controls;
+  slurry1d::ProgramOptions options;
   if (const auto status =
-          slurry1d::handle_command_line(argc, argv, std::cout, std::cerr, controls)) {
+          slurry1d::handle_command_line(argc, argv, std::cout, std::cerr, options)) {
     return *status;
   }
   std::ios::sync_with_stdio(false);
@@ -23,6 +24,13 @@ int main(int argc, char** argv) {
   slurry1d::Outputs out;
   out.console.attach(std::cout);
   out.errors.attach(std::cerr);
-  return slurry1d::run_program(answers, slurry1d::platform::stdin_is_terminal(), out, controls,
+  const bool interactive = slurry1d::platform::stdin_is_terminal();
+  if (options.verify) {
+    return slurry1d::verify::run_verified(answers, interactive, out, options.controls,
+                                          slurry1d::platform::stdin_identity(),
+                                          slurry1d::no_observer(), ".")
+        .status;
+  }
+  return slurry1d::run_program(answers, interactive, out, options.controls,
                                slurry1d::platform::stdin_identity());
 }

@@ -11,7 +11,7 @@ namespace slurry1d {
 namespace {
 
 constexpr std::string_view kUsage[] = {
-    "usage: slurry1d [--nodes N] [--step-factor F] < answers.txt",
+    "usage: slurry1d [--nodes N] [--step-factor F] [--verify] < answers.txt",
     "",
     "Simulates the one-dimensional large-strain consolidation and desiccation of a",
     "layer of soft soil, slurry or tailings. The program asks its questions on the",
@@ -27,6 +27,10 @@ constexpr std::string_view kUsage[] = {
     "  --step-factor F    every time step F times shorter, 1 <= F <= 1000 (default 1):",
     "                     the first and the largest step divided by F, a step growing",
     "                     by 3F/(3F - 1) instead of 1.5",
+    "  --verify           run the case as given, then with its steps / 2 and / 4 and",
+    "                     its nodes x 2 and x 4; estimate the error of the given",
+    "                     run's settlement at every output time, judge it against",
+    "                     1 % and write the table to verify.csv",
     "  --help             print this text",
     "  --version          print the version",
     "",
@@ -102,7 +106,8 @@ int refuse(std::ostream& err, const std::string& message) {
 }  // namespace
 
 std::optional<int> handle_command_line(int argc, const char* const* argv, std::ostream& out,
-                                       std::ostream& err, RunControls& controls) {
+                                       std::ostream& err, ProgramOptions& options) {
+  RunControls& controls = options.controls;
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
     if (arg == "--help" || arg == "-h") {
@@ -113,6 +118,10 @@ std::optional<int> handle_command_line(int argc, const char* const* argv, std::o
     if (arg == "--version") {
       RecordWriter(out).write_text("slurry1d " SLURRY1D_VERSION);
       return 0;
+    }
+    if (arg == "--verify") {
+      options.verify = true;
+      continue;
     }
     std::optional<OptionValue> value = option_value("--nodes", argc, argv, i);
     auto read = read_node_count;

@@ -13,8 +13,9 @@
 
 namespace slurry1d {
 
-Simulation::Simulation(Outputs& out, const RunControls& controls, RunObserver& observer)
-    : out_(out), observer_(observer), run_(std::make_unique<Run>()) {
+Simulation::Simulation(Outputs& out, const RunControls& controls, RunObserver& observer,
+                       RunFiles files)
+    : out_(out), observer_(observer), file_mode_(files), run_(std::make_unique<Run>()) {
   run_->controls = controls;
 }
 
@@ -27,6 +28,12 @@ void Simulation::run(std::istream& answers, bool interactive,
   march();
 }
 
+void Simulation::run(const RunDefinition& def) {
+  run_->def = def;
+  set_up();
+  march();
+}
+
 void Simulation::refuse_overwriting(const std::optional<platform::FileIdentity>& answers_file) {
   for (const char* name : kRunFileNames) {
     const std::string refusal = overwrite_refusal(answers_file, name);
@@ -35,7 +42,7 @@ void Simulation::refuse_overwriting(const std::optional<platform::FileIdentity>&
 }
 
 void Simulation::open_echo_file() {
-  files_.open_input(out_);
+  if (file_mode_ == RunFiles::Write) files_.open_input(out_);
 }
 
 // A request to stop while the dialog waits for an answer ends its reading;
@@ -59,7 +66,7 @@ void Simulation::stop_if_interrupted() {
 
 void Simulation::set_up() {
   set_up_begun_ = true;
-  files_.open_results(out_);
+  if (file_mode_ == RunFiles::Write) files_.open_results(out_);
   set_up_run(*run_, out_, observer_);
   set_up_done_ = true;
 }
@@ -109,15 +116,14 @@ RunStop non_finite_failure(const NonFiniteResult& where) {
                   "boundary values"});
 }
 
-}  // namespace
-
-int run_program(std::istream& answers, bool interactive, Outputs& out, const RunControls& controls,
-                const std::optional<platform::FileIdentity>& answers_file, RunObserver& observer) {
+// Runs `start` on the simulation, closes its files and reports every stop;
+// returns the exit status (see run_program).
+template <typename Start>
+int run_to_end(Simulation& simulation, Outputs& out, Start start) {
   int status = 0;
   std::optional<RunStop> ended_by;  // the stop that decided the status, if any
-  Simulation simulation(out, controls, observer);
   try {
-    simulation.run(answers, interactive, answers_file);
+    start();
   } catch (const RunStop& stop) {
     report_stop(stop, out);
     status = stop.exit_status();
@@ -143,6 +149,20 @@ int run_program(std::istream& answers, bool interactive, Outputs& out, const Run
   out.console.flush();
   simulation.report_end(status, ended_by ? &*ended_by : nullptr);
   return status;
+}
+
+}  // namespace
+
+int run_program(std::istream& answers, bool interactive, Outputs& out, const RunControls& controls,
+                const std::optional<platform::FileIdentity>& answers_file, RunObserver& observer) {
+  Simulation simulation(out, controls, observer);
+  return run_to_end(simulation, out, [&] { simulation.run(answers, interactive, answers_file); });
+}
+
+int run_definition(const RunDefinition& def, Outputs& out, const RunControls& controls,
+                   RunObserver& observer) {
+  Simulation simulation(out, controls, observer, RunFiles::Discard);
+  return run_to_end(simulation, out, [&] { simulation.run(def); });
 }
 
 }  // namespace slurry1d

@@ -13,13 +13,19 @@
 
 namespace slurry1d {
 
+// Whether a run writes its files: Write creates "input", "vd.out", "ts.out"
+// and "tc.out" in the current directory; Discard creates none, and what the
+// run would write into them is dropped (a run followed only through its
+// observer, such as a refined run that checks the accuracy of another).
+enum class RunFiles { Write, Discard };
+
 // One run of the program: the dialog, the set-up and the time loop, on a run
 // record allocated once before the first question, with the given controls,
 // observed by `observer`.
 class Simulation {
  public:
   explicit Simulation(Outputs& out, const RunControls& controls = {},
-                      RunObserver& observer = no_observer());
+                      RunObserver& observer = no_observer(), RunFiles files = RunFiles::Write);
 
   // Runs from the first question to the end of the run. The program's own
   // stops and refused input arrive as RunStop; the files stay open until
@@ -28,6 +34,9 @@ class Simulation {
   // any file is created.
   void run(std::istream& answers, bool interactive,
            const std::optional<platform::FileIdentity>& answers_file = std::nullopt);
+  // Runs a definition answered before (by the dialog of another run), from
+  // the set-up to the end, without a dialog and without an echo of answers.
+  void run(const RunDefinition& def);
   // Flushes and closes every file.
   void close_files();
   // Tells the observer how the run ended, once the program's exit status is
@@ -49,6 +58,7 @@ class Simulation {
 
   Outputs& out_;
   RunObserver& observer_;
+  RunFiles file_mode_;
   ResultFiles files_;
   std::unique_ptr<Run> run_;
   bool set_up_begun_ = false;
@@ -75,5 +85,12 @@ int run_program(std::istream& answers, bool interactive, Outputs& out,
                 const RunControls& controls = {},
                 const std::optional<platform::FileIdentity>& answers_file = std::nullopt,
                 RunObserver& observer = no_observer());
+
+// The run of a definition answered before, on the given controls, writing no
+// file: what it would write goes to `out`'s writers of those files (detached
+// writers drop it), its console to out.console, and its results reach the
+// observer. Returns the exit status as run_program does.
+int run_definition(const RunDefinition& def, Outputs& out, const RunControls& controls,
+                   RunObserver& observer);
 
 }  // namespace slurry1d
