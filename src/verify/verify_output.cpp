@@ -17,6 +17,11 @@ std::string formatted(const char* format, Args... args) {
   return buf;
 }
 
+std::string trimmed(std::string text) {
+  while (!text.empty() && text.back() == ' ') text.pop_back();
+  return text;
+}
+
 // An observed order, "*" after it where it is not observed ("-" where it is
 // not defined).
 std::string order_cell(const ErrorEstimate& e) {
@@ -81,15 +86,15 @@ std::vector<std::string> console_lines(const VerifyTable& t) {
   lines.push_back(
       " estimated error of the settlement as given (+ where it is larger than the converged "
       "settlement); GCI: the band the error lies within");
-  lines.push_back(
-      formatted(" %12s %11s  %-29s  %-29s  %-21s", "", "", "in time", "in space", "total"));
-  lines.push_back(formatted(" %12s %11s %7s %10s %10s %7s %10s %10s %10s %10s %9s  %s", "time",
+  lines.push_back(trimmed(
+      formatted(" %12s %11s %-30s %-30s %-21s", "", "", " in time", " in space", " total")));
+  lines.push_back(formatted(" %12s %11s %6s  %10s %10s %6s  %10s %10s %10s %10s %9s  %s", "time",
                             "settlement", "order", "error", "GCI", "order", "error", "GCI", "error",
                             "GCI", "GCI/sett.", "verdict"));
   for (const VerifyRow& r : t.rows) {
     lines.push_back(
-        formatted(" %12.6g %11.4e", r.time, r.settlement) + order_cell(r.in_time) +
-        formatted(" %10.2e %10.2e", r.in_time.error, r.in_time.gci) + order_cell(r.in_space) +
+        formatted(" %12.6g %11.4e ", r.time, r.settlement) + order_cell(r.in_time) +
+        formatted(" %10.2e %10.2e ", r.in_time.error, r.in_time.gci) + order_cell(r.in_space) +
         formatted(" %10.2e %10.2e %10.2e %10.2e %9s  ", r.in_space.error, r.in_space.gci,
                   r.total_error, r.total_gci, percent_text(r.gci_percent()).c_str()) +
         verdict_text(r.verdict));

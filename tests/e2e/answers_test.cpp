@@ -178,8 +178,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 // A plain answer file without notes: the self-weight example's values.
 const std::string kPlain =
-    "7.0 -0.2 6.8e-7 4.0 0.1\n2\n2.65\n9.81\n10.0\n2\n2\n0.0\n1\n1.0\n0.0\n5\n10.0\n100.0\n"
-    "1000.0\n10000.0\n100000.0\n50.0\n2\n";
+    "7.0 -0.2 6.8e-7 4.0 0.1\n2\n2.65\n9.81\n10.0\n2\n2\n0.0\n1\n1.0\n0.0\n4\n1000.0\n3000.0\n"
+    "10000.0\n100000.0\n50.0\n2\n";
 
 std::string with_crlf(const std::string& text) {
   std::string out;

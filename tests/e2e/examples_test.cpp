@@ -72,7 +72,8 @@ INSTANTIATE_TEST_SUITE_P(Examples, EveryExample, ::testing::ValuesIn(kExamples),
 // every tenth node (1%). Staged filling credits each step of a stage with the
 // mean of its own and the previous step, which misses half of the last step
 // inside a stage and over-credits the first step after a gap: each stage is
-// placed to within one step's credit (here 0.25 and 0.15 of 8 nominal metres).
+// placed to within one step's credit, which the example's short steps (0.025
+// days) keep within 1 % of its 8 nominal metres.
 struct SolidsCase {
   const char* name;
   double tolerance;  // relative
@@ -90,7 +91,7 @@ TEST_P(SolidsKept, FinalProfileHoldsTheSolidsPlaced) {
 INSTANTIATE_TEST_SUITE_P(
     Examples, SolidsKept,
     ::testing::Values(SolidsCase{"self_weight", 0.01}, SolidsCase{"surcharge_two_way", 0.01},
-                      SolidsCase{"staged_filling", 0.4 / 8.0}, SolidsCase{"continued_run", 0.01},
+                      SolidsCase{"staged_filling", 0.01}, SolidsCase{"continued_run", 0.01},
                       SolidsCase{"base_velocity", 0.01}, SolidsCase{"pressure_head_base", 0.01}),
     [](const ::testing::TestParamInfo<SolidsCase>& info) { return std::string(info.param.name); });
 
@@ -157,12 +158,11 @@ TEST(DeferredBoundaries, SwitchTimesStandInTheTimeSeries) {
 
 TEST(StagedFilling, HeightGrowsDuringTheStagesOnly) {
   const auto series = time_series(example_run("staged_filling"));
-  ASSERT_EQ(series.size(), 6u);  // 0, 50, 100, 200, 300, 1000 days
+  ASSERT_EQ(series.size(), 5u);  // 0, 100, 200, 300, 500 days
   EXPECT_GT(series[1].height, series[0].height);
-  EXPECT_GT(series[2].height, series[1].height);
-  EXPECT_LT(series[3].height, series[2].height) << "no filling in the gap from 100 to 200";
-  EXPECT_GT(series[4].height, series[3].height);
-  EXPECT_LT(series[5].height, series[4].height);
+  EXPECT_LT(series[2].height, series[1].height) << "no filling in the gap from 100 to 200";
+  EXPECT_GT(series[3].height, series[2].height);
+  EXPECT_LT(series[4].height, series[3].height);
 }
 
 // A continued run made from the final profile of a run that just ended
