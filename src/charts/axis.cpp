@@ -64,17 +64,72 @@ std::vector<Tick> round_number_ticks(Range range, double length, bool horizontal
   }
 }
 
-TickLabel power_label(double v) {
+// The multiples of the powers of ten that carry a label on a log axis.
+enum class Mantissas { One, OneTwoFive, OneThree };
+
+struct LogLabelling {
+  int stride = 1;  // label every stride-th power of ten
+  Mantissas mantissas = Mantissas::One;
+};
+
+bool carries_label(double v, LogLabelling l) {
   const int d = decade_of(v);
-  if (d >= -3 && d <= 4) return format_tick(v, std::pow(10.0, d));
   const double mantissa = std::round(v / std::pow(10.0, d));
-  return {fixed(mantissa, 0), d};
+  if (mantissa == 1.0) return d % l.stride == 0;
+  if (l.mantissas == Mantissas::OneTwoFive) return mantissa == 2.0 || mantissa == 5.0;
+  if (l.mantissas == Mantissas::OneThree) return mantissa == 3.0;
+  return false;
 }
 
+// A log-axis label as a decimal ("0.002", "500") or in powers of ten
+// ("10" with exponent -4, "2" with exponent -4).
+TickLabel log_label(double v, bool decimal) {
+  const int d = decade_of(v);
+  if (decimal) return format_tick(v, std::pow(10.0, d));
+  return {fixed(std::round(v / std::pow(10.0, d)), 0), d};
+}
+
+// The ticks with labels where `l` puts them: decimals while every label lies
+// from 0.001 to 99999, else powers of ten throughout, so that one axis never
+// mixes "0.01" with "10⁻⁴".
+std::vector<Tick> with_log_labels(std::vector<Tick> ticks, LogLabelling l) {
+  int lowest = std::numeric_limits<int>::max(), highest = std::numeric_limits<int>::min();
+  for (const Tick& t : ticks) {
+    if (!carries_label(t.value, l)) continue;
+    lowest = std::min(lowest, decade_of(t.value));
+    highest = std::max(highest, decade_of(t.value));
+  }
+  const bool decimal = lowest >= -3 && highest <= 4;
+  for (Tick& t : ticks) {
+    t.label = carries_label(t.value, l) ? std::optional(log_label(t.value, decimal)) : std::nullopt;
+  }
+  return ticks;
+}
+
+// Whether every two neighbouring labels stay apart; counts the labels.
+bool labels_apart(const std::vector<Tick>& ticks, Range range, double length, bool horizontal,
+                  double font_size, int& labelled) {
+  const double needed = needed_spacing(ticks, horizontal, font_size);
+  std::optional<double> last;
+  labelled = 0;
+  bool apart = true;
+  for (const Tick& t : ticks) {
+    if (!t.label) continue;
+    const double at = axis_fraction(t.value, range, Scale::Logarithmic) * length;
+    if (last && at - *last < needed) apart = false;
+    last = at;
+    ++labelled;
+  }
+  return apart;
+}
+
+// Ticks at 1..9 times the powers of ten; labels at 1, 2 and 5 times them
+// where there is room, else at every power of ten, or every second, fifth,
+// ... where they crowd. Within about a decade, where fewer than two powers of
+// ten fall in the range, 2 and 5 (or 3) times them are labelled instead.
 std::vector<Tick> log_ticks(Range range, double length, bool horizontal, double font_size) {
   const double l0 = std::log10(range.lo);
   const double l1 = std::log10(range.hi);
-  const double decade_px = length / (l1 - l0);
   std::vector<Tick> ticks;
   for (int d = static_cast<int>(std::floor(l0)); d <= static_cast<int>(std::floor(l1)); ++d) {
     for (int m = 1; m <= 9; ++m) {
@@ -82,33 +137,25 @@ std::vector<Tick> log_ticks(Range range, double length, bool horizontal, double 
       if (v >= range.lo && v <= range.hi) ticks.push_back({v, std::nullopt});
     }
   }
-  // Labels on every decade, or every second, fifth, ... where they crowd.
-  std::vector<Tick> probe;
-  for (const Tick& t : ticks) probe.push_back({t.value, power_label(t.value)});
-  const double needed = needed_spacing(probe, horizontal, font_size);
-  int stride = 1;
-  for (const int s : {1, 2, 3, 5, 10, 20, 50}) {
-    stride = s;
-    if (decade_px * s >= needed) break;
-  }
-  int labelled = 0;
-  for (Tick& t : ticks) {
-    const int d = decade_of(t.value);
-    if (std::abs(t.value - std::pow(10.0, d)) <= 1e-9 * t.value && d % stride == 0) {
-      t.label = power_label(t.value);
-      ++labelled;
+  constexpr LogLabelling DENSE_TO_SPARSE[] = {
+      {1, Mantissas::OneTwoFive}, {1, Mantissas::One},  {2, Mantissas::One},
+      {3, Mantissas::One},        {5, Mantissas::One},  {10, Mantissas::One},
+      {20, Mantissas::One},       {50, Mantissas::One}, {1, Mantissas::OneThree}};
+  // Failing two labels apart: the most labels that stay apart, else the sparsest.
+  std::vector<Tick> fallback;
+  int fallback_count = -1;
+  for (const LogLabelling l : DENSE_TO_SPARSE) {
+    std::vector<Tick> labelled_ticks = with_log_labels(ticks, l);
+    int labelled = 0;
+    const bool apart = labels_apart(labelled_ticks, range, length, horizontal, font_size, labelled);
+    if (apart && labelled >= 2) return labelled_ticks;
+    if (apart && labelled > fallback_count) {
+      fallback_count = labelled;
+      fallback = labelled_ticks;
     }
+    if (fallback_count < 0 && l.stride == 50) fallback = std::move(labelled_ticks);
   }
-  if (labelled >= 2) return ticks;
-  // Within about a decade: label 2 and 5 (or 3) times the powers of ten too.
-  const bool two_and_five = std::log10(2.0) * decade_px >= needed;
-  for (Tick& t : ticks) {
-    const double m = std::round(t.value / std::pow(10.0, decade_of(t.value)));
-    if ((two_and_five && (m == 2 || m == 5)) || (!two_and_five && m == 3)) {
-      t.label = power_label(t.value);
-    }
-  }
-  return ticks;
+  return fallback;
 }
 
 }  // namespace

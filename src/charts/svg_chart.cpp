@@ -20,6 +20,8 @@ constexpr double CHAR_EM = 0.62;
 constexpr double TICK_LENGTH = 5.0;
 constexpr double LEGEND_ROW = 17.0;
 constexpr double NOTE_ROW = 15.0;
+// From the baseline of the x-axis title to that of the first line under it.
+constexpr double BELOW_TITLE = 20.0;
 constexpr double SWATCH = 26.0;
 constexpr const char* FONT_FAMILY = "DejaVu Sans, Helvetica, Arial, sans-serif";
 
@@ -289,9 +291,14 @@ std::string render_svg(const Chart& chart, const SvgOptions& options) {
       legend.empty() ? 1 : std::max(1, static_cast<int>(legend_span / legend_col_w));
   const int legend_rows =
       static_cast<int>((legend.size() + legend_cols - 1) / static_cast<std::size_t>(legend_cols));
-  const double legend_y = x_title_y + (legend.empty() ? 0.0 : 20.0);
-  const double notes_y = legend_y + legend_rows * LEGEND_ROW + (notes.empty() ? 0.0 : 6.0);
-  const double height = std::ceil(notes_y + notes.size() * NOTE_ROW + 8.0);
+  // Baselines: the legend's rows from a line under the axis title, then the
+  // notes, each a row lower than the line above it.
+  const double legend_y = x_title_y + BELOW_TITLE;
+  const double notes_y = legend_y + legend_rows * LEGEND_ROW + (legend_rows > 0 ? 6.0 : 0.0);
+  const double last_line =
+      notes.empty() ? (legend_rows > 0 ? legend_y + (legend_rows - 1) * LEGEND_ROW : x_title_y)
+                    : notes_y + (notes.size() - 1) * NOTE_ROW;
+  const double height = std::ceil(last_line + 10.0);
   const std::string clip_id = options.id + "-plot";
   const std::string w = pixels(chart.width), h = pixels(height);
 
@@ -362,9 +369,8 @@ std::string render_svg(const Chart& chart, const SvgOptions& options) {
     svg += "</g>\n";
   }
   for (std::size_t i = 0; i < notes.size(); ++i) {
-    svg +=
-        text_element(12.0, notes_y + static_cast<double>(i) * NOTE_ROW + 4, escape_markup(notes[i]),
-                     "start", " font-size=\"" + pixels(TICK_FONT) + "\" fill=\"#555555\"");
+    svg += text_element(12.0, notes_y + static_cast<double>(i) * NOTE_ROW, escape_markup(notes[i]),
+                        "start", " font-size=\"" + pixels(TICK_FONT) + "\" fill=\"#555555\"");
   }
   svg += "</svg>\n";
   return svg;

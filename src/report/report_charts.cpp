@@ -48,12 +48,11 @@ bool any_nonzero(const std::vector<double>& v) {
   return std::any_of(v.begin(), v.end(), [](double x) { return x != 0.0 && std::isfinite(x); });
 }
 
-// A horizontal line across the times of the history (the positive ones on a
-// log axis).
-Series level_line(std::string name, double level, const History& h, Scale scale,
+// A horizontal line across the drawn times (the positive ones on a log axis).
+Series level_line(std::string name, double level, const std::vector<double>& times, Scale scale,
                   const char* color) {
   double lo = std::numeric_limits<double>::infinity(), hi = -lo;
-  for (const double t : h.time) {
+  for (const double t : times) {
     if (!std::isfinite(t) || (scale == Scale::Logarithmic && t <= 0)) continue;
     lo = std::min(lo, t);
     hi = std::max(hi, t);
@@ -66,35 +65,69 @@ Series level_line(std::string name, double level, const History& h, Scale scale,
   return s;
 }
 
+// The rows of the history a time axis draws and where: every row against t on
+// a linear axis; on a log axis the rows after the start against the time
+// since the start, t − TS (the start itself would lie at 0, off the axis), so
+// that a load placed at a later starting time reads as it would at 0.
+struct TimeAxis {
+  std::size_t first = 0;  // the first row drawn
+  std::vector<double> x;  // one per row drawn
+  std::string title;
+};
+
+TimeAxis time_axis(const History& h, Scale scale, const Units& u) {
+  if (scale == Scale::Linear) return {0, h.time, "time t" + unit_suffix(u.time)};
+  const double start = h.time.empty() ? 0.0 : h.time.front();
+  TimeAxis a;
+  while (a.first < h.time.size() && !(h.time[a.first] - start > 0)) ++a.first;
+  for (std::size_t i = a.first; i < h.time.size(); ++i) a.x.push_back(h.time[i] - start);
+  a.title = start == 0.0 ? "time t" + unit_suffix(u.time)
+                         : "time since the start t − " + format_value(start) + unit_suffix(u.time);
+  return a;
+}
+
+std::vector<double> rows_from(const std::vector<double>& v, std::size_t first) {
+  return {v.begin() + static_cast<std::ptrdiff_t>(std::min(first, v.size())), v.end()};
+}
+
 ReportChart height_chart(const RunResults& r, const RunFacts& f, Scale scale) {
   const History& h = r.history;
-  const std::vector<std::size_t> marks = output_rows(h, r.profiles);
+  const TimeAxis axis = time_axis(h, scale, f.units);
+  std::vector<std::size_t> marks;
+  for (const std::size_t row : output_rows(h, r.profiles)) {
+    if (row >= axis.first) marks.push_back(row - axis.first);
+  }
+  const auto drawn = [&](const std::vector<double>& v) { return rows_from(v, axis.first); };
   const bool log = scale == Scale::Logarithmic;
   Chart c;
   c.title = log ? "Height and settlement against log time" : "Height and settlement against time";
-  c.x = {"time t" + unit_suffix(f.units.time), scale};
+  c.x = {axis.title, scale};
   c.y = {"height, settlement" + unit_suffix(f.units.length)};
   c.marks_label = "output time";
-  c.series.push_back({"height", h.time, h.height, Stroke::Solid, marks, HEIGHT_COLOR});
+  c.series.push_back({"height", axis.x, drawn(h.height), Stroke::Solid, marks, HEIGHT_COLOR});
   const bool filling = any_nonzero(h.placed_height);
   if (filling) {
     // The layer grows: its settlement is what it lost of the height placed.
     std::vector<double> settled(h.time.size());
     for (std::size_t i = 0; i < settled.size(); ++i) settled[i] = h.placed_height[i] - h.height[i];
-    c.series.push_back(
-        {"settlement (placed − height)", h.time, settled, Stroke::Solid, marks, SETTLEMENT_COLOR});
-    c.series.push_back(
-        {"placed height (nominal)", h.time, h.placed_height, Stroke::Solid, {}, PLACED_COLOR});
+    c.series.push_back({"settlement (placed − height)", axis.x, drawn(settled), Stroke::Solid,
+                        marks, SETTLEMENT_COLOR});
+    c.series.push_back({"placed height (nominal)",
+                        axis.x,
+                        drawn(h.placed_height),
+                        Stroke::Solid,
+                        {},
+                        PLACED_COLOR});
   } else {
     c.series.push_back(
-        {"settlement", h.time, h.settlement, Stroke::Solid, marks, SETTLEMENT_COLOR});
+        {"settlement", axis.x, drawn(h.settlement), Stroke::Solid, marks, SETTLEMENT_COLOR});
   }
   if (r.steady && !r.steady->elevation.empty()) {
     const double hs = steady_height(*r.steady);
-    c.series.push_back(level_line("steady-state height", hs, h, scale, HEIGHT_COLOR));
+    c.series.push_back(level_line("steady-state height", hs, axis.x, scale, HEIGHT_COLOR));
     if (!filling && !h.height.empty()) {
-      c.series.push_back(
-          level_line("steady-state settlement", h.height.front() - hs, h, scale, SETTLEMENT_COLOR));
+      c.series.push_back(level_line("steady-state settlement", h.height.front() - hs, axis.x, scale,
+                                    SETTLEMENT_COLOR));
     }
   }
   return {log ? "height-log-time" : "height-time", "Height and settlement", std::move(c)};
@@ -231,8 +264,21 @@ std::pair<double, double> void_ratio_range(const RunResults& r) {
 constexpr int CURVE_POINTS = 121;
 
 std::string range_note(double lo, double hi) {
+  if (lo == hi) return "Drawn at the one void ratio of the run, " + format_value(lo) + ".";
   return "Drawn over the void ratios of the run, " + format_value(lo) + " to " + format_value(hi) +
          ".";
+}
+
+// A law sampled over the void ratios of the run; a run that kept one void
+// ratio gives one point, drawn as a marker.
+int sample_count(double e_lo, double e_hi) {
+  return e_lo == e_hi ? 1 : CURVE_POINTS;
+}
+double sample_share(int i, int count) {
+  return count > 1 ? static_cast<double>(i) / (count - 1) : 0.0;
+}
+Stroke law_stroke(double e_lo, double e_hi) {
+  return e_lo == e_hi ? Stroke::None : Stroke::Solid;
 }
 
 ReportChart compression_chart(const RunFacts& f, double e_lo, double e_hi) {
@@ -243,13 +289,14 @@ ReportChart compression_chart(const RunFacts& f, double e_lo, double e_hi) {
   c.width = 520;
   c.x = {"σ′ + Z1" + unit_suffix(f.units.stress), Scale::Logarithmic};
   c.y = {"void ratio e [–]"};
-  Series s{"e = A1 (σ′ + Z1)^B1", {}, {}, Stroke::Solid, {}, HEIGHT_COLOR};
+  Series s{"e = A1 (σ′ + Z1)^B1", {}, {}, law_stroke(e_lo, e_hi), {}, HEIGHT_COLOR};
   // σ′ + Z1 = (e / A1)^(1 / B1), sampled evenly in log stress.
   if (A1 > 0 && B1 != 0 && e_lo <= e_hi) {
     const double s_a = std::log10(std::pow(e_lo / A1, 1 / B1));
     const double s_b = std::log10(std::pow(e_hi / A1, 1 / B1));
-    for (int i = 0; i < CURVE_POINTS; ++i) {
-      const double stress = std::pow(10.0, s_a + (s_b - s_a) * i / (CURVE_POINTS - 1));
+    const int count = sample_count(e_lo, e_hi);
+    for (int i = 0; i < count; ++i) {
+      const double stress = std::pow(10.0, s_a + (s_b - s_a) * sample_share(i, count));
       s.x.push_back(stress);
       s.y.push_back(A1 * std::pow(stress, B1));
     }
@@ -267,10 +314,11 @@ ReportChart permeability_chart(const RunFacts& f, double e_lo, double e_hi) {
   c.width = 520;
   c.x = {"void ratio e [–]"};
   c.y = {"permeability k" + unit_suffix(f.units.velocity_or_default()), Scale::Logarithmic};
-  Series s{"k = C e^D", {}, {}, Stroke::Solid, {}, HEIGHT_COLOR};
+  Series s{"k = C e^D", {}, {}, law_stroke(e_lo, e_hi), {}, HEIGHT_COLOR};
   if (e_lo <= e_hi) {
-    for (int i = 0; i < CURVE_POINTS; ++i) {
-      const double e = e_lo + (e_hi - e_lo) * i / (CURVE_POINTS - 1);
+    const int count = sample_count(e_lo, e_hi);
+    for (int i = 0; i < count; ++i) {
+      const double e = e_lo + (e_hi - e_lo) * sample_share(i, count);
       s.x.push_back(e);
       s.y.push_back(C * std::pow(e, D));
     }

@@ -177,6 +177,8 @@ std::string end_table(const RunResults& r, const RunFacts& f) {
   return out + "</tbody>\n</table>\n";
 }
 
+constexpr int NARROW_CHART = 440;  // px
+
 constexpr const char* STYLE = R"(
 body { font-family: "DejaVu Sans", Helvetica, Arial, sans-serif; color: #222; margin: 24px auto;
        max-width: 1360px; padding: 0 16px; font-size: 14px; line-height: 1.4; }
@@ -187,6 +189,8 @@ table { border-collapse: collapse; font-size: 13px; max-width: 980px; }
 th, td { text-align: left; padding: 3px 12px 3px 0; border-bottom: 1px solid #e4e4e4;
          vertical-align: top; }
 table.definition td:nth-child(2) { font-variant-numeric: tabular-nums; }
+table.definition td:nth-child(4) { min-width: 24em; }
+table.verify td { font-variant-numeric: tabular-nums; }
 tr.group th { padding-top: 10px; color: #555; }
 code { font-size: 12px; }
 .charts { display: flex; flex-wrap: wrap; gap: 18px 24px; align-items: flex-start; }
@@ -202,8 +206,20 @@ footer { margin-top: 28px; font-size: 11px; color: #777; }
   .charts { display: block; }
   figure.chart { margin: 0 0 5mm; }
   figure.chart svg { max-height: 250mm; width: auto; }
+  /* Two narrow charts side by side; a line of inline blocks never breaks
+     across pages. */
+  figure.chart.narrow { display: inline-block; vertical-align: top; width: calc(50% - 3mm);
+                        margin-right: 2mm; }
+  figure.chart.narrow svg { width: 100%; height: auto; }
 }
 )";
+
+// Charts that print two to a row, at about five sixths of their size: the
+// profiles. The histories' time axes need the page's width, and the laws'
+// tick labels would shrink below a readable size.
+bool is_narrow(const ReportChart& c) {
+  return c.chart.width <= NARROW_CHART;
+}
 
 }  // namespace
 
@@ -227,6 +243,9 @@ std::string report_page(const RunResults& results, const RunFacts& facts,
           escape_markup(facts.units.length) + ", time " + escape_markup(facts.units.time) +
           ", stress " + escape_markup(facts.units.stress) + ".</p>\n";
   page += "<h2 id=\"end\">How the run ended</h2>\n" + end_table(results, facts);
+  if (!facts.accuracy_section.empty()) {
+    page += "<section id=\"accuracy\">\n" + facts.accuracy_section + "</section>\n";
+  }
   page += "<h2 id=\"definition\">Run definition</h2>\n" + definition_table(facts);
   std::string section;
   for (const ReportChart& c : charts) {
@@ -235,7 +254,8 @@ std::string report_page(const RunResults& results, const RunFacts& facts,
       section = c.section;
       page += "<h2>" + escape_markup(section) + "</h2>\n<div class=\"charts\">\n";
     }
-    page += "<figure class=\"chart\" id=\"" + c.name + "\">\n";
+    page += std::string("<figure class=\"chart") + (is_narrow(c) ? " narrow" : "") + "\" id=\"" +
+            c.name + "\">\n";
     page += charts::render_svg(c.chart, {c.name, false});
     page += "<figcaption>" + escape_markup(chart_file_name(c)) + "</figcaption>\n</figure>\n";
   }

@@ -45,6 +45,10 @@ struct RunFacts {
   std::vector<NamedValue> derived;  // E0, K0, height of solids, ...
   RunEnd end;
   Units units;
+  // The accuracy of a run made with --verify: an HTML fragment (a heading,
+  // the table of the estimated errors, the notes) that the page shows after
+  // how the run ended, as it is. Empty for a run not verified.
+  std::string accuracy_section;
 
   // The first value of the answer `name`, if the run has that answer.
   std::optional<double> answer(std::string_view name) const {

@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <optional>
+#include <string>
 #include <vector>
 
 namespace slurry1d::charts {
@@ -90,9 +93,52 @@ TEST(AxisTicks, HorizontalLabelsDoNotOverlap) {
 
 TEST(AxisTicks, LogAxisLabelsDecadesWithMinorTicksBetween) {
   const auto ticks = axis_ticks({0.7, 2e5}, Scale::Logarithmic, 560, true, 11);
-  EXPECT_EQ(labels_of(ticks), (std::vector<std::string>{"1", "10", "100", "1000", "10000", "1e5"}));
+  // 10⁵ needs a power of ten, and so, on the same axis, do the others.
+  EXPECT_EQ(labels_of(ticks), (std::vector<std::string>{"1e0", "1e1", "1e2", "1e3", "1e4", "1e5"}));
   // 0.7 to 0.9, then 1..9 in each of the five decades, then 1e5 and 2e5.
   EXPECT_EQ(ticks.size(), 3u + 9 * 5 + 2);
+}
+
+TEST(AxisTicks, LogAxisLabelsOneTwoAndFiveTimesThePowersWhereThereIsRoom) {
+  // The permeabilities of a run, about two decades up a 300 px axis.
+  EXPECT_EQ(labels_of(axis_ticks({1.5e-4, 1.2e-2}, Scale::Logarithmic, 300, false, 11)),
+            (std::vector<std::string>{"2e-4", "5e-4", "1e-3", "2e-3", "5e-3", "1e-2"}));
+  // The times of a long run along a 560 px axis: decades only, as decimals.
+  EXPECT_EQ(labels_of(axis_ticks({8e-4, 4e4}, Scale::Logarithmic, 560, true, 11)),
+            (std::vector<std::string>{"0.001", "0.01", "0.1", "1", "10", "100", "1000", "10000"}));
+}
+
+TEST(AxisTicks, LogAxisLabelsAreAllDecimalsOrAllPowersOfTenAndStayApart) {
+  const Range ranges[] = {{1e-5, 1.0},   {0.01, 1000.0}, {1.5e-4, 1.2e-2}, {1.0, 1e6},
+                          {8e-4, 4e4},   {0.3, 40.0},    {2e-7, 3e-6},     {1e-10, 1e10},
+                          {0.09, 16000}, {3.0, 40.0}};
+  for (const Range& r : ranges) {
+    for (const double length : {120.0, 300.0, 560.0}) {
+      for (const bool horizontal : {true, false}) {
+        const auto ticks = axis_ticks(r, Scale::Logarithmic, length, horizontal, 11);
+        std::size_t labelled = 0, powers = 0;
+        double widest = 0;
+        for (const Tick& t : ticks) {
+          if (!t.label) continue;
+          ++labelled;
+          if (t.label->exponent) ++powers;
+          widest = std::max(widest, t.label->em_width() * 11);
+        }
+        const std::string where = std::to_string(r.lo) + ".." + std::to_string(r.hi) + " on " +
+                                  std::to_string(length) + (horizontal ? " px across" : " px up");
+        EXPECT_GE(labelled, 1u) << where;
+        EXPECT_TRUE(powers == 0 || powers == labelled) << where;
+        const double needed = horizontal ? std::max(widest + 11, 48.0) : 40.0;
+        std::optional<double> last;
+        for (const Tick& t : ticks) {
+          if (!t.label) continue;
+          const double at = axis_fraction(t.value, r, Scale::Logarithmic) * length;
+          if (last && labelled > 2) EXPECT_GE(at - *last, needed - 1e-9) << where;
+          last = at;
+        }
+      }
+    }
+  }
 }
 
 TEST(AxisTicks, CrowdedDecadesAreLabelledEverySecondOrFifth) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <regex>
@@ -197,6 +198,39 @@ TEST(RenderSvg, LongHistoryIsThinnedToThePixels) {
   const Box box = plot_box(render_svg(c));
   EXPECT_NEAR(pts.front().first, box.x0 + 0.04 / 1.08 * (box.x1 - box.x0), 0.1);
   EXPECT_NEAR(pts.back().first, box.x1 - 0.04 / 1.08 * (box.x1 - box.x0), 0.1);
+}
+
+// The baselines of the text lines under the plotting area (tick labels, axis
+// title, legend rows, notes), top down, each once.
+std::vector<double> lines_under_the_plot(const std::string& svg) {
+  const Box box = plot_box(svg);
+  std::vector<double> ys;
+  const std::regex re("<text x=\"[-0-9.]+\" y=\"([-0-9.]+)\"");
+  for (std::sregex_iterator it(svg.begin(), svg.end(), re), last; it != last; ++it) {
+    const double y = std::stod((*it)[1]);
+    if (y > box.y1 && std::find(ys.begin(), ys.end(), y) == ys.end()) ys.push_back(y);
+  }
+  std::sort(ys.begin(), ys.end());
+  return ys;
+}
+
+TEST(RenderSvg, LinesUnderThePlotDoNotOverlap) {
+  Chart one = two_curves();
+  one.series.pop_back();
+  one.notes = {"A1 = 7, B1 = -0.2, Z1 = 0.1.", "Drawn over the void ratios of the run."};
+  Chart legend_and_notes = two_curves();
+  legend_and_notes.notes = one.notes;
+  for (const Chart& c : {one, legend_and_notes, two_curves()}) {
+    const std::string svg = render_svg(c);
+    const auto ys = lines_under_the_plot(svg);
+    // Tick labels, the axis title, then the legend or not, then the notes.
+    ASSERT_GE(ys.size(), 2u);
+    for (std::size_t i = 1; i < ys.size(); ++i) EXPECT_GE(ys[i] - ys[i - 1], 14.0) << i;
+    // The picture holds the last line with room for its descenders.
+    EXPECT_GE(attribute(svg.substr(svg.find("<svg"), svg.find('>', svg.find("<svg"))), "height"),
+              ys.back() + 4);
+  }
+  EXPECT_EQ(lines_under_the_plot(render_svg(one)).size(), 2u + 2u);
 }
 
 TEST(RampColor, RunsFromDarkToLight) {

@@ -63,21 +63,43 @@ TEST(ReportCharts, ADesiccationRunAddsCracksAndVolumes) {
 
 TEST(ReportCharts, HeightChartsMarkTheOutputTimesAndDrawTheSteadyStateDashed) {
   const auto charts = build_report_charts(sample_results(), test::sample_facts());
-  for (const char* name : {"height-time", "height-log-time"}) {
+  // The log axis leaves out the start (t = 0): its rows are one fewer.
+  const std::pair<const char*, std::vector<std::size_t>> output_rows[] = {
+      {"height-time", {2, 4, 5, 6}}, {"height-log-time", {1, 3, 4, 5}}};
+  for (const auto& [name, rows] : output_rows) {
     const auto& c = chart_named(charts, name);
-    EXPECT_EQ(series_named(c, "height").marks, (std::vector<std::size_t>{2, 4, 5, 6}));
+    EXPECT_EQ(series_named(c, "height").marks, rows) << name;
     EXPECT_EQ(series_named(c, "settlement").y.back(), 4.0);
     const auto& steady = series_named(c, "steady-state height");
     EXPECT_EQ(steady.stroke, charts::Stroke::Dashed);
     EXPECT_EQ(steady.y, (std::vector<double>{5.0, 5.0}));
     EXPECT_EQ(series_named(c, "steady-state settlement").y, (std::vector<double>{5.0, 5.0}));
   }
-  const auto& log = chart_named(charts, "height-log-time").chart;
-  EXPECT_EQ(log.x.scale, charts::Scale::Logarithmic);
-  EXPECT_EQ(log.x.title, "time t [days]");
-  // On the log axis the level lines start at the first positive time.
-  EXPECT_EQ(series_named(chart_named(charts, "height-log-time"), "steady-state height").x.front(),
-            5.0);
+  const auto& log = chart_named(charts, "height-log-time");
+  EXPECT_EQ(log.chart.x.scale, charts::Scale::Logarithmic);
+  EXPECT_EQ(log.chart.x.title, "time t [days]");
+  EXPECT_EQ(series_named(log, "height").x, (std::vector<double>{5, 10, 50, 100, 1000, 2000}));
+  EXPECT_EQ(series_named(log, "height").y, (std::vector<double>{9.99, 9.98, 9.8, 9.5, 7, 6}));
+  // The level lines run from the first step to the last.
+  EXPECT_EQ(series_named(log, "steady-state height").x, (std::vector<double>{5.0, 2000.0}));
+}
+
+TEST(ReportCharts, LogTimeOfARunThatStartsLaterIsTheTimeSinceItsStart) {
+  // A load placed on a settled layer at t = 29650: on a log axis of t the
+  // whole run would lie within a decade; the time since the start shows it
+  // as it would any other load.
+  RunResults r = sample_results();
+  for (double& t : r.history.time) t += 29650;
+  for (ProfileSnapshot& p : r.profiles) p.time += 29650;
+  const auto charts = build_report_charts(r, test::sample_facts());
+  const auto& log = chart_named(charts, "height-log-time");
+  EXPECT_EQ(log.chart.x.title, "time since the start t − 29650 [days]");
+  EXPECT_EQ(series_named(log, "height").x, (std::vector<double>{5, 10, 50, 100, 1000, 2000}));
+  EXPECT_EQ(series_named(log, "height").marks, (std::vector<std::size_t>{1, 3, 4, 5}));
+  // The linear axis keeps the time itself.
+  const auto& linear = chart_named(charts, "height-time");
+  EXPECT_EQ(linear.chart.x.title, "time t [days]");
+  EXPECT_EQ(series_named(linear, "height").x.front(), 29650.0);
 }
 
 TEST(ReportCharts, StagedFillingComparesHeightWithThePlacedHeight) {
@@ -156,6 +178,24 @@ TEST(ReportCharts, ConstitutiveLawsOverTheVoidRatiosOfTheRun) {
   EXPECT_NEAR(ks.y.back(), 6.8e-7 * std::pow(11.09, 4), 1e-15);
   EXPECT_EQ(k.chart.notes.front(),
             "C = 6.8e-07, D = 4. Drawn over the void ratios of the run, 4.16 to 11.09.");
+}
+
+TEST(ReportCharts, ARunThatKeptOneVoidRatioDrawsEachLawAsOnePoint) {
+  RunResults r = sample_results();
+  r.profiles.resize(1);
+  for (double& e : r.profiles[0].void_ratio) e = 11.09;
+  r.steady.reset();
+  const auto charts = build_report_charts(r, test::sample_facts());
+  for (const char* name : {"compressibility", "permeability"}) {
+    const auto& c = chart_named(charts, name).chart;
+    ASSERT_EQ(c.series.size(), 1u) << name;
+    EXPECT_EQ(c.series[0].x.size(), 1u) << name;
+    EXPECT_EQ(c.series[0].stroke, charts::Stroke::None) << name;  // a marker, not a dot of a line
+    ASSERT_EQ(c.notes.size(), 1u);
+    EXPECT_NE(c.notes[0].find("Drawn at the one void ratio of the run, 11.09."), std::string::npos)
+        << name;
+  }
+  EXPECT_NEAR(chart_named(charts, "compressibility").chart.series[0].y[0], 11.09, 1e-12);
 }
 
 TEST(ReportCharts, UnitsDefaultToTheDimensions) {

@@ -57,8 +57,12 @@ TEST_F(ReportTest, PageIsSelfContainedAndWellFormed) {
   }
   // Every chart inline, in a figure that printing keeps on one page.
   EXPECT_EQ(page.find("<?xml"), std::string::npos);
-  EXPECT_NE(page.find("<figure class=\"chart\" id=\"void-ratio-profiles\">\n<svg"),
+  EXPECT_NE(page.find("<figure class=\"chart narrow\" id=\"void-ratio-profiles\">\n<svg"),
             std::string::npos);
+  // The profiles print two to a row, the other charts at their own size.
+  EXPECT_NE(page.find("<figure class=\"chart\" id=\"height-log-time\">\n<svg"), std::string::npos);
+  EXPECT_NE(page.find("<figure class=\"chart\" id=\"permeability\">"), std::string::npos);
+  EXPECT_NE(page.find("figure.chart.narrow { display: inline-block;"), std::string::npos);
   EXPECT_NE(page.find("@page { size: A4;"), std::string::npos);
   EXPECT_NE(page.find("figure.chart { margin: 0; break-inside: avoid;"), std::string::npos);
 }
@@ -80,6 +84,22 @@ TEST_F(ReportTest, PageTellsHowTheRunEndedAndWhatWasAnswered) {
        }) {
     EXPECT_NE(page.find(row), std::string::npos) << row;
   }
+}
+
+TEST_F(ReportTest, AccuracyOfAVerifiedRunFollowsHowItEnded) {
+  RunFacts f = test::sample_facts();
+  ASSERT_TRUE(write_report(dir_, f).ok());
+  EXPECT_EQ(read(dir_ / "report.html").find("id=\"accuracy\""), std::string::npos);
+  f.accuracy_section = "<h2>Accuracy</h2>\n<table class=\"verify\"><tr><td>1</td></tr></table>\n";
+  ASSERT_TRUE(write_report(dir_, f).ok());
+  const std::string page = read(dir_ / "report.html");
+  const auto ended = page.find("<h2 id=\"end\">");
+  const auto accuracy = page.find("<section id=\"accuracy\">\n<h2>Accuracy</h2>");
+  const auto definition = page.find("<h2 id=\"definition\">");
+  ASSERT_NE(accuracy, std::string::npos);
+  EXPECT_LT(ended, accuracy);
+  EXPECT_LT(accuracy, definition);
+  EXPECT_EQ(test::xml_problem(page, true), "");
 }
 
 TEST_F(ReportTest, NamesAreEscaped) {

@@ -15,7 +15,10 @@
 #include <string>
 #include <vector>
 
+#include "charts/xml_check.hpp"
 #include "platform/number_text.hpp"
+#include "report/report.hpp"
+#include "report/sample_results.hpp"
 
 namespace slurry1d::verify {
 namespace {
@@ -165,6 +168,22 @@ TEST(VerifyReport, OneTableRowPerOutputTimeAndTheNotes) {
   EXPECT_NE(html.find("<td>within 1 %</td>"), std::string::npos);
   EXPECT_NE(html.find("compared up to t = 100"), std::string::npos);
   EXPECT_EQ(html.find("<script"), std::string::npos);
+}
+
+TEST(VerifyReport, TheReportPageTakesTheSectionAsItIs) {
+  const auto dir = std::filesystem::temp_directory_path() / "slurry1d-verify-report-section";
+  std::filesystem::remove_all(dir);
+  test::write_sample_run(dir);
+  report::RunFacts facts = test::sample_facts();
+  facts.accuracy_section = report_section(sample_table());
+  ASSERT_TRUE(report::write_report(dir, facts).ok());
+  std::ifstream in(dir / "report.html");
+  std::ostringstream page;
+  page << in.rdbuf();
+  EXPECT_NE(page.str().find("<section id=\"accuracy\">\n" + facts.accuracy_section + "</section>"),
+            std::string::npos);
+  EXPECT_EQ(test::xml_problem(page.str(), true), "");
+  std::filesystem::remove_all(dir);
 }
 
 }  // namespace
