@@ -1,7 +1,10 @@
 // Looks at report pages in headless Chromium, driven through chromedriver:
 //   node report_pages.mjs DIR     (every DIR/*/report.html)
 // For each page: no console errors and nothing fetched; in a full-page
-// screenshot (saved as report.png beside the page) every chart's plotting area
+// screenshot (saved as report.png beside the page, with report-charts.png, the
+// charts of height, settlement and profiles, for the documentation; the window
+// is 1400 px wide, the width the page's rows of charts are laid out for) every
+// chart's plotting area
 // holds drawn pixels; printed to PDF by `chromium --print-to-pdf`, every page
 // is A4 and every chart's title, last label and file name share a page; every
 // chart file parses as XML. Exits 77 (skipped) when a tool is missing, unless
@@ -177,7 +180,14 @@ const PAGE_FACTS = `
   });
   const outside = [...document.querySelectorAll('[src], [href], link, script, img, iframe, object')]
     .map((e) => e.outerHTML.slice(0, 80));
-  return { charts, outside, fetched: performance.getEntriesByType('resource').map((r) => r.name),
+  // The charts of the run's course, for the documentation: from the heading
+  // over the first group of charts to the end of the second.
+  const groups = [...document.querySelectorAll('div.charts')].slice(0, 2);
+  const first = groups.length > 0 ? groups[0].previousElementSibling.getBoundingClientRect() : null;
+  const last = groups.length > 0 ? groups[groups.length - 1].getBoundingClientRect() : null;
+  const course = first && { x: 0, y: first.top + scrollY - 8, width: document.documentElement.scrollWidth,
+    height: last.bottom - first.top + 16 };
+  return { charts, outside, course, fetched: performance.getEntriesByType('resource').map((r) => r.name),
            width: document.documentElement.scrollWidth, height: document.documentElement.scrollHeight };`;
 
 async function checkPage(base, session, page, problems) {
@@ -196,6 +206,13 @@ async function checkPage(base, session, page, problems) {
   });
   const png = Buffer.from(shot.data, 'base64');
   fs.writeFileSync(path.join(path.dirname(page), 'report.png'), png);
+  if (facts.course) {
+    const course = await call(base, 'POST', `/session/${session}/goog/cdp/execute`, {
+      cmd: 'Page.captureScreenshot',
+      params: { format: 'png', captureBeyondViewport: true, clip: { ...facts.course, scale: 1 } },
+    });
+    fs.writeFileSync(path.join(path.dirname(page), 'report-charts.png'), Buffer.from(course.data, 'base64'));
+  }
   const image = decodePng(png);
   for (const chart of facts.charts) {
     const ink = inkPixels(image, chart.area);
