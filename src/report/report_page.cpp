@@ -139,12 +139,14 @@ std::string reason_words(const std::string& reason) {
       {"steady_state_height", "the top reached its steady-state height"},
       {"minimum_void_ratio", "a node reached the minimum void ratio"},
       {"quiet_steps", "the column no longer changed"},
-      {"refused", "an answer was refused"},
-      {"base_instability", "the base of the layer is not stable"},
-      {"node_capacity", "the column ran out of nodes"},
       {"unstable", "the run became unstable"},
+      {"base_instability", "no effective stress was left at the base"},
+      {"too_many_nodes", "a velocity boundary needed more nodes than the column holds"},
+      {"refused_run", "the run definition was refused"},
+      {"refused_input", "an answer was refused"},
       {"interrupted", "the run was interrupted"},
       {"numerical_failure", "the run failed numerically"},
+      {"file_error", "a result file could not be written"},
   };
   for (const Words& w : WORDS) {
     if (reason == w.reason) return w.words;

@@ -86,6 +86,33 @@ TEST_F(ReportTest, PageTellsHowTheRunEndedAndWhatWasAnswered) {
   }
 }
 
+TEST_F(ReportTest, EveryEndIsToldInWords) {
+  const std::pair<const char*, const char*> ends[] = {
+      {"last_output_time", "the last output time was reached"},
+      {"steady_state_height", "the top reached its steady-state height"},
+      {"minimum_void_ratio", "a node reached the minimum void ratio"},
+      {"quiet_steps", "the column no longer changed"},
+      {"unstable", "the run became unstable"},
+      {"base_instability", "no effective stress was left at the base"},
+      {"too_many_nodes", "a velocity boundary needed more nodes than the column holds"},
+      {"refused_run", "the run definition was refused"},
+      {"refused_input", "an answer was refused"},
+      {"interrupted", "the run was interrupted"},
+      {"numerical_failure", "the run failed numerically"},
+      {"file_error", "a result file could not be written"},
+      {"a_reason_not_known", "a_reason_not_known"},
+  };
+  RunFacts f = test::sample_facts();
+  for (const auto& [reason, words] : ends) {
+    f.end.reason = reason;
+    ASSERT_TRUE(write_report(dir_, f).ok());
+    EXPECT_NE(read(dir_ / "report.html")
+                  .find("<tr><th>How it ended</th><td>" + std::string(words) + "</td></tr>"),
+              std::string::npos)
+        << reason;
+  }
+}
+
 TEST_F(ReportTest, AccuracyOfAVerifiedRunFollowsHowItEnded) {
   RunFacts f = test::sample_facts();
   ASSERT_TRUE(write_report(dir_, f).ok());
