@@ -269,8 +269,9 @@ TEST(RunningCases, TheLastLineSaysHowTheRunEnded) {
     const std::vector<std::string> lines = split_lines(run.errors);
     ASSERT_FALSE(lines.empty()) << c.outcome;
     EXPECT_EQ((lines.back() + "\n").rfind(c.outcome, 0), 0u) << run.errors;
-    if (c.status != 0)
+    if (c.status != 0) {
       EXPECT_TRUE(lines.back().ends_with("(exit status " + std::to_string(c.status) + ")"));
+    }
   }
 }
 

@@ -241,7 +241,8 @@ int observed_run(const std::string& answers, RunObserver& observer) {
   std::filesystem::create_directories(dir);
   testing::DiscardedOutputs sink;
   std::istringstream in(answers);
-  const int status = run_program(AnswerInput{in}, sink.out, {}, dir, observer);
+  const int status =
+      run_program(AnswerInput{in, false, std::nullopt, nullptr}, sink.out, {}, dir, observer);
   std::filesystem::remove_all(dir);
   return status;
 }
