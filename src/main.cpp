@@ -1,6 +1,6 @@
 // slurry1d: large-strain consolidation and desiccation of a soil layer in one
 // dimension. The run is defined by answering the console dialog; the results
-// land in "input", "vd.out", "ts.out" and "tc.out" in the current directory.
+// land in "input", "vd.out", "ts.out" and "tc.out" (with --csv also as data).
 
 #include <iostream>
 
@@ -9,6 +9,7 @@
 #include "platform/file_identity.hpp"
 #include "platform/interrupt.hpp"
 #include "platform/terminal.hpp"
+#include "results/csv_results.hpp"
 #include "verify/verify_run.hpp"
 
 int main(int argc, char** argv) {
@@ -25,12 +26,14 @@ int main(int argc, char** argv) {
   out.console.attach(std::cout);
   out.errors.attach(std::cerr);
   const bool interactive = slurry1d::platform::stdin_is_terminal();
-  if (options.verify) {
-    return slurry1d::verify::run_verified(answers, interactive, out, options.controls,
-                                          slurry1d::platform::stdin_identity(),
-                                          slurry1d::no_observer(), ".")
-        .status;
-  }
-  return slurry1d::run_program(answers, interactive, out, options.controls,
-                               slurry1d::platform::stdin_identity());
+  slurry1d::results::CsvResults csv(".");
+  slurry1d::RunObserver& observer = options.csv ? csv : slurry1d::no_observer();
+  const auto identity = slurry1d::platform::stdin_identity();
+  using slurry1d::verify::run_verified;
+  const int status =
+      options.verify
+          ? run_verified(answers, interactive, out, options.controls, identity, observer, ".")
+                .status
+          : run_program(answers, interactive, out, options.controls, identity, observer);
+  return csv.final_status(status, out.errors);
 }

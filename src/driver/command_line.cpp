@@ -11,7 +11,7 @@ namespace slurry1d {
 namespace {
 
 constexpr std::string_view kUsage[] = {
-    "usage: slurry1d [--nodes N] [--step-factor F] [--verify] < answers.txt",
+    "usage: slurry1d [--nodes N] [--step-factor F] [--verify] [--csv] < answers.txt",
     "",
     "Simulates the one-dimensional large-strain consolidation and desiccation of a",
     "layer of soft soil, slurry or tailings. The program asks its questions on the",
@@ -31,6 +31,10 @@ constexpr std::string_view kUsage[] = {
     "                     its nodes x 2 and x 4; estimate the error of the given",
     "                     run's settlement at every output time, judge it against",
     "                     1 % and write the table to verify.csv",
+    "  --csv              also write the results as data: history.csv (every step),",
+    "                     profiles.csv (every node at the start, the output times and",
+    "                     the end), steady.csv, cracks.csv and summary.json, every",
+    "                     number at full precision",
     "  --help             print this text",
     "  --version          print the version",
     "",
@@ -121,6 +125,10 @@ std::optional<int> handle_command_line(int argc, const char* const* argv, std::o
     }
     if (arg == "--verify") {
       options.verify = true;
+      continue;
+    }
+    if (arg == "--csv") {
+      options.csv = true;
       continue;
     }
     std::optional<OptionValue> value = option_value("--nodes", argc, argv, i);

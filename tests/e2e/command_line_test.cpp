@@ -11,9 +11,11 @@ namespace {
 TEST(CommandLine, HelpPrintsUsageAndCreatesNoFile) {
   const ProgramRun run = run_program("", "--help");
   EXPECT_EQ(run.status, 0);
-  EXPECT_NE(
-      run.console.find("usage: slurry1d [--nodes N] [--step-factor F] [--verify] < answers.txt"),
-      std::string::npos);
+  EXPECT_NE(run.console.find(
+                "usage: slurry1d [--nodes N] [--step-factor F] [--verify] [--csv] < answers.txt"),
+            std::string::npos);
+  EXPECT_NE(run.console.find("  --csv              also write the results as data"),
+            std::string::npos);
   EXPECT_FALSE(run.has_file("input"));
 }
 
