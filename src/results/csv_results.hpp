@@ -8,7 +8,7 @@
 // answers, the derived constants and how the run ended).
 //
 //   results::CsvResults csv(output_dir);
-//   const int status = run_program(answers, interactive, out, controls, identity, csv);
+//   const int status = run_program(answers, out, controls, output_dir, csv);
 //   return csv.final_status(status, out.errors);   // 4 when a file could not be written
 //
 // The files are allocated their buffers at the set-up; no event of the time
@@ -30,6 +30,10 @@
 #include "results/csv_file.hpp"
 
 namespace slurry1d::results {
+
+// The files --csv may write into the output directory.
+inline constexpr std::string_view RESULT_FILE_NAMES[] = {
+    "history.csv", "profiles.csv", "steady.csv", "cracks.csv", "summary.json"};
 
 inline constexpr std::string_view HISTORY_HEADER =
     "step,time,height,settlement,placed_height,top_outflow,base_outflow,crust_thickness,"

@@ -9,10 +9,14 @@
 #include <fstream>
 #include <memory>
 #include <new>
+#include <ostream>
 #include <sstream>
+#include <streambuf>
 
 #include "driver/setup.hpp"
 #include "driver/time_loop.hpp"
+#include "progress/progress_line.hpp"
+#include "progress/progress_observer.hpp"
 #include "results/csv_results.hpp"
 #include "support/run_fixture.hpp"
 
@@ -108,6 +112,43 @@ TEST(Allocation, NorDoTheResultsAsData) {
   EXPECT_EQ(allocations_writing_tables(text.str(), dir), 0);
   EXPECT_GT(std::filesystem::file_size(dir / "cracks.csv"), 1000u);
   std::filesystem::remove_all(dir);
+}
+
+// Counts what reaches the terminal, keeping nothing.
+class CountingBuffer : public std::streambuf {
+ public:
+  long written = 0;
+
+ protected:
+  int overflow(int c) override {
+    ++written;
+    return c == traits_type::eof() ? traits_type::not_eof(c) : c;
+  }
+  std::streamsize xsputn(const char*, std::streamsize n) override {
+    written += n;
+    return n;
+  }
+};
+
+// The progress line drawn after every step, and the console passing below it.
+TEST(Allocation, NorDoesTheProgressLineDrawnEveryStep) {
+  CountingBuffer terminal_buffer;
+  std::ostream terminal(&terminal_buffer);
+  progress::ProgressLine line(terminal);
+  progress::EveryFewSteps every_step(1);
+  progress::ProgressObserver watcher(&line, nullptr, every_step);
+  testing::DiscardedOutputs sink;
+  progress::BelowProgressLine below(&sink.buffer, line);
+  std::ostream console(&below);
+  sink.out.console.attach(console);
+  auto run = testing::set_up_from_answers(testing::self_weight_answers(30.0), sink.out);
+  g_allocations = 0;
+  g_counting = true;
+  march_in_time(*run, sink.out, watcher);
+  console.flush();
+  g_counting = false;
+  EXPECT_EQ(g_allocations.load(), 0);
+  EXPECT_GT(terminal_buffer.written, 20 * 40);  // a line of some 40 characters per step
 }
 
 TEST(Allocation, TheCounterSeesAllocations) {

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <ostream>
@@ -399,6 +400,61 @@ TEST(CsvFiles, SummaryThatCannotBeWrittenIsStatusFour) {
   EXPECT_NE(run.errors.find("cannot create summary.json"), std::string::npos) << run.errors;
   // The run itself gave its answer: every table is complete.
   EXPECT_EQ(read_table(run, "history.csv").size(), step_times(run).size() + 1);
+}
+
+// A run in a directory holding its answer file, with `arguments`.
+ProgramRun run_with_answer_file(const std::string& answers, const std::string& name,
+                                const std::string& arguments) {
+  return run_program_in_prepared_directory("", arguments + " " + name, [&](const fs::path& dir) {
+    std::ofstream(dir / name, std::ios::binary) << answers;
+  });
+}
+
+// With -o every table goes into the output directory beside the legacy
+// files, and nothing into the current one.
+TEST(CsvOutputDirectory, TablesGoIntoTheOutputDirectory) {
+  const ProgramRun run =
+      run_with_answer_file(surcharge_example_to_day_10(), "case.txt", "--csv -o out");
+  ASSERT_EQ(run.status, 0) << run.errors;
+  for (const char* file : {"input", "vd.out", "ts.out", "tc.out", "history.csv", "profiles.csv",
+                           "steady.csv", "summary.json"}) {
+    EXPECT_TRUE(fs::is_regular_file(run.dir / "out" / file)) << file;
+    EXPECT_FALSE(fs::exists(run.dir / file)) << file;
+  }
+  const ProgramRun out{run.dir / "out", run.status, run.console, run.errors};
+  const Table history = read_table(out, "history.csv");
+  EXPECT_EQ(history.size(), step_times(run).size() + 1);
+  EXPECT_EQ(summary_of(out)["end"]["reason"], "last_output_time");
+  // The legacy files as without --csv.
+  const ProgramRun plain =
+      run_with_answer_file(surcharge_example_to_day_10(), "case.txt", "-o out");
+  for (const char* file : {"input", "vd.out", "ts.out", "tc.out"}) {
+    EXPECT_EQ(read_file(run.dir / "out" / file), read_file(plain.dir / "out" / file)) << file;
+  }
+}
+
+TEST(CsvOutputDirectory, TableThatCannotBeCreatedThereIsStatusFour) {
+  const ProgramRun run =
+      run_program_in_prepared_directory("", "--csv -o out case.txt", [](const fs::path& dir) {
+        std::ofstream(dir / "case.txt", std::ios::binary) << surcharge_example_to_day_10();
+        fs::create_directories(dir / "out" / "profiles.csv");
+      });
+  EXPECT_EQ(run.status, 4);
+  EXPECT_NE(run.errors.find("cannot create " + (fs::path("out") / "profiles.csv").string()),
+            std::string::npos)
+      << run.errors;
+  const ProgramRun out{run.dir / "out", run.status, run.console, run.errors};
+  EXPECT_EQ(summary_of(out)["end"]["exit_status"], 4);
+}
+
+// An answer file among the tables the run would write is refused before any
+// file is created.
+TEST(CsvOutputDirectory, AnswersInATableOfTheRunAreRefused) {
+  const ProgramRun run =
+      run_with_answer_file(surcharge_example_to_day_10(), "history.csv", "--csv");
+  EXPECT_EQ(run.status, 2);
+  EXPECT_NE(run.errors.find("a file this run writes"), std::string::npos) << run.errors;
+  EXPECT_FALSE(run.has_file("input"));
 }
 
 }  // namespace
