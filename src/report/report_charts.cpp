@@ -48,6 +48,12 @@ bool any_nonzero(const std::vector<double>& v) {
   return std::any_of(v.begin(), v.end(), [](double x) { return x != 0.0 && std::isfinite(x); });
 }
 
+// The placed height changes only where staged filling adds to the layer;
+// without it, it stays at the starting height (or 0).
+bool varies(const std::vector<double>& v) {
+  return std::any_of(v.begin(), v.end(), [&](double x) { return x != v.front(); });
+}
+
 // A horizontal line across the drawn times (the positive ones on a log axis).
 Series level_line(std::string name, double level, const std::vector<double>& times, Scale scale,
                   const char* color) {
@@ -105,7 +111,7 @@ ReportChart height_chart(const RunResults& r, const RunFacts& f, Scale scale) {
   c.y = {"height, settlement" + unit_suffix(f.units.length)};
   c.marks_label = "output time";
   c.series.push_back({"height", axis.x, drawn(h.height), Stroke::Solid, marks, HEIGHT_COLOR});
-  const bool filling = any_nonzero(h.placed_height);
+  const bool filling = varies(h.placed_height);
   if (filling) {
     // The layer grows: its settlement is what it lost of the height placed.
     std::vector<double> settled(h.time.size());
