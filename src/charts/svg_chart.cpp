@@ -303,7 +303,7 @@ std::string render_svg(const Chart& chart, const SvgOptions& options) {
   const std::string w = pixels(chart.width), h = pixels(height);
 
   std::string svg;
-  if (options.standalone) svg += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+  if (options.standalone) svg += XML_DECLARATION;
   svg += "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\" width=\"" + w + "\" height=\"" +
          h + "\" viewBox=\"0 0 " + w + " " + h + "\" font-family=\"" + FONT_FAMILY +
          "\" font-size=\"" + pixels(FONT) + "\" role=\"img\">\n";

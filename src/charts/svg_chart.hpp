@@ -22,6 +22,9 @@ struct SvgOptions {
 
 std::string render_svg(const Chart& chart, const SvgOptions& options = {});
 
+// What a standalone document has before its <svg> element.
+inline constexpr const char* XML_DECLARATION = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+
 // Colour at position t in [0, 1] of a dark-blue-to-green ramp, for curves in
 // a sequence (e.g. profiles at successive times).
 std::string ramp_color(double t);

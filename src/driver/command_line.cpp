@@ -1,5 +1,6 @@
 #include "driver/command_line.hpp"
 
+#include <algorithm>
 #include <charconv>
 #include <string>
 #include <string_view>
@@ -52,6 +53,31 @@ std::string read_output_dir(const OptionValue& v, ProgramOptions& options) {
   if (v.text.empty()) return refusal(v, "the output directory needs a name");
   options.output_dir = std::filesystem::path(std::string(v.text));
   options.output_dir_given = true;
+  return {};
+}
+
+// "m,days,kPa" or "m,days,kPa,kN/m³": three or four names, none empty; the
+// unit weight is the stress per length unless named.
+std::string read_units(const OptionValue& v, ProgramOptions& options) {
+  std::vector<std::string> names;
+  std::string_view rest = v.text;
+  for (;;) {
+    const std::size_t comma = rest.find(',');
+    names.emplace_back(rest.substr(0, comma));
+    if (comma == std::string_view::npos) break;
+    rest.remove_prefix(comma + 1);
+  }
+  const bool printable = std::all_of(v.text.begin(), v.text.end(),
+                                     [](char c) { return static_cast<unsigned char>(c) >= 0x20; });
+  const bool named =
+      std::none_of(names.begin(), names.end(), [](const std::string& n) { return n.empty(); });
+  if (names.size() < 3 || names.size() > 4 || !named || !printable) {
+    return refusal(v,
+                   "name the units of length, time and stress, and optionally of unit weight, "
+                   "separated by commas: --units m,days,kPa");
+  }
+  options.units = {names[0], names[1], names[2],
+                   names.size() == 4 ? names[3] : names[2] + "/" + names[0]};
   return {};
 }
 
@@ -130,6 +156,24 @@ constexpr OptionRow kOptions[] = {
      "full precision: history.csv (every step), profiles.csv\n"
      "(every node at the start, the output times and the\n"
      "end), steady.csv, cracks.csv and summary.json"},
+    {"--report",
+     {},
+     {},
+     &ProgramOptions::report,
+     nullptr,
+     "the files of --csv and, at the end of the run (also\n"
+     "one that failed or was interrupted), report.html:\n"
+     "one page with the run definition, how it ended and\n"
+     "charts of the results, each also in charts/*.svg"},
+    {"--units",
+     {},
+     "L,T,S[,W]",
+     nullptr,
+     read_units,
+     "the names of the units of the answers (length, time,\n"
+     "stress, unit weight; e.g. m,days,kPa,kN/m³) for the\n"
+     "report's axes; nothing is converted (default: the\n"
+     "dimensions L, T, F/L² and F/L³)"},
     {"--help", "-h", {}, &ProgramOptions::help, nullptr, "print this text"},
     {"--version", {}, {}, &ProgramOptions::version, nullptr, "print the version"},
 };

@@ -14,11 +14,21 @@
 #include <optional>
 #include <ostream>
 #include <span>
+#include <string>
 
 #include "driver/answer_overrides.hpp"
 #include "model/run_controls.hpp"
 
 namespace slurry1d {
+
+// The units of a run's answers by name ("m", "days", "kPa", "kN/m³"); an
+// empty name is not known.
+struct UnitNames {
+  std::string length;
+  std::string time;
+  std::string stress;
+  std::string unit_weight;
+};
 
 // What the command line asks of the program.
 struct ProgramOptions {
@@ -29,6 +39,13 @@ struct ProgramOptions {
   // --csv: the results as data (history.csv, profiles.csv, steady.csv,
   // cracks.csv, summary.json) in the output directory beside the legacy files.
   bool csv = false;
+  // --report: the files of --csv and, at the end of the run, report.html and
+  // the charts as charts/*.svg in the output directory.
+  bool report = false;
+  // --units LENGTH,TIME,STRESS[,UNIT_WEIGHT]: the names of the units the
+  // answers are given in, written on the report's axes and tables (the
+  // program converts none); empty names without the option.
+  UnitNames units;
   // -o DIR, --output-dir DIR: the directory every file of the run goes into,
   // created when missing; "." (the current directory) without the option.
   // Observers that write files of their own write them here.

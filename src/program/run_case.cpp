@@ -13,8 +13,10 @@
 #include "platform/interrupt.hpp"
 #include "platform/terminal.hpp"
 #include "program/console_routing.hpp"
+#include "program/run_report.hpp"
 #include "progress/progress_line.hpp"
 #include "progress/progress_observer.hpp"
+#include "report/report.hpp"
 #include "results/csv_results.hpp"
 #include "verify/verify_output.hpp"
 #include "verify/verify_run.hpp"
@@ -224,7 +226,7 @@ void CaseRun::follow_the_run() {
   progress_.emplace(show_progress_ ? &line_ : nullptr, show_outcome_ ? &errors_ : nullptr, pace_);
   observers_.add(*progress_);
   if (screen_until_set_up_) observers_.add(*screen_until_set_up_);
-  if (options_.csv) {
+  if (options_.csv || options_.report) {
     csv_.emplace(options_.output_dir);
     observers_.add(*csv_);
   }
@@ -232,13 +234,22 @@ void CaseRun::follow_the_run() {
 
 int CaseRun::run_the_case() {
   const AnswerInput answers = answers_.input(options_.overrides);
-  int status =
-      options_.verify
-          ? verify::run_verified(answers, out_, options_.controls, observers_, options_.output_dir)
-                .status
-          : run_program(answers, out_, options_.controls, options_.output_dir, observers_);
+  std::optional<verify::VerifyTable> verified;
+  int status = 0;
+  if (options_.verify) {
+    auto run =
+        verify::run_verified(answers, out_, options_.controls, observers_, options_.output_dir);
+    status = run.status;
+    verified = std::move(run.table);
+  } else {
+    status = run_program(answers, out_, options_.controls, options_.output_dir, observers_);
+  }
   if (csv_) status = csv_->final_status(status, out_.errors);
   out_.console.flush();
+  if (options_.report) {
+    status =
+        write_run_report(options_, *csv_, verified ? &*verified : nullptr, status, out_.errors);
+  }
   progress_->program_ended(status);
   return status;
 }
@@ -259,9 +270,10 @@ std::vector<std::string> files_of_run(const ProgramOptions& options) {
   std::vector<std::string> names(kRunFileNames.begin(), kRunFileNames.end());
   if (options.quiet) names.emplace_back(CONSOLE_TXT);
   if (options.verify) names.emplace_back(verify::VERIFY_CSV);
-  if (options.csv) {
+  if (options.csv || options.report) {
     for (const std::string_view name : results::RESULT_FILE_NAMES) names.emplace_back(name);
   }
+  if (options.report) names.emplace_back(report::REPORT_HTML);
   return names;
 }
 

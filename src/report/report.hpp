@@ -16,6 +16,9 @@
 
 namespace slurry1d::report {
 
+// The page's name in the output directory; the charts go into charts/.
+inline constexpr const char* REPORT_HTML = "report.html";
+
 enum class ReportProblem {
   None,
   UnreadableResults,  // a result table is missing or malformed

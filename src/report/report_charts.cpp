@@ -234,9 +234,11 @@ ReportChart crack_chart(const RunResults& r, const RunFacts& f) {
   c.y = {"depth, thickness" + unit_suffix(f.units.length)};
   c.marks_label = "output time";
   const auto marks = output_rows(h, r.profiles);
+  // Once the crust reaches the crack tip both are the same depth: the crust
+  // dashed over the cracks shows the two along it.
   c.series.push_back({"crack depth", h.time, h.crack_depth, Stroke::Solid, marks, HEIGHT_COLOR});
   c.series.push_back(
-      {"crust thickness", h.time, h.crust_thickness, Stroke::Solid, marks, SETTLEMENT_COLOR});
+      {"crust thickness", h.time, h.crust_thickness, Stroke::Dashed, marks, SETTLEMENT_COLOR});
   return {"crack-depth-crust", "Desiccation", std::move(c)};
 }
 
@@ -350,6 +352,7 @@ std::string format_value(double v) {
 
 std::vector<ReportChart> build_report_charts(const RunResults& r, const RunFacts& f) {
   std::vector<ReportChart> out;
+  if (r.history.time.empty() && r.profiles.empty()) return out;  // ended before its start
   out.push_back(height_chart(r, f, Scale::Linear));
   out.push_back(height_chart(r, f, Scale::Logarithmic));
   out.push_back(profile_chart(r, f, ProfileQuantity::VoidRatio));

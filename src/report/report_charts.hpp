@@ -23,6 +23,17 @@ struct ReportChart {
 
 std::vector<ReportChart> build_report_charts(const RunResults& results, const RunFacts& facts);
 
+// The name of every chart a report can have, whichever a run draws.
+inline constexpr const char* ALL_CHART_NAMES[] = {"height-time",
+                                                  "height-log-time",
+                                                  "void-ratio-profiles",
+                                                  "excess-pore-pressure-profiles",
+                                                  "effective-stress-profiles",
+                                                  "crack-depth-crust",
+                                                  "volumes",
+                                                  "compressibility",
+                                                  "permeability"};
+
 // A time, a height, ... as the report writes it: six significant digits at
 // most ("29650", "0.0125", "1.5e-07").
 std::string format_value(double v);

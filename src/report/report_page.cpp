@@ -160,7 +160,9 @@ std::string end_table(const RunResults& r, const RunFacts& f) {
   const std::string L = " " + escape_markup(f.units.length);
   std::string out = "<table class=\"end\">\n<tbody>\n";
   out += row({"How it ended", escape_markup(reason_words(e.reason))});
-  if (!e.message.empty()) out += row({"Message", "<code>" + escape_markup(e.message) + "</code>"});
+  if (!e.message.empty() && e.message != reason_words(e.reason)) {
+    out += row({"Message", "<code>" + escape_markup(e.message) + "</code>"});
+  }
   if (e.time) out += row({"At time", format_value(*e.time) + " " + escape_markup(f.units.time)});
   out += row({"Exit status", std::to_string(e.exit_status)});
   if (!e.output_times_not_reached.empty()) {
@@ -193,7 +195,9 @@ th, td { text-align: left; padding: 3px 12px 3px 0; border-bottom: 1px solid #e4
          vertical-align: top; }
 table.definition td:nth-child(2) { font-variant-numeric: tabular-nums; }
 table.definition td:nth-child(4) { min-width: 24em; }
+table.verify { max-width: none; }
 table.verify td { font-variant-numeric: tabular-nums; }
+table.verify td:last-child { white-space: nowrap; }
 tr.group th { padding-top: 10px; color: #555; }
 code { font-size: 12px; }
 .charts { display: flex; flex-wrap: wrap; gap: 18px 24px; align-items: flex-start; }
@@ -231,7 +235,8 @@ std::string chart_file_name(const ReportChart& chart) {
 }
 
 std::string report_page(const RunResults& results, const RunFacts& facts,
-                        const std::vector<ReportChart>& charts) {
+                        const std::vector<ReportChart>& charts,
+                        const std::vector<std::string>& drawn) {
   const std::string name = escape_markup(facts.name.empty() ? "run" : facts.name);
   std::string page =
       "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
@@ -250,8 +255,14 @@ std::string report_page(const RunResults& results, const RunFacts& facts,
     page += "<section id=\"accuracy\">\n" + facts.accuracy_section + "</section>\n";
   }
   page += "<h2 id=\"definition\">Run definition</h2>\n" + definition_table(facts);
+  if (charts.empty()) {
+    page +=
+        "<p class=\"no-charts\">The run ended before its starting state was recorded: there "
+        "is nothing to chart.</p>\n";
+  }
   std::string section;
-  for (const ReportChart& c : charts) {
+  for (std::size_t i = 0; i < charts.size(); ++i) {
+    const ReportChart& c = charts[i];
     if (c.section != section) {
       if (!section.empty()) page += "</div>\n";
       section = c.section;
@@ -259,7 +270,7 @@ std::string report_page(const RunResults& results, const RunFacts& facts,
     }
     page += std::string("<figure class=\"chart") + (is_narrow(c) ? " narrow" : "") + "\" id=\"" +
             c.name + "\">\n";
-    page += charts::render_svg(c.chart, {c.name, false});
+    page += drawn[i];
     page += "<figcaption>" + escape_markup(chart_file_name(c)) + "</figcaption>\n</figure>\n";
   }
   if (!section.empty()) page += "</div>\n";

@@ -13,8 +13,11 @@
 
 namespace slurry1d::report {
 
+// `drawn` holds each chart as an inline <svg> element, in the order of
+// `charts` (charts::render_svg with standalone false and the chart's name as id).
 std::string report_page(const RunResults& results, const RunFacts& facts,
-                        const std::vector<ReportChart>& charts);
+                        const std::vector<ReportChart>& charts,
+                        const std::vector<std::string>& drawn);
 
 // Where each chart is also written as an SVG file of its own, relative to the
 // page: "charts/<name>.svg".

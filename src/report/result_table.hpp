@@ -23,9 +23,13 @@ class ResultFileError : public std::runtime_error {
 
 class ResultTable {
  public:
-  // `file_name` names the table in messages. Throws ResultFileError.
-  static ResultTable parse(std::istream& in, const std::string& file_name);
-  static ResultTable read(const std::filesystem::path& path);
+  // `file_name` names the table in messages; `only` names the columns to
+  // read (the others are passed over, and asking for one throws), none:
+  // every column. Throws ResultFileError.
+  static ResultTable parse(std::istream& in, const std::string& file_name,
+                           std::span<const std::string_view> only = {});
+  static ResultTable read(const std::filesystem::path& path,
+                          std::span<const std::string_view> only = {});
 
   std::size_t rows() const { return rows_; }
   bool has_column(std::string_view name) const;
@@ -36,6 +40,8 @@ class ResultTable {
 
  private:
   std::size_t index_of(std::string_view name) const;
+  void take(std::size_t c, std::string_view field, std::vector<bool>::reference words,
+            std::size_t line_no);
 
   std::string file_;
   std::size_t rows_ = 0;
@@ -44,6 +50,7 @@ class ResultTable {
   // number) its words.
   std::vector<std::vector<double>> numbers_;
   std::vector<std::vector<std::string>> words_;
+  std::vector<bool> read_;  // per column: read, or passed over
 };
 
 }  // namespace slurry1d::report

@@ -58,30 +58,39 @@ CrackRecords cracks_from(const ResultTable& t) {
           column(t, "crack_volume"), column(t, "fluid_volume")};
 }
 
+// The columns the report reads of each table; the others are passed over.
+constexpr std::string_view HISTORY_COLUMNS[] = {"time",          "height",          "settlement",
+                                                "placed_height", "crust_thickness", "crack_depth"};
+constexpr std::string_view PROFILE_COLUMNS[] = {
+    "time", "event", "elevation", "void_ratio", "effective_stress", "excess_pore_pressure"};
+constexpr std::string_view STEADY_COLUMNS[] = {"elevation", "void_ratio", "effective_stress"};
+constexpr std::string_view CRACK_COLUMNS[] = {"time", "crack_depth", "soil_volume", "crack_volume",
+                                              "fluid_volume"};
+
 }  // namespace
 
 History read_history(std::istream& in) {
-  return history_from(ResultTable::parse(in, "history.csv"));
+  return history_from(ResultTable::parse(in, "history.csv", HISTORY_COLUMNS));
 }
 std::vector<ProfileSnapshot> read_profiles(std::istream& in) {
-  return profiles_from(ResultTable::parse(in, "profiles.csv"));
+  return profiles_from(ResultTable::parse(in, "profiles.csv", PROFILE_COLUMNS));
 }
 SteadyProfile read_steady(std::istream& in) {
-  return steady_from(ResultTable::parse(in, "steady.csv"));
+  return steady_from(ResultTable::parse(in, "steady.csv", STEADY_COLUMNS));
 }
 CrackRecords read_cracks(std::istream& in) {
-  return cracks_from(ResultTable::parse(in, "cracks.csv"));
+  return cracks_from(ResultTable::parse(in, "cracks.csv", CRACK_COLUMNS));
 }
 
 RunResults read_run_results(const std::filesystem::path& dir) {
   RunResults r;
-  r.history = history_from(ResultTable::read(dir / "history.csv"));
-  r.profiles = profiles_from(ResultTable::read(dir / "profiles.csv"));
+  r.history = history_from(ResultTable::read(dir / "history.csv", HISTORY_COLUMNS));
+  r.profiles = profiles_from(ResultTable::read(dir / "profiles.csv", PROFILE_COLUMNS));
   if (std::filesystem::exists(dir / "steady.csv")) {
-    r.steady = steady_from(ResultTable::read(dir / "steady.csv"));
+    r.steady = steady_from(ResultTable::read(dir / "steady.csv", STEADY_COLUMNS));
   }
   if (std::filesystem::exists(dir / "cracks.csv")) {
-    r.cracks = cracks_from(ResultTable::read(dir / "cracks.csv"));
+    r.cracks = cracks_from(ResultTable::read(dir / "cracks.csv", CRACK_COLUMNS));
   }
   return r;
 }

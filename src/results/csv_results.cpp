@@ -262,6 +262,7 @@ void CsvResults::run_ended(const RunEnded& e) {
   for (CsvFile* f : {&history_, &profiles_, &cracks_}) {
     if (!f->close() && failure_.empty()) failure_ = cannot_write(f->path());
   }
+  column_built_ = e.column.NN >= 1;
   facts_.end = run_end_of(e);
   if (!failure_.empty() && !failure_reported_) {
     facts_.end.reason = std::string(end_reason_name(EndReason::FileError));

@@ -60,6 +60,9 @@ class CsvResults final : public RunObserver {
   // The answers by name, the derived constants (E0, K0, HTOT, solids_height,
   // starting_height) and, once the run has ended, its end.
   const report::RunFacts& facts() const { return facts_; }
+  // Whether the run's column was built: then the tables hold at least its
+  // starting state, and a report can be drawn from them.
+  bool column_built() const { return column_built_; }
   // The message naming the first file that could not be written; empty
   // when every file was.
   const std::string& failure() const { return failure_; }
@@ -86,6 +89,7 @@ class CsvResults final : public RunObserver {
   std::string failure_;
   bool failure_reported_ = false;
   bool set_up_ = false;
+  bool column_built_ = false;
   bool filling_ = false;
   double HTOT_ = 0.0;
   double start_height_ = 0.0;   // Z(NN) - Z(1) at the start

@@ -140,8 +140,13 @@ bool write_verify_csv(const VerifyTable& t, const std::filesystem::path& dir) {
   return !out.fail();
 }
 
-std::string report_section(const VerifyTable& t) {
+std::string report_section(const VerifyTable& t, std::string_view time_unit,
+                           std::string_view length_unit) {
   using charts::escape_markup;
+  const auto in = [](std::string_view unit) {
+    return unit.empty() ? std::string() : " [" + escape_markup(unit) + "]";
+  };
+  const std::string T = in(time_unit), L = in(length_unit);
   const RunControls& given = t.controls[0];
   std::string html =
       "<h2>Accuracy</h2>\n<p>The run as given (" +
@@ -149,9 +154,10 @@ std::string report_section(const VerifyTable& t) {
       ") was run again with its steps halved and quartered and with its node spacing halved and "
       "quartered. The estimated error of its settlement and the grid convergence index (GCI), "
       "the band that error lies within, at every output time that all runs reached:</p>\n"
-      "<table class=\"verify\">\n<thead><tr><th>time</th><th>settlement</th>"
-      "<th>order in time</th><th>GCI in time</th><th>order in space</th><th>GCI in space</th>"
-      "<th>estimated error</th><th>GCI / settlement</th><th>verdict</th></tr></thead>\n<tbody>\n";
+      "<table class=\"verify\">\n<thead><tr><th>time" +
+      T + "</th><th>settlement" + L + "</th><th>order in time</th><th>GCI in time" + L +
+      "</th><th>order in space</th><th>GCI in space" + L + "</th><th>estimated error" + L +
+      "</th><th>GCI / settlement</th><th>verdict</th></tr></thead>\n<tbody>\n";
   const auto order = [](const ErrorEstimate& e) {
     std::string text = std::isnan(e.order) ? std::string("-") : formatted("%.2f", e.order);
     return e.order_observed ? text : text + " (order not observed)";

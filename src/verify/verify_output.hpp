@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "verify/comparison.hpp"
@@ -28,7 +29,9 @@ std::string csv_text(const VerifyTable& t);
 bool write_verify_csv(const VerifyTable& t, const std::filesystem::path& dir);
 
 // The section "Accuracy" of the report page: an HTML fragment (a heading, the
-// table and the notes) that the page takes as it is.
-std::string report_section(const VerifyTable& t);
+// table and the notes) that the page takes as it is. The heads of the columns
+// name the units of time and length when they are given ("days", "m").
+std::string report_section(const VerifyTable& t, std::string_view time_unit = {},
+                           std::string_view length_unit = {});
 
 }  // namespace slurry1d::verify

@@ -1,6 +1,7 @@
 // Looks at report pages in headless Chromium, driven through chromedriver:
 //   node report_pages.mjs DIR     (every DIR/*/report.html)
-// For each page: no console errors and nothing fetched; in a full-page
+// For each page: no console errors and nothing fetched; after --verify, the
+// accuracy section with a row per row of verify.csv; in a full-page
 // screenshot (saved as report.png beside the page, with report-charts.png, the
 // charts of height, settlement and profiles, for the documentation; the window
 // is 1400 px wide, the width the page's rows of charts are laid out for) every
@@ -187,7 +188,9 @@ const PAGE_FACTS = `
   const last = groups.length > 0 ? groups[groups.length - 1].getBoundingClientRect() : null;
   const course = first && { x: 0, y: first.top + scrollY - 8, width: document.documentElement.scrollWidth,
     height: last.bottom - first.top + 16 };
-  return { charts, outside, course, fetched: performance.getEntriesByType('resource').map((r) => r.name),
+  const nothingToChart = document.querySelector('p.no-charts') !== null;
+  const accuracy = document.querySelectorAll('section#accuracy table.verify tbody tr').length;
+  return { charts, outside, course, accuracy, nothingToChart, fetched: performance.getEntriesByType('resource').map((r) => r.name),
            width: document.documentElement.scrollWidth, height: document.documentElement.scrollHeight };`;
 
 async function checkPage(base, session, page, problems) {
@@ -195,9 +198,16 @@ async function checkPage(base, session, page, problems) {
   const say = (message) => problems.push(`${name}: ${message}`);
   await call(base, 'POST', `/session/${session}/url`, { url: pathToFileURL(page).href });
   const facts = await call(base, 'POST', `/session/${session}/execute/sync`, { script: PAGE_FACTS, args: [] });
-  if (facts.charts.length === 0) say('no chart on the page');
+  // A run that ended before its starting state was recorded has nothing to chart, and says so.
+  if (facts.charts.length === 0 && !facts.nothingToChart) say('no chart on the page');
   if (facts.outside.length > 0) say(`refers to other resources: ${facts.outside.join(' | ')}`);
   if (facts.fetched.length > 0) say(`fetched ${facts.fetched.join(', ')}`);
+  // A verified run (verify.csv beside the page) shows its accuracy, a row per output time compared.
+  const verifyCsv = path.join(path.dirname(page), 'verify.csv');
+  if (fs.existsSync(verifyCsv)) {
+    const rows = fs.readFileSync(verifyCsv, 'utf8').trim().split('\n').length - 1;
+    if (facts.accuracy !== rows) say(`the accuracy section shows ${facts.accuracy} rows, verify.csv ${rows}`);
+  }
 
   const shot = await call(base, 'POST', `/session/${session}/goog/cdp/execute`, {
     cmd: 'Page.captureScreenshot',
@@ -244,7 +254,8 @@ async function checkPage(base, session, page, problems) {
     }
   }
 
-  const files = fs.readdirSync(path.join(path.dirname(page), 'charts')).filter((f) => f.endsWith('.svg'));
+  const chartDir = path.join(path.dirname(page), 'charts');
+  const files = fs.existsSync(chartDir) ? fs.readdirSync(chartDir).filter((f) => f.endsWith('.svg')) : [];
   if (files.length !== facts.charts.length) say(`${files.length} chart files for ${facts.charts.length} charts`);
   for (const file of files) {
     const lint = spawnSync('xmllint', ['--noout', path.join(path.dirname(page), 'charts', file)], { encoding: 'utf8' });

@@ -100,6 +100,12 @@ TEST(CommandLineOptions, RefusedCommandLinesEndWithStatusTwo) {
       {{"--set", "GS=2.75", "--set", "GS=2.8"},
        "slurry1d: --set GS=2.8 is refused: GS is set twice"},
       {{"--nodes", "500"}, "slurry1d: --nodes 500 is refused"},
+      {{"--report=yes"}, "slurry1d: --report takes no value"},
+      {{"--units"}, "slurry1d: --units needs a value"},
+      {{"--units", "m,days"},
+       "slurry1d: --units m,days is refused: name the units of length, time and stress"},
+      {{"--units", "m,,kPa"}, "slurry1d: --units m,,kPa is refused"},
+      {{"--units", "m,days,kPa,kN/m3,s"}, "slurry1d: --units m,days,kPa,kN/m3,s is refused"},
   };
   for (const RefusedCase& c : cases) {
     const Parsed p = parse(c.arguments);
@@ -130,6 +136,22 @@ TEST(CommandLineOptions, CsvAsksForTheResultsAsData) {
   EXPECT_EQ(p.options.output_dir, "runs/a");
 }
 
+TEST(CommandLineOptions, ReportAsksForThePageAndUnitsNameTheAnswers) {
+  EXPECT_FALSE(parse({}).options.report);
+  EXPECT_EQ(parse({}).options.units.length, "");
+  const Parsed p = parse({"--report", "--units", "m,days,kPa", "case.txt"});
+  EXPECT_FALSE(p.status) << p.err;
+  EXPECT_TRUE(p.options.report);
+  EXPECT_FALSE(p.options.csv);
+  EXPECT_EQ(p.options.units.length, "m");
+  EXPECT_EQ(p.options.units.time, "days");
+  EXPECT_EQ(p.options.units.stress, "kPa");
+  EXPECT_EQ(p.options.units.unit_weight, "kPa/m");  // the stress per length unless named
+  const Parsed named = parse({"--units=ft,s,psf,pcf"});
+  EXPECT_FALSE(named.status) << named.err;
+  EXPECT_EQ(named.options.units.unit_weight, "pcf");
+}
+
 TEST(CommandLineOptions, CompareAsTheFirstArgumentIsTheSubcommand) {
   const Parsed p = parse({"compare", "runs/a", "runs/b"});
   EXPECT_EQ(p.status, 2);
@@ -156,9 +178,10 @@ TEST(CommandLineOptions, TheHelpDocumentsEveryOption) {
        {"\n  -o, --output-dir DIR  every file of the run goes into DIR",
         "\n      --set NAME=VALUE  ", "\n      --quiet           ", "\n      --nodes N         ",
         "\n      --step-factor F   ", "\n      --verify          ", "\n      --csv             ",
-        "\n  -h, --help            ", "\n      --version         ",
-        "usage: slurry1d [options] [ANSWERS]\n", "       slurry1d compare ...\n",
-        "  A1, B1, C, D, Z1, ERROR, ERROR1,", "TBF(i), TEF(i), FRH(i), VT, LT, VB, HB, ME, TS,",
+        "\n      --report          ", "\n      --units L,T,S[,W]\n", "\n  -h, --help            ",
+        "\n      --version         ", "usage: slurry1d [options] [ANSWERS]\n",
+        "       slurry1d compare ...\n", "  A1, B1, C, D, Z1, ERROR, ERROR1,",
+        "TBF(i), TEF(i), FRH(i), VT, LT, VB, HB, ME, TS,",
         "slurry1d --quiet --set C=$C -o runs/C=$C case.txt"}) {
     EXPECT_NE(p.out.find(heading), std::string::npos) << heading;
   }

@@ -48,7 +48,11 @@ std::string long_run(const std::string& output_times = "4\n1.0\n2.0\n3.0\n50000.
 // and errors in files.
 class RunningProgram {
  public:
-  explicit RunningProgram(const std::string& answers, bool answers_through_pipe = false) {
+  explicit RunningProgram(const std::string& answers, bool answers_through_pipe = false,
+                          const std::vector<std::string>& arguments = {}) {
+    std::vector<char*> argv = {const_cast<char*>(SLURRY1D_EXE)};
+    for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
     dir_ = scratch_directory();
     { std::ofstream(dir_ / "answers.txt", std::ios::binary) << answers; }
     int fds[2] = {-1, -1};
@@ -67,7 +71,7 @@ class RunningProgram {
       // As started from a terminal, whatever this test process ignores.
       signal(SIGINT, SIG_DFL);
       signal(SIGTERM, SIG_DFL);
-      execl(SLURRY1D_EXE, SLURRY1D_EXE, static_cast<char*>(nullptr));
+      execv(SLURRY1D_EXE, argv.data());
       _exit(127);
     }
     if (answers_through_pipe) {
@@ -315,6 +319,22 @@ INSTANTIATE_TEST_SUITE_P(Requests, InterruptedDialog, ::testing::ValuesIn(kReque
 
 // A run killed outright between reports keeps the echo of its answers and
 // every report completed before, each table with its time-series line.
+// With --report the page of an interrupted run is written at its end like any
+// other, and says that the run was interrupted.
+TEST(InterruptedReportedRun, WritesThePageOfTheRunSoFar) {
+  RunningProgram program(long_run(), false, {"--report"});
+  ASSERT_TRUE(program.started());
+  ASSERT_TRUE(program.wait_until([&] { return data_lines(program.file("ts.out")) >= 2; }));
+  const ProgramRun run = program.stop_with(SIGINT);
+  EXPECT_EQ(run.status, 130);
+  const std::string page = run.file("report.html");
+  EXPECT_NE(page.find("<tr><th>How it ended</th><td>the run was interrupted</td></tr>"),
+            std::string::npos)
+      << page.substr(0, 1500);
+  EXPECT_NE(page.find("<tr><th>Exit status</th><td>130</td></tr>"), std::string::npos);
+  EXPECT_TRUE(run.has_file("charts/height-time.svg"));
+}
+
 TEST(KilledRun, KeepsTheEchoAndEveryCompletedReport) {
   RunningProgram program(long_run());
   ASSERT_TRUE(program.started());

@@ -26,6 +26,13 @@ TEST(FilesOfRun, EveryFileTheRunWritesIsListedForTheGuard) {
        {"history.csv", "profiles.csv", "steady.csv", "cracks.csv", "summary.json"}) {
     EXPECT_NE(std::find(names.begin(), names.end(), table), names.end()) << table;
   }
+  // --report writes the tables of --csv too, and the page.
+  ProgramOptions report;
+  report.report = true;
+  const std::vector<std::string> reported = files_of_run(report);
+  for (const char* name : {"history.csv", "summary.json", "report.html"}) {
+    EXPECT_NE(std::find(reported.begin(), reported.end(), name), reported.end()) << name;
+  }
 }
 
 // The console of a quiet dialog at a terminal: into the file and onto the

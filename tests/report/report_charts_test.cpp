@@ -57,8 +57,16 @@ TEST(ReportCharts, ADesiccationRunAddsCracksAndVolumes) {
   ASSERT_EQ(charts.size(), 9u);
   const auto& volumes = chart_named(charts, "volumes");
   EXPECT_EQ(series_named(volumes, "fluid volume").y, r.cracks->fluid_volume);
-  EXPECT_EQ(series_named(chart_named(charts, "crack-depth-crust"), "crack depth").y,
-            r.history.crack_depth);
+  const auto& cracks = chart_named(charts, "crack-depth-crust");
+  EXPECT_EQ(series_named(cracks, "crack depth").y, r.history.crack_depth);
+  // Where the crust reaches the crack tip, its dashes let the cracks show through.
+  EXPECT_EQ(series_named(cracks, "crust thickness").stroke, charts::Stroke::Dashed);
+  for (const auto& c : charts) {
+    EXPECT_NE(std::find_if(std::begin(ALL_CHART_NAMES), std::end(ALL_CHART_NAMES),
+                           [&](const char* n) { return c.name == n; }),
+              std::end(ALL_CHART_NAMES))
+        << c.name;
+  }
 }
 
 TEST(ReportCharts, HeightChartsMarkTheOutputTimesAndDrawTheSteadyStateDashed) {
@@ -196,6 +204,10 @@ TEST(ReportCharts, ARunThatKeptOneVoidRatioDrawsEachLawAsOnePoint) {
         << name;
   }
   EXPECT_NEAR(chart_named(charts, "compressibility").chart.series[0].y[0], 11.09, 1e-12);
+}
+
+TEST(ReportCharts, NothingRecordedNothingDrawn) {
+  EXPECT_TRUE(build_report_charts(RunResults{}, test::sample_facts()).empty());
 }
 
 TEST(ReportCharts, UnitsDefaultToTheDimensions) {

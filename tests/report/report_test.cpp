@@ -129,6 +129,46 @@ TEST_F(ReportTest, AccuracyOfAVerifiedRunFollowsHowItEnded) {
   EXPECT_EQ(test::xml_problem(page, true), "");
 }
 
+TEST_F(ReportTest, ARunThatEndedBeforeItsStartHasNothingToChartAndSaysSo) {
+  test::write_text(dir_ / "history.csv",
+                   std::string(test::SAMPLE_HISTORY)
+                       .substr(0, std::string(test::SAMPLE_HISTORY).find('\n') + 1));
+  test::write_text(dir_ / "profiles.csv",
+                   std::string(test::SAMPLE_PROFILES)
+                       .substr(0, std::string(test::SAMPLE_PROFILES).find('\n') + 1));
+  std::filesystem::remove(dir_ / "steady.csv");
+  RunFacts f = test::sample_facts();
+  f.end = {"base_instability", "MATERIAL INSTABILITY DUE TO HIGH PRESSURE  AT BOTTOM", 0.0, 3, {}};
+  const auto outcome = write_report(dir_, f);
+  ASSERT_TRUE(outcome.ok()) << outcome.error;
+  EXPECT_EQ(outcome.files.size(), 1u);
+  EXPECT_FALSE(std::filesystem::exists(dir_ / "charts"));
+  const std::string page = read(dir_ / "report.html");
+  EXPECT_NE(
+      page.find("<p class=\"no-charts\">The run ended before its starting state was recorded"),
+      std::string::npos);
+  EXPECT_EQ(page.find("<figure"), std::string::npos);
+  EXPECT_NE(page.find("<tr><th>Message</th><td><code>MATERIAL INSTABILITY"), std::string::npos);
+  EXPECT_EQ(test::xml_problem(page, true), "");
+}
+
+TEST_F(ReportTest, ChartsOfAnEarlierReportThatThisRunDoesNotDrawAreRemoved) {
+  std::filesystem::create_directories(dir_ / "charts");
+  test::write_text(dir_ / "charts" / "crack-depth-crust.svg", "<svg/>");
+  test::write_text(dir_ / "charts" / "notes.txt", "mine");
+  ASSERT_TRUE(write_report(dir_, test::sample_facts()).ok());
+  EXPECT_FALSE(std::filesystem::exists(dir_ / "charts" / "crack-depth-crust.svg"));
+  EXPECT_TRUE(std::filesystem::exists(dir_ / "charts" / "notes.txt"));
+  EXPECT_TRUE(std::filesystem::exists(dir_ / "charts" / "height-time.svg"));
+}
+
+TEST_F(ReportTest, AMessageThatSaysNoMoreThanTheEndIsNotRepeated) {
+  RunFacts f = test::sample_facts();
+  f.end.message = "the top reached its steady-state height";
+  ASSERT_TRUE(write_report(dir_, f).ok());
+  EXPECT_EQ(read(dir_ / "report.html").find("<tr><th>Message</th>"), std::string::npos);
+}
+
 TEST_F(ReportTest, NamesAreEscaped) {
   RunFacts f = test::sample_facts();
   f.name = "a<b & \"c\"";

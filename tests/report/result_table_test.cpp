@@ -35,6 +35,25 @@ TEST(ResultTable, LooksColumnsUpByNameWhateverTheirOrderAndExtras) {
   EXPECT_FALSE(t.has_column("settlement"));
 }
 
+TEST(ResultTable, ReadsOnlyTheColumnsAskedFor) {
+  std::istringstream in("time,event,height,nodes\n0,start,10,501\n5,output,9.9,x\n");
+  const std::string_view only[] = {"time", "height"};
+  const auto t = ResultTable::parse(in, "profiles.csv", only);
+  ASSERT_EQ(t.rows(), 2u);
+  EXPECT_EQ(t.numbers("height")[1], 9.9);
+  // The column passed over is not checked ("x" is no number) and cannot be asked for.
+  EXPECT_TRUE(t.has_column("nodes"));
+  try {
+    t.numbers("nodes");
+    ADD_FAILURE() << "a column passed over was read";
+  } catch (const ResultFileError& e) {
+    EXPECT_STREQ(e.what(), "profiles.csv: column 'nodes' not read");
+  }
+  // A row of the wrong width is refused all the same.
+  std::istringstream short_row("time,event,height,nodes\n0,start,10\n");
+  EXPECT_THROW(ResultTable::parse(short_row, "profiles.csv", only), ResultFileError);
+}
+
 TEST(ResultTable, ReadsEveryDoubleBackExactly) {
   const auto t = parse("time,height\n0.1,1.7976931348623157e+308\n5e-324,-0\n");
   EXPECT_EQ(t.numbers("time")[0], 0.1);

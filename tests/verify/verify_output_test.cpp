@@ -171,6 +171,14 @@ TEST(VerifyReport, OneTableRowPerOutputTimeAndTheNotes) {
   EXPECT_NE(html.find("<td>within 1 %</td>"), std::string::npos);
   EXPECT_NE(html.find("compared up to t = 100"), std::string::npos);
   EXPECT_EQ(html.find("<script"), std::string::npos);
+  EXPECT_NE(html.find("<th>time</th><th>settlement</th>"), std::string::npos);
+  // With the units of the answers in the heads of the columns.
+  const std::string with_units = report_section(sample_table(), "days", "m");
+  EXPECT_NE(with_units.find("<th>time [days]</th><th>settlement [m]</th><th>order in time</th>"
+                            "<th>GCI in time [m]</th>"),
+            std::string::npos);
+  EXPECT_NE(with_units.find("<th>estimated error [m]</th><th>GCI / settlement</th>"),
+            std::string::npos);
 }
 
 TEST(VerifyReport, TheReportPageTakesTheSectionAsItIs) {
