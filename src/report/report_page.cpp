@@ -59,6 +59,8 @@ constexpr AnswerMeaning MEANINGS[] = {
     {"MAXDT", "largest time step", Dimension::Time},
     {"ICONT", "continue the last run: 1 = yes, 2 = no", Dimension::None},
     {"ND", "number of profile pairs of the last run", Dimension::None},
+    {"e", "void ratios of the last run's profile, from the top down", Dimension::None},
+    {"z", "elevations of the last run's profile, from the top down", Dimension::Length},
     {"E0", "void ratio of the fresh material, A1 Z1^B1", Dimension::None},
     {"K0", "permeability of the fresh material, C E0^D", Dimension::Velocity},
     {"HTOT", "total nominal height the layer receives, the length scale", Dimension::Length},

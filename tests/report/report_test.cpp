@@ -169,6 +169,18 @@ TEST_F(ReportTest, AMessageThatSaysNoMoreThanTheEndIsNotRepeated) {
   EXPECT_EQ(read(dir_ / "report.html").find("<tr><th>Message</th>"), std::string::npos);
 }
 
+TEST_F(ReportTest, TheProfileOfALastRunIsNamedWithItsUnits) {
+  RunFacts f = test::sample_facts();
+  f.answers.push_back({"e", {4.2, 11.09}, true});
+  f.answers.push_back({"z", {5.07, 0}, true});
+  ASSERT_TRUE(write_report(dir_, f).ok());
+  const std::string page = read(dir_ / "report.html");
+  EXPECT_NE(page.find("<tr><th>e</th><td>4.2, 11.09</td><td>–</td><td>void ratios of the last "
+                      "run&#39;s profile, from the top down</td></tr>"),
+            std::string::npos);
+  EXPECT_NE(page.find("<tr><th>z</th><td>5.07, 0</td><td>m</td>"), std::string::npos);
+}
+
 TEST_F(ReportTest, NamesAreEscaped) {
   RunFacts f = test::sample_facts();
   f.name = "a<b & \"c\"";
