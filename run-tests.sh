@@ -16,6 +16,8 @@ need chromedriver chromium-driver
 need node nodejs
 need pdfinfo poppler-utils
 need xmllint libxml2-utils
+# The JSON reader of `slurry1d compare` is held against nlohmann/json.
+need /usr/include/nlohmann/json.hpp nlohmann-json3-dev
 # With this set, the browser test fails instead of skipping when a tool is missing.
 SLURRY1D_REQUIRE_BROWSER=1
 export SLURRY1D_REQUIRE_BROWSER
