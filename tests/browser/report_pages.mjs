@@ -1,10 +1,12 @@
 // Looks at report pages in headless Chromium, driven through chromedriver:
-//   node report_pages.mjs DIR     (every DIR/*/report.html)
+//   node report_pages.mjs DIR [PAGE]    (every DIR/*/PAGE; PAGE is report.html
+//                                        unless given, e.g. compare.html)
 // For each page: no console errors and nothing fetched; in a full-page
-// screenshot (saved as report.png beside the page) every chart's plotting area
-// holds drawn pixels; printed to PDF by `chromium --print-to-pdf`, every page
-// is A4 and every chart's title, last label and file name share a page; every
-// chart file parses as XML. Exits 77 (skipped) when a tool is missing, unless
+// screenshot (saved as report.png, or PAGE's name with .png, beside the page)
+// every chart's plotting area holds drawn pixels; printed to PDF by
+// `chromium --print-to-pdf`, every page is A4 and every chart's title, last
+// label and caption share a page; every chart file (charts/*.svg, which a
+// report has and a comparison has not) parses as XML. Exits 77 (skipped) when a tool is missing, unless
 // SLURRY1D_REQUIRE_BROWSER is set: then that is a failure.
 
 import { spawn, spawnSync } from 'node:child_process';
@@ -38,8 +40,9 @@ if (missing.length > 0) {
 }
 
 const root = process.argv[2];
-if (!root) fail('usage: node report_pages.mjs DIR');
-const pages = fs.readdirSync(root).map((d) => path.join(root, d, 'report.html')).filter((p) => fs.existsSync(p)).sort();
+const pageName = process.argv[3] || 'report.html';
+if (!root) fail('usage: node report_pages.mjs DIR [PAGE]');
+const pages = fs.readdirSync(root).map((d) => path.join(root, d, pageName)).filter((p) => fs.existsSync(p)).sort();
 if (pages.length === 0) fail(`no report pages under ${root}`);
 
 // ---- chromedriver over its HTTP interface --------------------------------
@@ -195,7 +198,7 @@ async function checkPage(base, session, page, problems) {
       clip: { x: 0, y: 0, width: facts.width, height: facts.height, scale: 1 } },
   });
   const png = Buffer.from(shot.data, 'base64');
-  fs.writeFileSync(path.join(path.dirname(page), 'report.png'), png);
+  fs.writeFileSync(page.replace(/\.html$/, '.png'), png);
   const image = decodePng(png);
   for (const chart of facts.charts) {
     const ink = inkPixels(image, chart.area);
@@ -207,7 +210,7 @@ async function checkPage(base, session, page, problems) {
     if (entry.level === 'SEVERE' || entry.level === 'WARNING') say(`console: ${entry.level} ${entry.message}`);
   }
 
-  const pdf = path.join(path.dirname(page), 'report.pdf');
+  const pdf = page.replace(/\.html$/, '.pdf');
   fs.rmSync(pdf, { force: true });
   printToPdf(page, pdf);
   const { sizes, texts } = pdfPages(pdf);
@@ -227,8 +230,10 @@ async function checkPage(base, session, page, problems) {
     }
   }
 
-  const files = fs.readdirSync(path.join(path.dirname(page), 'charts')).filter((f) => f.endsWith('.svg'));
-  if (files.length !== facts.charts.length) say(`${files.length} chart files for ${facts.charts.length} charts`);
+  const chartDir = path.join(path.dirname(page), 'charts');
+  const files = pageName === 'report.html' || fs.existsSync(chartDir)
+    ? fs.readdirSync(chartDir).filter((f) => f.endsWith('.svg')) : [];
+  if (pageName === 'report.html' && files.length !== facts.charts.length) say(`${files.length} chart files for ${facts.charts.length} charts`);
   for (const file of files) {
     const lint = spawnSync('xmllint', ['--noout', path.join(path.dirname(page), 'charts', file)], { encoding: 'utf8' });
     if (lint.status !== 0) say(`charts/${file} does not parse as XML: ${lint.stderr}`);
