@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <fstream>
+#include <optional>
+#include <string_view>
 #include <system_error>
 #include <vector>
 
@@ -70,7 +72,76 @@ void print_table(const StudyTable& table, std::ostream& out) {
   }
 }
 
+constexpr std::string_view USAGE[] = {
+    "usage: slurry1d compare RUNDIR... -o OUTDIR",
+    "",
+    "Compares runs made with --csv, one directory each (e.g. the runs of a study",
+    "started by GNU parallel). Writes into OUTDIR (created when missing):",
+    "  compare.html  the settlement of every run against time and log time and its",
+    "                final void-ratio profile, overlaid, with the table below",
+    "  summary.csv   one row per run: the answers that differ between the runs,",
+    "                final_height, settlement, time_to_90_percent_settlement,",
+    "                end_reason, exit_status, end_time",
+    "Runs that failed or were interrupted are in the table with how they ended and",
+    "have no curve. The table is printed on standard output as well.",
+    "",
+    "example: a 3 x 3 study of C and D on two cores, then its comparison",
+    "  parallel -j2 slurry1d --csv --quiet --set C={1} --set D={2} \\",
+    "      -o runs/C{1}_D{2} base.txt ::: 3.4e-7 6.8e-7 1.36e-6 ::: 3.5 4.0 4.5",
+    "  slurry1d compare runs/* -o comparison",
+    "",
+    "exit status: 0 the comparison was written, 2 a directory that is not a run",
+    "made with --csv or cannot be read (each is named), a missing -o or no run",
+    "directory, 4 OUTDIR or a file in it could not be written.",
+};
+
+int refuse(std::ostream& err, const std::string& why) {
+  err << "slurry1d compare: " << why << '\n' << USAGE[0] << '\n';
+  return 2;
+}
+
+bool starts_with(std::string_view text, std::string_view start) {
+  return text.substr(0, start.size()) == start;
+}
+
 }  // namespace
+
+std::span<const std::string_view> compare_usage() {
+  return USAGE;
+}
+
+int compare_main(std::span<const char* const> args, std::ostream& out, std::ostream& err) {
+  std::vector<std::string> run_dirs;
+  std::optional<std::string> out_dir;
+  bool options_ended = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string_view arg = args[i];
+    if (options_ended || arg.empty() || arg[0] != '-' || arg == "-") {
+      run_dirs.emplace_back(arg);
+      continue;
+    }
+    if (arg == "--") {
+      options_ended = true;
+    } else if (arg == "--help" || arg == "-h") {
+      for (const std::string_view line : USAGE) out << line << '\n';
+      return 0;
+    } else if (arg == "-o" || arg == "--output-dir") {
+      if (i + 1 >= args.size()) return refuse(err, std::string(arg) + " needs a directory");
+      out_dir = args[++i];
+    } else if (starts_with(arg, "--output-dir=")) {
+      out_dir = std::string(arg.substr(13));
+    } else if (starts_with(arg, "-o")) {
+      out_dir = std::string(arg.substr(2));
+    } else {
+      return refuse(err, "unknown option '" + std::string(arg) + "'");
+    }
+    if (out_dir && out_dir->empty()) return refuse(err, "the output directory needs a name");
+  }
+  if (run_dirs.empty()) return refuse(err, "no run directory given");
+  if (!out_dir)
+    return refuse(err, "-o OUTDIR is missing: the directory to write the comparison into");
+  return run_compare(run_dirs, *out_dir, out, err);
+}
 
 int run_compare(std::span<const std::string> run_dirs, const fs::path& out_dir, std::ostream& out,
                 std::ostream& err) {

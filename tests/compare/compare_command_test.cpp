@@ -208,5 +208,50 @@ TEST(CompareCommand, RunsThatDifferInNoAnswerAreNamedByTheirDirectories) {
   EXPECT_NE(styles[0].color, styles[1].color);
 }
 
+// The command line: where -o stands and how it is written does not matter;
+// what is missing or unknown is refused with the usage line.
+TEST(CompareCommand, ReadsItsCommandLine) {
+  MadeUpStudy study;
+  const std::string out_dir = study.out().string();
+  const std::string joined = "-o" + out_dir;
+  const std::string long_joined = "--output-dir=" + out_dir;
+  const char* a = study.dirs[0].c_str();
+  const char* b = study.dirs[1].c_str();
+  struct Case {
+    std::vector<const char*> args;
+    int status;
+    const char* err_part;
+  };
+  const std::vector<Case> cases = {
+      {{a, b, "-o", out_dir.c_str()}, 0, ""},
+      {{"-o", out_dir.c_str(), a, b}, 0, ""},
+      {{a, joined.c_str(), b}, 0, ""},
+      {{a, "--output-dir", out_dir.c_str()}, 0, ""},
+      {{long_joined.c_str(), "--", a}, 0, ""},
+      {{a, b}, 2, "-o OUTDIR is missing"},
+      {{"-o", out_dir.c_str()}, 2, "no run directory given"},
+      {{a, "-o"}, 2, "-o needs a directory"},
+      {{a, "-o", ""}, 2, "the output directory needs a name"},
+      {{a, "--nodes", "501", "-o", out_dir.c_str()}, 2, "unknown option '--nodes'"},
+      {{a, "-o", out_dir.c_str(), "--", "-o"}, 2, "-o: not a directory"},
+  };
+  for (const Case& c : cases) {
+    std::ostringstream out, err;
+    EXPECT_EQ(compare_main(c.args, out, err), c.status) << c.err_part;
+    EXPECT_NE(err.str().find(c.err_part), std::string::npos) << err.str();
+    if (c.status == 0) EXPECT_TRUE(fs::exists(study.out() / "compare.html"));
+    if (c.status == 2 && std::string(c.err_part).find(':') == std::string::npos) {
+      EXPECT_NE(err.str().find("usage: slurry1d compare RUNDIR... -o OUTDIR"), std::string::npos);
+    }
+    fs::remove_all(study.out());
+  }
+  std::ostringstream out, err;
+  const std::vector<const char*> help = {a, "--help"};
+  EXPECT_EQ(compare_main(help, out, err), 0);
+  EXPECT_EQ(out.str().rfind("usage: slurry1d compare RUNDIR... -o OUTDIR\n", 0), 0u);
+  EXPECT_EQ(count_of(out.str(), "\n"), compare_usage().size());
+  EXPECT_FALSE(fs::exists(study.out()));
+}
+
 }  // namespace
 }  // namespace slurry1d::compare
