@@ -90,18 +90,17 @@ std::optional<double> time_to_settlement_fraction(const report::History& h, doub
   if (n == 0) return std::nullopt;
   const double final_settlement = h.settlement[n - 1];
   if (final_settlement == 0.0 || !std::isfinite(final_settlement)) return std::nullopt;
-  // In units of the final settlement, so that a layer that swells (a negative
-  // settlement) is measured the same way.
-  const double target = fraction;
+  // The degree of settlement u = s / s_final, so that a layer that swells (a
+  // negative settlement) is measured the same way.
   const double start = h.time[0];
   for (std::size_t i = 0; i < n; ++i) {
     const double u = h.settlement[i] / final_settlement;
-    if (!std::isfinite(u) || !std::isfinite(h.time[i]) || u < target) continue;
-    if (i == 0) return h.time[0] - start;
+    if (!std::isfinite(u) || !std::isfinite(h.time[i]) || u < fraction) continue;
+    if (i == 0) return 0.0;
     const double u0 = h.settlement[i - 1] / final_settlement;
     if (!std::isfinite(u0) || u == u0) return h.time[i] - start;
     const double t0 = h.time[i - 1], t1 = h.time[i];
-    return t0 + (target - u0) / (u - u0) * (t1 - t0) - start;
+    return t0 + (fraction - u0) / (u - u0) * (t1 - t0) - start;
   }
   return std::nullopt;
 }
