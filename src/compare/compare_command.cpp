@@ -10,7 +10,6 @@
 #include "compare/compare_page.hpp"
 #include "compare/study_run.hpp"
 #include "compare/study_table.hpp"
-#include "report/report_charts.hpp"
 
 namespace slurry1d::compare {
 namespace {
@@ -25,13 +24,13 @@ bool write_file(const fs::path& path, const std::string& text) {
 }
 
 std::string number_or_dash(const std::optional<double>& v) {
-  return v ? report::format_value(*v) : std::string("-");
+  return v ? display_number(*v) : std::string("-");
 }
 
 std::string values_or_dash(const std::optional<std::vector<double>>& values) {
   if (!values) return "-";
   std::string text;
-  for (const double v : *values) text += (text.empty() ? "" : " ") + report::format_value(v);
+  for (const double v : *values) text += (text.empty() ? "" : " ") + display_number(v);
   return text;
 }
 

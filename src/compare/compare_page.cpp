@@ -6,7 +6,6 @@
 
 #include "charts/markup.hpp"
 #include "charts/svg_chart.hpp"
-#include "report/report_charts.hpp"
 
 namespace slurry1d::compare {
 namespace {
@@ -16,7 +15,6 @@ using charts::escape_markup;
 using charts::Scale;
 using charts::Series;
 using charts::Stroke;
-using report::format_value;
 
 // Colours that stay apart for most readers, the first seven also in grey
 // print; dark enough to read as thin lines on white.
@@ -30,7 +28,7 @@ std::string values_text(const std::vector<double>& values, const char* separator
   std::string text;
   for (const double v : values) {
     if (!text.empty()) text += separator;
-    text += format_value(v);
+    text += display_number(v);
   }
   return text;
 }
@@ -169,7 +167,7 @@ std::string end_words(const std::string& reason) {
 
 std::string end_text(const StudyRow& row, const report::Units& units) {
   std::string text = end_words(row.end.reason);
-  if (row.end.time) text += " at t = " + format_value(*row.end.time) + " " + units.time;
+  if (row.end.time) text += " at t = " + display_number(*row.end.time) + " " + units.time;
   if (row.end.exit_status != 0) {
     text += " (exit status " + std::to_string(row.end.exit_status) + ")";
   }
@@ -177,7 +175,7 @@ std::string end_text(const StudyRow& row, const report::Units& units) {
 }
 
 std::string cell(const std::optional<double>& v) {
-  return v ? "<td class=\"number\">" + format_value(*v) + "</td>"
+  return v ? "<td class=\"number\">" + display_number(*v) + "</td>"
            : "<td class=\"number none\">–</td>";
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 #include "output/fields.hpp"
 
@@ -70,6 +71,18 @@ std::string values_field(const std::optional<std::vector<double>>& values) {
 
 std::string shortest_number(double v) {
   return format_free_real(v);
+}
+
+std::string display_number(double v) {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%.6g", v);
+  std::string text = buf;
+  const auto e = text.find('e');
+  if (e == std::string::npos) return text;
+  std::string exponent = text.substr(e + 1);
+  const bool negative = exponent[0] == '-';
+  exponent.erase(0, exponent.find_first_not_of("+-0"));
+  return text.substr(0, e + 1) + (negative ? "-" : "") + (exponent.empty() ? "0" : exponent);
 }
 
 std::vector<std::string> varied_answer_names(std::span<const StudyRun> runs) {

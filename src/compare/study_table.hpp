@@ -59,4 +59,8 @@ std::string summary_csv(const StudyTable& table);
 // A number in the shortest form that reads back to the same double.
 std::string shortest_number(double v);
 
+// A number as the page and the console show it: six significant digits at
+// most, an exponent without its padding ("3.4e-7", "1.5e6", "29650").
+std::string display_number(double v);
+
 }  // namespace slurry1d::compare

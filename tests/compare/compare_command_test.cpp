@@ -134,8 +134,8 @@ TEST(CompareCommand, WritesTheTableAndThePageOfAStudy) {
     EXPECT_NE(page.find(std::string("<title>") + title + "</title>"), std::string::npos) << title;
   }
   // Each chart names every run that gave its answer, and not the failed one.
-  EXPECT_EQ(count_of(page, ">C = 1e-06, D = 4.5</text>"), 3u);
-  EXPECT_EQ(count_of(page, ">C = 8e-06, D = 4</text>"), 0u);
+  EXPECT_EQ(count_of(page, ">C = 1e-6, D = 4.5</text>"), 3u);
+  EXPECT_EQ(count_of(page, ">C = 8e-6, D = 4</text>"), 0u);
   EXPECT_EQ(count_of(page, "Not drawn (no answer): failed."), 3u);
   EXPECT_NE(page.find("failed numerically at t = 12.5 T (exit status 3); no curve"),
             std::string::npos);
@@ -190,7 +190,7 @@ TEST(CompareCommand, AStudyOfTwoAnswersTakesColourFromTheFirstAndLineFromTheSeco
   EXPECT_NE(styles[3].color, styles[6].color);
   EXPECT_NE(styles[0].stroke, styles[1].stroke);
   EXPECT_NE(styles[1].stroke, styles[2].stroke);
-  EXPECT_EQ(styles[4].label, "C = 2e-06, D = 4.5");
+  EXPECT_EQ(styles[4].label, "C = 2e-6, D = 4.5");
 }
 
 TEST(CompareCommand, RunsThatDifferInNoAnswerAreNamedByTheirDirectories) {

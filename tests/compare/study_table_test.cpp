@@ -118,5 +118,22 @@ TEST(StudyTable, ShortestNumbersReadBackToTheSameDouble) {
   EXPECT_EQ(shortest_number(std::nan("")), "NaN");
 }
 
+TEST(StudyTable, DisplayedNumbersHaveSixDigitsAndAPlainExponent) {
+  struct Case {
+    double v;
+    const char* text;
+  };
+  const Case cases[] = {{3.4e-7, "3.4e-7"},
+                        {1.36e-6, "1.36e-6"},
+                        {1.5e6, "1.5e6"},
+                        {29650, "29650"},
+                        {5.0733612, "5.07336"},
+                        {-2e-10, "-2e-10"},
+                        {1e100, "1e100"},
+                        {0, "0"},
+                        {4, "4"}};
+  for (const Case& c : cases) EXPECT_EQ(display_number(c.v), c.text) << c.v;
+}
+
 }  // namespace
 }  // namespace slurry1d::compare
