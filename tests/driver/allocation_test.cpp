@@ -6,8 +6,12 @@
 #include <atomic>
 #include <cstdlib>
 #include <new>
+#include <ostream>
+#include <streambuf>
 
 #include "driver/time_loop.hpp"
+#include "progress/progress_line.hpp"
+#include "progress/progress_observer.hpp"
 #include "support/run_fixture.hpp"
 
 // The replacements below pair malloc with free; GCC cannot see that through
@@ -68,6 +72,43 @@ TEST(Allocation, NorDoesItsStreamOfEventsToSeveralObservers) {
   EXPECT_GT(first.steps, 10);
   EXPECT_EQ(first.reports, 1);  // the end; the start was reported by the set-up
   EXPECT_EQ(second.steps, first.steps);
+}
+
+// Counts what reaches the terminal, keeping nothing.
+class CountingBuffer : public std::streambuf {
+ public:
+  long written = 0;
+
+ protected:
+  int overflow(int c) override {
+    ++written;
+    return c == traits_type::eof() ? traits_type::not_eof(c) : c;
+  }
+  std::streamsize xsputn(const char*, std::streamsize n) override {
+    written += n;
+    return n;
+  }
+};
+
+// The progress line drawn after every step, and the console passing below it.
+TEST(Allocation, NorDoesTheProgressLineDrawnEveryStep) {
+  CountingBuffer terminal_buffer;
+  std::ostream terminal(&terminal_buffer);
+  progress::ProgressLine line(terminal);
+  progress::EveryFewSteps every_step(1);
+  progress::ProgressObserver watcher(&line, nullptr, every_step);
+  testing::DiscardedOutputs sink;
+  progress::BelowProgressLine below(&sink.buffer, line);
+  std::ostream console(&below);
+  sink.out.console.attach(console);
+  auto run = testing::set_up_from_answers(testing::self_weight_answers(30.0), sink.out);
+  g_allocations = 0;
+  g_counting = true;
+  march_in_time(*run, sink.out, watcher);
+  console.flush();
+  g_counting = false;
+  EXPECT_EQ(g_allocations.load(), 0);
+  EXPECT_GT(terminal_buffer.written, 20 * 40);  // a line of some 40 characters per step
 }
 
 TEST(Allocation, TheCounterSeesAllocations) {
