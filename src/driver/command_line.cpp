@@ -121,6 +121,15 @@ constexpr OptionRow kOptions[] = {
      "the given run's settlement at every output time,\n"
      "judge it against 1 % and write the table to\n"
      "verify.csv"},
+    {"--csv",
+     {},
+     {},
+     &ProgramOptions::csv,
+     nullptr,
+     "also write the results as data, every number at\n"
+     "full precision: history.csv (every step), profiles.csv\n"
+     "(every node at the start, the output times and the\n"
+     "end), steady.csv, cracks.csv and summary.json"},
     {"--help", "-h", {}, &ProgramOptions::help, nullptr, "print this text"},
     {"--version", {}, {}, &ProgramOptions::version, nullptr, "print the version"},
 };

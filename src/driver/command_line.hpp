@@ -26,6 +26,9 @@ struct ProgramOptions {
   RunControls controls;
   // --verify: the run as given, refined, and their comparison.
   bool verify = false;
+  // --csv: the results as data (history.csv, profiles.csv, steady.csv,
+  // cracks.csv, summary.json) in the output directory beside the legacy files.
+  bool csv = false;
   // -o DIR, --output-dir DIR: the directory every file of the run goes into,
   // created when missing; "." (the current directory) without the option.
   // Observers that write files of their own write them here.

@@ -100,7 +100,8 @@ void Simulation::report_end(int exit_status, const RunStop* stop) {
                  {},
                  run.def,
                  run.col,
-                 run.col.NN >= 1 ? run.col.Z[run.col.NN] - run.col.Z[1] : 0.0};
+                 run.col.NN >= 1 ? run.col.Z[run.col.NN] - run.col.Z[1] : 0.0,
+                 run.scales};
   if (stop != nullptr) ended.message = stop->lines();
   observer_.run_ended(ended);
 }

@@ -15,6 +15,7 @@
 #include "program/console_routing.hpp"
 #include "progress/progress_line.hpp"
 #include "progress/progress_observer.hpp"
+#include "results/csv_results.hpp"
 #include "verify/verify_output.hpp"
 #include "verify/verify_run.hpp"
 
@@ -158,6 +159,7 @@ class CaseRun {
   progress::FewTimesASecond pace_;
   std::optional<progress::ProgressObserver> progress_;
   std::optional<ScreenUntilSetUp> screen_until_set_up_;
+  std::optional<results::CsvResults> csv_;
   RunObservers observers_;
   Outputs out_;
 };
@@ -222,15 +224,20 @@ void CaseRun::follow_the_run() {
   progress_.emplace(show_progress_ ? &line_ : nullptr, show_outcome_ ? &errors_ : nullptr, pace_);
   observers_.add(*progress_);
   if (screen_until_set_up_) observers_.add(*screen_until_set_up_);
+  if (options_.csv) {
+    csv_.emplace(options_.output_dir);
+    observers_.add(*csv_);
+  }
 }
 
 int CaseRun::run_the_case() {
   const AnswerInput answers = answers_.input(options_.overrides);
-  const int status =
+  int status =
       options_.verify
           ? verify::run_verified(answers, out_, options_.controls, observers_, options_.output_dir)
                 .status
           : run_program(answers, out_, options_.controls, options_.output_dir, observers_);
+  if (csv_) status = csv_->final_status(status, out_.errors);
   out_.console.flush();
   progress_->program_ended(status);
   return status;
@@ -252,6 +259,9 @@ std::vector<std::string> files_of_run(const ProgramOptions& options) {
   std::vector<std::string> names(kRunFileNames.begin(), kRunFileNames.end());
   if (options.quiet) names.emplace_back(CONSOLE_TXT);
   if (options.verify) names.emplace_back(verify::VERIFY_CSV);
+  if (options.csv) {
+    for (const std::string_view name : results::RESULT_FILE_NAMES) names.emplace_back(name);
+  }
   return names;
 }
 

@@ -92,6 +92,7 @@ TEST(CommandLineOptions, RefusedCommandLinesEndWithStatusTwo) {
       {{"--output-dir="}, "slurry1d: --output-dir  is refused: the output directory needs a name"},
       {{"--quiet=yes"}, "slurry1d: --quiet takes no value"},
       {{"--verify=1"}, "slurry1d: --verify takes no value"},
+      {{"--csv=yes"}, "slurry1d: --csv takes no value"},
       {{"-q"}, "slurry1d: unknown argument '-q'; try slurry1d --help"},
       {{"--set"}, "slurry1d: --set needs a value"},
       {{"--set", "gs=2.75"}, "slurry1d: --set gs=2.75 is refused: 'gs' is not a name"},
@@ -119,6 +120,14 @@ TEST(CommandLineOptions, ARefusedNameListsTheSettableNames) {
   EXPECT_NE(count.err.find("the names --set takes:"), std::string::npos) << count.err;
   const Parsed value = parse({"--set", "GS=heavy"});
   EXPECT_EQ(value.err, "slurry1d: --set GS=heavy is refused: 'heavy' is not a number\n");
+}
+
+TEST(CommandLineOptions, CsvAsksForTheResultsAsData) {
+  EXPECT_FALSE(parse({}).options.csv);
+  const Parsed p = parse({"--csv", "-o", "runs/a", "case.txt"});
+  EXPECT_FALSE(p.status);
+  EXPECT_TRUE(p.options.csv);
+  EXPECT_EQ(p.options.output_dir, "runs/a");
 }
 
 TEST(CommandLineOptions, CompareAsTheFirstArgumentIsTheSubcommand) {
@@ -152,10 +161,10 @@ TEST(CommandLineOptions, TheHelpDocumentsEveryOption) {
   for (const char* heading :
        {"\n  -o, --output-dir DIR  every file of the run goes into DIR",
         "\n      --set NAME=VALUE  ", "\n      --quiet           ", "\n      --nodes N         ",
-        "\n      --step-factor F   ", "\n      --verify          ", "\n  -h, --help            ",
-        "\n      --version         ", "usage: slurry1d [options] [ANSWERS]\n",
-        "       slurry1d compare RUNDIR... -o OUTDIR\n", "  A1, B1, C, D, Z1, ERROR, ERROR1,",
-        "TBF(i), TEF(i), FRH(i), VT, LT, VB, HB, ME, TS,",
+        "\n      --step-factor F   ", "\n      --verify          ", "\n      --csv             ",
+        "\n  -h, --help            ", "\n      --version         ",
+        "usage: slurry1d [options] [ANSWERS]\n", "       slurry1d compare RUNDIR... -o OUTDIR\n",
+        "  A1, B1, C, D, Z1, ERROR, ERROR1,", "TBF(i), TEF(i), FRH(i), VT, LT, VB, HB, ME, TS,",
         "  parallel slurry1d --csv --quiet --set C={1} --set D={2} -o runs/C{1}_D{2} \\\n",
         "  slurry1d compare runs/* -o comparison\n"}) {
     EXPECT_NE(p.out.find(heading), std::string::npos) << heading;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -19,6 +20,12 @@ TEST(FilesOfRun, EveryFileTheRunWritesIsListedForTheGuard) {
   options.verify = true;
   EXPECT_EQ(files_of_run(options), (std::vector<std::string>{"input", "vd.out", "ts.out", "tc.out",
                                                              "console.txt", "verify.csv"}));
+  options.csv = true;
+  const std::vector<std::string> names = files_of_run(options);
+  for (const char* table :
+       {"history.csv", "profiles.csv", "steady.csv", "cracks.csv", "summary.json"}) {
+    EXPECT_NE(std::find(names.begin(), names.end(), table), names.end()) << table;
+  }
 }
 
 // The console of a quiet dialog at a terminal: into the file and onto the
@@ -33,7 +40,8 @@ TEST(TeeBuffer, WritesToBothUntilTheSecondIsLetGo) {
   std::unique_ptr<SoilColumn> column = std::make_unique<SoilColumn>();
   const RunScales scales{};
   const Soil soil = soil_of(*def, scales);
-  until.run_set_up(RunSetUp{*def, scales, soil, *column, false, 0.0, 0.0, 0.0});
+  const NodeAddition added;
+  until.run_set_up(RunSetUp{*def, scales, soil, *column, false, 0.0, 0.0, 0.0, added});
   console << "\n STEP 1\n";
   EXPECT_EQ(file.str(), " SPECIFY THE STARTING TIME\nx\n STEP 1\n");
   EXPECT_EQ(screen.str(), " SPECIFY THE STARTING TIME\nx");

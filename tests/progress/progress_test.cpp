@@ -50,12 +50,13 @@ class Outcome : public ::testing::Test {
   }
   std::string line(EndReason reason, int status, double time, int reached, int node = 0,
                    std::optional<double> steady = std::nullopt) const {
-    return outcome_line(RunEnded{reason, status, time, node, reached, {}, *def, *column, 5.07},
-                        steady);
+    return outcome_line(
+        RunEnded{reason, status, time, node, reached, {}, *def, *column, 5.07, *scales}, steady);
   }
 
   std::unique_ptr<RunDefinition> def = std::make_unique<RunDefinition>();
   std::unique_ptr<SoilColumn> column = std::make_unique<SoilColumn>();
+  std::unique_ptr<RunScales> scales = std::make_unique<RunScales>();
 };
 
 TEST_F(Outcome, EveryEndSaysHowAndWhen) {
