@@ -165,9 +165,10 @@ std::string end_words(const std::string& reason) {
   return reason;
 }
 
-std::string end_text(const StudyRow& row, const report::Units& units) {
+// How a run ended and when; the unit of time stands in the header of t90.
+std::string end_text(const StudyRow& row) {
   std::string text = end_words(row.end.reason);
-  if (row.end.time) text += " at t = " + display_number(*row.end.time) + " " + units.time;
+  if (row.end.time) text += " at t = " + display_number(*row.end.time);
   if (row.end.exit_status != 0) {
     text += " (exit status " + std::to_string(row.end.exit_status) + ")";
   }
@@ -203,7 +204,7 @@ std::string runs_table(const StudyTable& table, std::span<const RunStyle> styles
       out += "<td class=\"number\">" + (v ? escape_markup(values_text(*v, ", ")) : "–") + "</td>";
     }
     out += cell(row.final_height) + cell(row.settlement) + cell(row.time_to_90_percent);
-    out += "<td>" + end_text(row, u) + (row.drawn ? "" : "; no curve") + "</td></tr>\n";
+    out += "<td>" + end_text(row) + (row.drawn ? "" : "; no curve") + "</td></tr>\n";
   }
   return out + "</tbody>\n</table>\n";
 }

@@ -137,7 +137,7 @@ TEST(CompareCommand, WritesTheTableAndThePageOfAStudy) {
   EXPECT_EQ(count_of(page, ">C = 1e-6, D = 4.5</text>"), 3u);
   EXPECT_EQ(count_of(page, ">C = 8e-6, D = 4</text>"), 0u);
   EXPECT_EQ(count_of(page, "Not drawn (no answer): failed."), 3u);
-  EXPECT_NE(page.find("failed numerically at t = 12.5 T (exit status 3); no curve"),
+  EXPECT_NE(page.find("failed numerically at t = 12.5 (exit status 3); no curve"),
             std::string::npos);
   // Self-contained: nothing to fetch.
   for (const char* outside : {"src=", "href=", "<script", "<link", "<img", "url(http"}) {
