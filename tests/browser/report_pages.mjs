@@ -1,6 +1,7 @@
 // Looks at report pages in headless Chromium, driven through chromedriver:
-//   node report_pages.mjs DIR [PAGE]    (every DIR/*/PAGE; PAGE is report.html
-//                                        unless given, e.g. compare.html)
+//   node report_pages.mjs DIR [PAGE]    (every DIR/*/PAGE and DIR/*/*/PAGE;
+//                                        PAGE is report.html unless given,
+//                                        e.g. compare.html)
 // For each page: no console errors and nothing fetched; in a full-page
 // screenshot (saved as report.png, or PAGE's name with .png, beside the page)
 // every chart's plotting area holds drawn pixels; printed to PDF by
@@ -42,7 +43,11 @@ if (missing.length > 0) {
 const root = process.argv[2];
 const pageName = process.argv[3] || 'report.html';
 if (!root) fail('usage: node report_pages.mjs DIR [PAGE]');
-const pages = fs.readdirSync(root).map((d) => path.join(root, d, pageName)).filter((p) => fs.existsSync(p)).sort();
+// The pages one or two levels down: DIR/*/PAGE, and DIR/*/*/PAGE for a study
+// whose comparison has a directory of its own beside its runs.
+const subdirs = (dir) => fs.readdirSync(dir, { withFileTypes: true }).filter((e) => e.isDirectory())
+  .map((e) => path.join(dir, e.name));
+const pages = subdirs(root).flatMap((d) => [d, ...subdirs(d)]).map((d) => path.join(d, pageName)).filter((p) => fs.existsSync(p)).sort();
 if (pages.length === 0) fail(`no report pages under ${root}`);
 
 // ---- chromedriver over its HTTP interface --------------------------------
@@ -184,7 +189,7 @@ const PAGE_FACTS = `
            width: document.documentElement.scrollWidth, height: document.documentElement.scrollHeight };`;
 
 async function checkPage(base, session, page, problems) {
-  const name = path.basename(path.dirname(page));
+  const name = path.relative(root, path.dirname(page));
   const say = (message) => problems.push(`${name}: ${message}`);
   await call(base, 'POST', `/session/${session}/url`, { url: pathToFileURL(page).href });
   const facts = await call(base, 'POST', `/session/${session}/execute/sync`, { script: PAGE_FACTS, args: [] });
