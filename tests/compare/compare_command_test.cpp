@@ -239,7 +239,9 @@ TEST(CompareCommand, ReadsItsCommandLine) {
     std::ostringstream out, err;
     EXPECT_EQ(compare_main(c.args, out, err), c.status) << c.err_part;
     EXPECT_NE(err.str().find(c.err_part), std::string::npos) << err.str();
-    if (c.status == 0) EXPECT_TRUE(fs::exists(study.out() / "compare.html"));
+    if (c.status == 0) {
+      EXPECT_TRUE(fs::exists(study.out() / "compare.html"));
+    }
     if (c.status == 2 && std::string(c.err_part).find(':') == std::string::npos) {
       EXPECT_NE(err.str().find("usage: slurry1d compare RUNDIR... -o OUTDIR"), std::string::npos);
     }

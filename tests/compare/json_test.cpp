@@ -80,6 +80,12 @@ TEST(Json, ReadsARunSummary) {
   EXPECT_EQ(opt.find("A1"), nullptr);  // not an object
 }
 
+TEST(Json, ReadsEveryKindOfValue) {
+  for (const std::string& text : valid_documents()) {
+    EXPECT_NO_THROW(parse_json(text, "t")) << text;
+  }
+}
+
 TEST(Json, ReadsEscapesIntoUtf8) {
   const JsonValue v = parse_json(R"("a\"b\\c\/d\b\f\n\r\t\u00e9\u20AC\ud83d\ude00")", "t");
   EXPECT_EQ(v.text, "a\"b\\c/d\b\f\n\r\t\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80");

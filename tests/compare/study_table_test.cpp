@@ -61,7 +61,9 @@ TEST(StudyTable, TimeToAFractionOfTheFinalSettlement) {
   for (const Case& c : cases) {
     const auto t = time_to_settlement_fraction(c.h, 0.9);
     ASSERT_EQ(t.has_value(), c.t90.has_value()) << c.what;
-    if (t) EXPECT_NEAR(*t, *c.t90, 1e-12) << c.what;
+    if (t) {
+      EXPECT_NEAR(*t, *c.t90, 1e-12) << c.what;
+    }
   }
 }
 
