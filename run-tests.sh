@@ -20,9 +20,15 @@ need chromedriver chromium-driver
 need node nodejs
 need pdfinfo poppler-utils
 need xmllint libxml2-utils
-# With this set, the browser test fails instead of skipping when a tool is missing.
+# The JSON reader of `slurry1d compare` is held against nlohmann/json; the
+# study test runs its runs through GNU parallel, as the README shows.
+need /usr/include/nlohmann/json.hpp nlohmann-json3-dev
+need parallel parallel
+# With these set, the browser and study tests fail instead of skipping when a
+# tool is missing.
 SLURRY1D_REQUIRE_BROWSER=1
-export SLURRY1D_REQUIRE_BROWSER
+SLURRY1D_REQUIRE_PARALLEL=1
+export SLURRY1D_REQUIRE_BROWSER SLURRY1D_REQUIRE_PARALLEL
 
 cmake -S . -B "$build"
 cmake --build "$build" -j2

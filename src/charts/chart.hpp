@@ -12,7 +12,7 @@ namespace slurry1d::charts {
 enum class Scale { Linear, Logarithmic };
 
 // How the points of a curve are joined.
-enum class Stroke { Solid, Dashed, None };
+enum class Stroke { Solid, Dashed, Dotted, None };
 
 struct Axis {
   std::string title;  // name and unit, e.g. "time [days]"

@@ -70,7 +70,17 @@ std::string color_of(const Series& s, std::size_t index) {
 }
 
 std::string dash_attribute(Stroke stroke) {
-  return stroke == Stroke::Dashed ? " stroke-dasharray=\"7 4\"" : "";
+  switch (stroke) {
+    case Stroke::Dashed:
+      return " stroke-dasharray=\"7 4\"";
+    case Stroke::Dotted:
+      // With round caps the short dashes draw as dots.
+      return " stroke-dasharray=\"1 4\"";
+    case Stroke::Solid:
+    case Stroke::None:
+      break;
+  }
+  return "";
 }
 
 std::string label_markup(const TickLabel& label) {
@@ -224,6 +234,7 @@ std::string legend_glyph(const LegendEntry& e, double x, double y) {
   if (e.stroke != Stroke::None) {
     out += "<line x1=\"" + pixels(x) + "\" y1=\"" + pixels(y) + "\" x2=\"" + pixels(x + SWATCH) +
            "\" y2=\"" + pixels(y) + "\" stroke=\"" + e.color + "\" stroke-width=\"2\"" +
+           (e.stroke == Stroke::Dotted ? " stroke-linecap=\"round\"" : "") +
            dash_attribute(e.stroke) + "/>\n";
   }
   if (e.marker) {

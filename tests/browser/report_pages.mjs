@@ -1,14 +1,18 @@
 // Looks at report pages in headless Chromium, driven through chromedriver:
-//   node report_pages.mjs DIR     (every DIR/*/report.html)
+//   node report_pages.mjs DIR [PAGE]    (every DIR/*/PAGE and DIR/*/*/PAGE;
+//                                        PAGE is report.html unless given,
+//                                        e.g. compare.html)
 // For each page: no console errors and nothing fetched; after --verify, the
 // accuracy section with a row per row of verify.csv; in a full-page
-// screenshot (saved as report.png beside the page, with report-charts.png, the
-// charts of height, settlement and profiles, for the documentation; the window
-// is 1400 px wide, the width the page's rows of charts are laid out for) every
-// chart's plotting area
-// holds drawn pixels; printed to PDF by `chromium --print-to-pdf`, every page
-// is A4 and every chart's title, last label and file name share a page; every
-// chart file parses as XML. Exits 77 (skipped) when a tool is missing, unless
+// screenshot (saved as report.png, or PAGE's name with .png, beside the page;
+// the window is 1400 px wide, the width the pages' rows of charts are laid
+// out for) every chart's plotting area holds drawn pixels, and a report that
+// has no chart says it has nothing to chart; printed to PDF by
+// `chromium --print-to-pdf`, every page is A4 and every chart's title, last
+// label and caption share a page; every chart file (charts/*.svg, which a
+// report has and a comparison has not) parses as XML. A report's charts of
+// height, settlement and profiles are saved as report-charts.png too, for the
+// documentation (tools/report-screenshots.sh). Exits 77 (skipped) when a tool is missing, unless
 // SLURRY1D_REQUIRE_BROWSER is set: then that is a failure.
 
 import { spawn, spawnSync } from 'node:child_process';
@@ -42,8 +46,13 @@ if (missing.length > 0) {
 }
 
 const root = process.argv[2];
-if (!root) fail('usage: node report_pages.mjs DIR');
-const pages = fs.readdirSync(root).map((d) => path.join(root, d, 'report.html')).filter((p) => fs.existsSync(p)).sort();
+const pageName = process.argv[3] || 'report.html';
+if (!root) fail('usage: node report_pages.mjs DIR [PAGE]');
+// The pages one or two levels down: DIR/*/PAGE, and DIR/*/*/PAGE for a study
+// whose comparison has a directory of its own beside its runs.
+const subdirs = (dir) => fs.readdirSync(dir, { withFileTypes: true }).filter((e) => e.isDirectory())
+  .map((e) => path.join(dir, e.name));
+const pages = subdirs(root).flatMap((d) => [d, ...subdirs(d)]).map((d) => path.join(d, pageName)).filter((p) => fs.existsSync(p)).sort();
 if (pages.length === 0) fail(`no report pages under ${root}`);
 
 // ---- chromedriver over its HTTP interface --------------------------------
@@ -184,7 +193,7 @@ const PAGE_FACTS = `
   // The charts of the run's course, for the documentation: from the heading
   // over the first group of charts to the end of the second.
   const groups = [...document.querySelectorAll('div.charts')].slice(0, 2);
-  const first = groups.length > 0 ? groups[0].previousElementSibling.getBoundingClientRect() : null;
+  const first = groups.length > 0 ? (groups[0].previousElementSibling || groups[0]).getBoundingClientRect() : null;
   const last = groups.length > 0 ? groups[groups.length - 1].getBoundingClientRect() : null;
   const course = first && { x: 0, y: first.top + scrollY - 8, width: document.documentElement.scrollWidth,
     height: last.bottom - first.top + 16 };
@@ -194,7 +203,7 @@ const PAGE_FACTS = `
            width: document.documentElement.scrollWidth, height: document.documentElement.scrollHeight };`;
 
 async function checkPage(base, session, page, problems) {
-  const name = path.basename(path.dirname(page));
+  const name = path.relative(root, path.dirname(page));
   const say = (message) => problems.push(`${name}: ${message}`);
   await call(base, 'POST', `/session/${session}/url`, { url: pathToFileURL(page).href });
   const facts = await call(base, 'POST', `/session/${session}/execute/sync`, { script: PAGE_FACTS, args: [] });
@@ -215,8 +224,8 @@ async function checkPage(base, session, page, problems) {
       clip: { x: 0, y: 0, width: facts.width, height: facts.height, scale: 1 } },
   });
   const png = Buffer.from(shot.data, 'base64');
-  fs.writeFileSync(path.join(path.dirname(page), 'report.png'), png);
-  if (facts.course) {
+  fs.writeFileSync(page.replace(/\.html$/, '.png'), png);
+  if (pageName === 'report.html' && facts.course) {
     const course = await call(base, 'POST', `/session/${session}/goog/cdp/execute`, {
       cmd: 'Page.captureScreenshot',
       params: { format: 'png', captureBeyondViewport: true, clip: { ...facts.course, scale: 1 } },
@@ -234,7 +243,7 @@ async function checkPage(base, session, page, problems) {
     if (entry.level === 'SEVERE' || entry.level === 'WARNING') say(`console: ${entry.level} ${entry.message}`);
   }
 
-  const pdf = path.join(path.dirname(page), 'report.pdf');
+  const pdf = page.replace(/\.html$/, '.pdf');
   fs.rmSync(pdf, { force: true });
   printToPdf(page, pdf);
   const { sizes, texts } = pdfPages(pdf);
@@ -256,7 +265,7 @@ async function checkPage(base, session, page, problems) {
 
   const chartDir = path.join(path.dirname(page), 'charts');
   const files = fs.existsSync(chartDir) ? fs.readdirSync(chartDir).filter((f) => f.endsWith('.svg')) : [];
-  if (files.length !== facts.charts.length) say(`${files.length} chart files for ${facts.charts.length} charts`);
+  if (pageName === 'report.html' && files.length !== facts.charts.length) say(`${files.length} chart files for ${facts.charts.length} charts`);
   for (const file of files) {
     const lint = spawnSync('xmllint', ['--noout', path.join(path.dirname(page), 'charts', file)], { encoding: 'utf8' });
     if (lint.status !== 0) say(`charts/${file} does not parse as XML: ${lint.stderr}`);

@@ -147,6 +147,22 @@ TEST(RenderSvg, DashedCurveAndColours) {
   EXPECT_NE(svg.find("stroke=\"#0072B2\""), std::string::npos);  // the palette's first
 }
 
+TEST(RenderSvg, DottedCurveDrawsRoundDotsInThePlotAndTheLegend) {
+  Chart c = two_curves();
+  c.series[0].stroke = Stroke::Dotted;
+  c.series[0].color = "#654321";
+  const auto svg = render_svg(c);
+  EXPECT_EQ(test::xml_problem(svg), "");
+  // The curve already has round caps; the legend's line gets them too.
+  EXPECT_NE(svg.find("stroke=\"#654321\" stroke-width=\"1.8\" stroke-linejoin=\"round\" "
+                     "stroke-linecap=\"round\" stroke-dasharray=\"1 4\"/>"),
+            std::string::npos);
+  EXPECT_NE(svg.find("stroke=\"#654321\" stroke-width=\"2\" stroke-linecap=\"round\" "
+                     "stroke-dasharray=\"1 4\"/>"),
+            std::string::npos);
+  EXPECT_EQ(count(svg, "stroke-dasharray"), 2u);
+}
+
 TEST(RenderSvg, NotANumberBreaksTheLineAndIsNoted) {
   Chart c;
   c.title = "gap";

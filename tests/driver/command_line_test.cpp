@@ -153,10 +153,16 @@ TEST(CommandLineOptions, ReportAsksForThePageAndUnitsNameTheAnswers) {
 }
 
 TEST(CommandLineOptions, CompareAsTheFirstArgumentIsTheSubcommand) {
-  const Parsed p = parse({"compare", "runs/a", "runs/b"});
+  // The rest of the line is the subcommand's: --nodes is not an option of it.
+  const Parsed p = parse({"compare", "runs/a", "--nodes", "501"});
   EXPECT_EQ(p.status, 2);
-  EXPECT_EQ(p.err, "slurry1d compare: needs --csv runs; not available in this build\n");
+  EXPECT_EQ(p.err,
+            "slurry1d compare: unknown option '--nodes'\n"
+            "usage: slurry1d compare RUNDIR... -o OUTDIR\n");
   EXPECT_EQ(p.out, "");
+  const Parsed help = parse({"compare", "--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_EQ(help.out.rfind("usage: slurry1d compare RUNDIR... -o OUTDIR\n", 0), 0u);
 }
 
 TEST(CommandLineOptions, HelpAndVersionEndTheProgramWhereTheyStand) {
@@ -180,9 +186,10 @@ TEST(CommandLineOptions, TheHelpDocumentsEveryOption) {
         "\n      --step-factor F   ", "\n      --verify          ", "\n      --csv             ",
         "\n      --report          ", "\n      --units L,T,S[,W]\n", "\n  -h, --help            ",
         "\n      --version         ", "usage: slurry1d [options] [ANSWERS]\n",
-        "       slurry1d compare ...\n", "  A1, B1, C, D, Z1, ERROR, ERROR1,",
+        "       slurry1d compare RUNDIR... -o OUTDIR\n", "  A1, B1, C, D, Z1, ERROR, ERROR1,",
         "TBF(i), TEF(i), FRH(i), VT, LT, VB, HB, ME, TS,",
-        "slurry1d --quiet --set C=$C -o runs/C=$C case.txt"}) {
+        "  parallel slurry1d --csv --quiet --set C={1} --set D={2} -o runs/C{1}_D{2} \\\n",
+        "  slurry1d compare runs/* -o comparison\n"}) {
     EXPECT_NE(p.out.find(heading), std::string::npos) << heading;
   }
   std::istringstream lines(p.out);
