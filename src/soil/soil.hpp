@@ -106,12 +106,20 @@ struct Soil {
   // the 1-D and 3-D curves is taken from (GS - 1), and the shrinkage ratio R
   // scales it.
   double gravity_flux_cracked(double R, double r, double dS, double fp) const {
-    return ((GS - 1.0) - (r * E0 + GS) * dS * fp) * (std::pow(r, D) * R / (E0 * r + 1.0));
+    return gravity_flux_cracked_of_power(R, r, permeability_ratio(r), dS, fp);
+  }
+  // The same from the permeability ratio rD = r^D; the same bits.
+  double gravity_flux_cracked_of_power(double R, double r, double rD, double dS, double fp) const {
+    return ((GS - 1.0) - (r * E0 + GS) * dS * fp) * (rD * R / (E0 * r + 1.0));
   }
   // Cracked-zone consolidation coefficient: (1 + x) replaces (1 + E0), the
   // 3-D slope replaces the 1-D one and R^2 enters.
   double diffusivity_cracked(double R, double r, double x, double sp3) const {
-    return (x + 1.0) * (std::pow(r, D) * (R * R * E0)) * sp3 / GW / HTOT / (r * E0 + 1.0);
+    return diffusivity_cracked_of_power(R, r, permeability_ratio(r), x, sp3);
+  }
+  // The same from the permeability ratio rD = r^D; the same bits.
+  double diffusivity_cracked_of_power(double R, double r, double rD, double x, double sp3) const {
+    return (x + 1.0) * (rD * (R * R * E0)) * sp3 / GW / HTOT / (r * E0 + 1.0);
   }
 
   // ---- pore-water velocity and its inverse

@@ -24,18 +24,22 @@ struct CrackedHalf {
   double g = 0.0;  // gravity_flux_cracked at the element's middle
 };
 
-CrackedHalf cracked_half(const Soil& soil, const SoilColumn& col, const NodalArray& EMID, int k) {
+// The permeability ratio r^D is shared by the diffusivity and the flux, and
+// the slope difference is remembered per element.
+CrackedHalf cracked_half(const Soil& soil, const SoilColumn& col, StepIterates& it, int k) {
+  const NodalArray& EMID = it.EMID;
   const double r = (EMID[k] + EMID[k + 1]) / 2.0;
   const double x = (col.ECR[k] + col.ECR[k + 1]) / 2.0;
   const double s = (col.SIGV[k] + col.SIGV[k + 1]) / 2.0;
   const double R = clamp_to_one(soil.shrinkage_ratio(r, x));
-  const double dS = soil.slope_difference(x);
+  const double dS = it.cracked_slopes.slope_difference(soil, k, x);
   const double fp = soil.crack_onset_slope(s);
   const double sp3 = soil.shrinkage_slope(r);
-  const double c = soil.diffusivity_cracked(R, r, x, sp3);
+  const double rD = soil.permeability_ratio(r);
+  const double c = soil.diffusivity_cracked_of_power(R, r, rD, x, sp3);
   CrackedHalf h;
   h.q = c / col.DXIC[k];
-  h.g = soil.gravity_flux_cracked(R, r, dS, fp);
+  h.g = soil.gravity_flux_cracked_of_power(R, r, rD, dS, fp);
   return h;
 }
 
@@ -56,11 +60,11 @@ void assemble_uncracked_rows(const Soil& soil, double DT, const SoilColumn& col,
 // Row NN1, the crack tip: an uncracked element below, a cracked one above,
 // and the control volume measured by the elevations. No loss through crack
 // walls is counted here.
-void assemble_junction_row(const Soil& soil, double DT, const SoilColumn& col,
-                           const StepIterates& it, TridiagonalSystem& sys, int i) {
+void assemble_junction_row(const Soil& soil, double DT, const SoilColumn& col, StepIterates& it,
+                           TridiagonalSystem& sys, int i) {
   const double E0 = soil.E0;
   const UncrackedHalf below = uncracked_half(soil, col, it.EMID, i - 1);
-  const CrackedHalf above = cracked_half(soil, col, it.EMID, i);
+  const CrackedHalf above = cracked_half(soil, col, it, i);
   const double H = col.Z[i + 1] - col.Z[i - 1];
   const double ECR1 = col.ECR[i] + 1.0;
   sys.CU[i] = above.q;
@@ -72,15 +76,15 @@ void assemble_junction_row(const Soil& soil, double DT, const SoilColumn& col,
 // Rows first..last above the crack tip: 3-D shrinkage in both halves, with
 // the water lost through the crack walls added to the storage.
 void assemble_cracked_rows(const Soil& soil, double VT, double DT, const SoilColumn& col,
-                           const StepIterates& it, TridiagonalSystem& sys, int first, int last) {
+                           StepIterates& it, TridiagonalSystem& sys, int first, int last) {
   if (last < first) return;
   const double E0 = soil.E0;
   const NodalArray& EMID = it.EMID;
   const double wall_loss = (VT / soil.K0) * soil.ETA;
-  CrackedHalf below = cracked_half(soil, col, EMID, first - 1);
+  CrackedHalf below = cracked_half(soil, col, it, first - 1);
   double Q0 = node_shrinkage(soil, col, EMID, first);
   for (int i = first; i <= last; ++i) {
-    const CrackedHalf above = cracked_half(soil, col, EMID, i);
+    const CrackedHalf above = cracked_half(soil, col, it, i);
     const double Q1 = node_shrinkage(soil, col, EMID, i + 1);
     const double ECR1 = col.ECR[i] + 1.0;
     const double L = col.DXIC[i] + col.DXIC[i - 1];
@@ -103,6 +107,7 @@ void assemble_interior_rows(const Soil& soil, double VT, double DT, const SoilCo
   const int NN1 = col.NN1;
   if (KIT != 1) it.EMID.copy_from(col.EN, NN);
   if (NN < 3) return;
+  it.cracked_slopes.serve(soil);
 
   const int last = NN - 1;
   // Rows 2..NN1-1 uncracked, row NN1 the junction, rows NN1+1..NN-1 cracked.
