@@ -15,6 +15,12 @@ inline constexpr int MAXSTAGE = 50;
 // is numbered from the bottom node 1 upward. The storage is part of the object:
 // nothing is ever allocated, grown or freed while the program runs. Indices are
 // checked in debug builds.
+//
+// Like a built-in array, it is all zeros when value-initialised (`FixedArray
+// a{}`, a member of an object made by `new T()` or std::make_unique<T>()) and
+// holds whatever its storage held when default-initialised (`FixedArray a;`).
+// A record of many arrays made in zeroed memory (see Run) thus starts at zero
+// without a store to pages that the run never reaches.
 template <typename T, int Capacity>
 class FixedArray {
  public:
@@ -62,7 +68,7 @@ class FixedArray {
   const T* data() const { return data_.data(); }
 
  private:
-  std::array<T, Capacity> data_{};
+  std::array<T, Capacity> data_;
 };
 
 using NodalArray = FixedArray<double, MAXNODE>;
