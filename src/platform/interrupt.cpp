@@ -3,12 +3,10 @@
 #include <atomic>
 #include <cerrno>
 
-#ifdef _WIN32
-#include <io.h>
-#include <windows.h>
-#else
+#include "platform/native.hpp"
+
+#ifndef _WIN32
 #include <signal.h>
-#include <unistd.h>
 #endif
 
 namespace slurry1d::platform {
@@ -37,8 +35,12 @@ BOOL WINAPI on_console_event(DWORD event) {
 
 #else
 
+bool note_signal(int signal_number) {
+  return note(signal_number == SIGINT ? Interruption::Interrupt : Interruption::Terminate);
+}
+
 extern "C" void on_signal(int signal_number) {
-  note(signal_number == SIGINT ? Interruption::Interrupt : Interruption::Terminate);
+  note_signal(signal_number);
 }
 
 // SA_RESETHAND gives a second signal of the same kind its default effect.
@@ -79,6 +81,14 @@ void restore_default_handlers() {
 #else
   handle(SIGINT, SIG_DFL, 0);
   handle(SIGTERM, SIG_DFL, 0);
+#endif
+}
+
+bool deliver_to_handler(unsigned long request) {
+#ifdef _WIN32
+  return on_console_event(static_cast<DWORD>(request)) == TRUE;
+#else
+  return note_signal(static_cast<int>(request));
 #endif
 }
 

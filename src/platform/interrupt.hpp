@@ -29,6 +29,15 @@ Interruption requested_interruption();
 // Forgets a request, so that a later one is noted again.
 void forget_interruption();
 
+// Hands one request to the handler the program installs, as the system hands
+// it over: on POSIX a signal number (SIGINT, SIGTERM), on Windows a console
+// event (CTRL_C_EVENT, CTRL_BREAK_EVENT, CTRL_CLOSE_EVENT). Returns what the
+// handler answers: true when it noted the request as the first one, false when
+// a request was noted before (on Windows the system then goes on to the default
+// handler, which ends the process). Lets tests drive the handler itself on
+// both systems.
+bool deliver_to_handler(unsigned long request);
+
 // How a request is named in the program's message: "SIGINT", "SIGTERM" (on
 // Windows "CTRL-C", "CTRL-BREAK OR CLOSE").
 const char* interruption_name(Interruption why);
