@@ -3,19 +3,26 @@
 // files in a scratch directory), so that everything counts: loading, the run
 // record, the set-up, the time loop and the writing of every line.
 //
-// For each example: the wall time of the runs (median and least of --runs),
-// the node-passes of the run (the passes of each step times its nodes,
-// counted in this process by an observer of the same run), the wall time per
-// node-pass, and the floor it cannot go below, two std::pow per node (the
-// permeability ratio and the slope of the compression curve), measured in
-// this process between the runs on the void ratios of a consolidating column.
+// For each example, medians of --runs runs: the wall time and the processor
+// time of a run (the child's user and system time, which a busy machine
+// inflates far less than the wall time), the node-passes of the run (the
+// passes of each step times its nodes, counted in this process by an
+// observer of the same run), the processor time per node-pass, and the floor
+// it cannot go below, two std::pow per node (the permeability ratio and the
+// slope of the compression curve), timed in processor time in this process
+// between the runs on the void ratios of a consolidating column.
 // With --callgrind, also the instructions of one run under callgrind and of
 // the floor's loop, which stay the same on a busy machine.
 //
-// Usage: slurry1d_whole_run_bench [--runs N] [--callgrind] [EXAMPLE.txt ...]
-// (all examples by default). POSIX only, like the program's end-to-end tests.
+// Usage: slurry1d_whole_run_bench [--runs N] [--callgrind] [--program EXE]
+//        [EXAMPLE.txt ...]
+// (all examples by default; --program runs another build of the program, for
+// a comparison: the node-passes are this build's, the same where the two
+// write the same results). POSIX only, like the program's end-to-end tests.
 
+#include <sys/resource.h>
 #include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 #include <valgrind/callgrind.h>
 
@@ -70,10 +77,12 @@ double node_passes_of(const std::string& answers) {
 
 // Runs `program` in `dir` on the answers file; stdout and stderr discarded.
 // With a non-empty `wrapper` (valgrind and its options) the program runs
-// under it and its stderr goes to `wrapper_log`.
-void run_program_in(const fs::path& dir, const std::string& program, const fs::path& answers,
-                    const std::vector<std::string>& wrapper = {},
-                    const fs::path& wrapper_log = {}) {
+// under it and its stderr goes to `wrapper_log`. Returns the processor time
+// of the child (user and system) in milliseconds: on a busy machine it
+// counts the run's own work only, unlike the wall time.
+double run_program_in(const fs::path& dir, const std::string& program, const fs::path& answers,
+                      const std::vector<std::string>& wrapper = {},
+                      const fs::path& wrapper_log = {}) {
   std::fflush(nullptr);  // nothing buffered may be written twice
   const pid_t pid = fork();
   if (pid == 0) {
@@ -90,7 +99,10 @@ void run_program_in(const fs::path& dir, const std::string& program, const fs::p
     _exit(127);
   }
   int status = 0;
-  waitpid(pid, &status, 0);
+  rusage usage{};
+  wait4(pid, &status, 0, &usage);
+  const auto ms = [](const timeval& t) { return t.tv_sec * 1e3 + t.tv_usec / 1e3; };
+  return ms(usage.ru_utime) + ms(usage.ru_stime);
 }
 
 // The floor: the two powers of every node on the mid-element void ratios of
@@ -117,14 +129,18 @@ struct Floor {
     }
     return sum;
   }
-  // Nanoseconds per node, timed over `rounds` sweeps.
+  // Nanoseconds of processor time per node, timed over `rounds` sweeps.
   double ns_per_node(int rounds) const {
-    const auto a = WallClock::now();
+    const double a = thread_cpu_ns();
     volatile double sink = sweep(rounds);
     (void)sink;
-    const auto b = WallClock::now();
-    return std::chrono::duration<double, std::nano>(b - a).count() /
-           (static_cast<double>(rounds) * static_cast<double>(r.size()));
+    const double b = thread_cpu_ns();
+    return (b - a) / (static_cast<double>(rounds) * static_cast<double>(r.size()));
+  }
+  static double thread_cpu_ns() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) * 1e9 + static_cast<double>(t.tv_nsec);
   }
 };
 
@@ -146,6 +162,7 @@ double collected_instructions(const fs::path& log) {
 }
 
 struct Options {
+  std::string program = SLURRY1D_EXE;
   int runs = 5;
   bool callgrind = false;
   std::vector<fs::path> examples;
@@ -157,6 +174,8 @@ Options options_of(int argc, char** argv) {
     const std::string a = argv[i];
     if (a == "--runs" && i + 1 < argc) {
       o.runs = std::max(1, std::atoi(argv[++i]));
+    } else if (a == "--program" && i + 1 < argc) {
+      o.program = argv[++i];
     } else if (a == "--callgrind") {
       o.callgrind = true;
     } else {
@@ -223,7 +242,7 @@ int main(int argc, char** argv) {
 
   std::printf("two std::pow per node (the floor)%s\n",
               o.callgrind ? ", instructions counted by callgrind" : "");
-  std::printf("%-20s %5s %10s %10s %12s %11s %11s %6s", "example", "runs", "median_ms", "least_ms",
+  std::printf("%-20s %5s %10s %10s %12s %11s %11s %6s", "example", "runs", "wall_ms", "cpu_ms",
               "node_passes", "ns/n-pass", "floor_ns", "ratio");
   if (o.callgrind)
     std::printf(" %14s %11s %11s %6s", "instructions", "instr/n-p", "floor_in", "ratio");
@@ -233,24 +252,25 @@ int main(int argc, char** argv) {
     const fs::path answers = fs::absolute(example);
     const double passes = node_passes_of(read_file(answers));
     std::vector<double> wall_ms;
+    std::vector<double> cpu_ms;
     std::vector<double> floor_ns;
     for (int k = 0; k < o.runs; ++k) {
       const auto a = WallClock::now();
-      run_program_in(scratch, SLURRY1D_EXE, answers);
+      cpu_ms.push_back(run_program_in(scratch, o.program, answers));
       const auto b = WallClock::now();
       wall_ms.push_back(std::chrono::duration<double, std::milli>(b - a).count());
       floor_ns.push_back(floor.ns_per_node(200));
     }
-    const double ms = median(wall_ms);
-    const double per_pass = ms * 1e6 / passes;
+    // Medians; the time per node-pass is processor time, like the floor's.
+    const double cpu = median(cpu_ms);
+    const double per_pass = cpu * 1e6 / passes;
     const double fl = median(floor_ns);
     std::printf("%-20s %5d %10.1f %10.1f %12.0f %11.2f %11.2f %6.2f", example.stem().c_str(),
-                o.runs, ms, *std::min_element(wall_ms.begin(), wall_ms.end()), passes, per_pass, fl,
-                per_pass / fl);
+                o.runs, median(wall_ms), cpu, passes, per_pass, fl, per_pass / fl);
     if (o.callgrind) {
       const fs::path log = scratch / "run.log";
       run_program_in(
-          scratch, SLURRY1D_EXE, answers,
+          scratch, o.program, answers,
           {"valgrind", "--tool=callgrind", "--callgrind-out-file=" + (scratch / "run.cg").string()},
           log);
       const double instr = collected_instructions(log);
