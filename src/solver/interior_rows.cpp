@@ -67,7 +67,9 @@ InteriorRows::InteriorRows(const Soil& soil, double VT, double DT, const SoilCol
 
 InteriorRows::~InteriorRows() = default;
 
-void InteriorRows::fill(int i) {
+// The first uncracked row, the junction row and the cracked rows; the other
+// uncracked rows go straight to the uncracked filler.
+void InteriorRows::fill_first_or_at_the_tip(int i) {
   const int NN1 = col_.NN1;
   if (i < NN1) {
     if (!uncracked_) {

@@ -49,9 +49,16 @@ class InteriorRows {
   InteriorRows(const InteriorRows&) = delete;
   InteriorRows& operator=(const InteriorRows&) = delete;
 
-  void fill(int i);
+  void fill(int i) {
+    if (uncracked_ && i < col_.NN1) {
+      uncracked_->fill(i);
+      return;
+    }
+    fill_first_or_at_the_tip(i);
+  }
 
  private:
+  void fill_first_or_at_the_tip(int i);
   void fill_cracked(int i);
 
   const Soil& soil_;
