@@ -8,6 +8,10 @@ build="${1:-build}"
 
 . ./.ci/need.sh
 
+# A JSON parser for the tests that read summary.json (the program itself
+# needs none).
+need /usr/include/nlohmann/json.hpp nlohmann-json3-dev
+
 # The report's browser test: headless Chromium driven through chromedriver by
 # a Node script, poppler's pdfinfo/pdftotext for the printed pages and xmllint
 # for the SVG files.

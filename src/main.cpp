@@ -1,15 +1,13 @@
 // slurry1d: large-strain consolidation and desiccation of a soil layer in one
-// dimension. The run is defined by answering the console dialog; the results
-// land in "input", "vd.out", "ts.out" and "tc.out" in the current directory.
+// dimension. The run is defined by answering the console dialog, from an
+// answer file or at the terminal; the results land in "input", "vd.out",
+// "ts.out" and "tc.out" in the current directory or the one -o names.
 
 #include <iostream>
 
 #include "driver/command_line.hpp"
-#include "driver/simulation.hpp"
-#include "platform/file_identity.hpp"
 #include "platform/interrupt.hpp"
-#include "platform/terminal.hpp"
-#include "verify/verify_run.hpp"
+#include "program/run_case.hpp"
 
 int main(int argc, char** argv) {
   slurry1d::ProgramOptions options;
@@ -19,18 +17,5 @@ int main(int argc, char** argv) {
   }
   std::ios::sync_with_stdio(false);
   slurry1d::platform::install_interrupt_handlers();
-  slurry1d::platform::InterruptibleInput standard_input;
-  std::istream answers(&standard_input);
-  slurry1d::Outputs out;
-  out.console.attach(std::cout);
-  out.errors.attach(std::cerr);
-  const bool interactive = slurry1d::platform::stdin_is_terminal();
-  if (options.verify) {
-    return slurry1d::verify::run_verified(answers, interactive, out, options.controls,
-                                          slurry1d::platform::stdin_identity(),
-                                          slurry1d::no_observer(), ".")
-        .status;
-  }
-  return slurry1d::run_program(answers, interactive, out, options.controls,
-                               slurry1d::platform::stdin_identity());
+  return slurry1d::program::run_case(options, std::cout, std::cerr);
 }

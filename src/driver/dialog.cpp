@@ -1,12 +1,15 @@
 #include "driver/dialog.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <initializer_list>
 #include <span>
 #include <string>
 #include <string_view>
 #include <type_traits>
+#include <vector>
 
+#include "driver/answer_overrides.hpp"
 #include "driver/answer_reader.hpp"
 #include "driver/questions.hpp"
 #include "model/run_scales.hpp"
@@ -320,11 +323,56 @@ namespace q = questions;
 
 // The prompt lines of a question, each a console line of its own.
 using Prompt = std::initializer_list<std::string_view>;
+// The real values a question reads, in the order it reads them.
+using Values = std::initializer_list<const AnswerName*>;
+
+// The real answers a dialog has read, for the message about an answer set on
+// the command line that the run never asks: each name once, a table's entries
+// as a range ("OPT(1) to OPT(4)").
+class AskedNames {
+ public:
+  void note(const std::string& name) { names_.push_back(name); }
+  bool contains(std::string_view name) const {
+    return std::find(names_.begin(), names_.end(), name) != names_.end();
+  }
+  std::string text() const;
+
+ private:
+  std::vector<std::string> names_;
+};
+
+std::string AskedNames::text() const {
+  std::vector<std::string> stems;
+  std::vector<std::string> last;  // the last name asked of each stem
+  for (const std::string& name : names_) {
+    const std::string stem = name.substr(0, name.find('('));
+    const auto at = std::find(stems.begin(), stems.end(), stem);
+    if (at == stems.end()) {
+      stems.push_back(stem);
+      last.push_back(name);
+    } else {
+      last[static_cast<std::size_t>(at - stems.begin())] = name;
+    }
+  }
+  std::string text;
+  for (std::size_t k = 0; k < stems.size(); ++k) {
+    if (!text.empty()) text += ", ";
+    text += last[k] == stems[k] ? stems[k] : stems[k] + "(1)";
+    if (last[k] != stems[k] && last[k] != stems[k] + "(1)") text += " to " + last[k];
+  }
+  return text;
+}
 
 class Dialog {
  public:
-  Dialog(std::istream& in, Outputs& out, bool interactive, RunDefinition& p, int NNI)
-      : reader_(in), out_(out), interactive_(interactive), p_(p), NNI_(NNI) {}
+  Dialog(std::istream& in, Outputs& out, bool interactive, RunDefinition& p, int NNI,
+         const AnswerOverrides& overrides)
+      : reader_(in),
+        out_(out),
+        interactive_(interactive),
+        p_(p),
+        NNI_(NNI),
+        overrides_(overrides) {}
 
   void run();
 
@@ -332,10 +380,15 @@ class Dialog {
   void say(std::string_view text) { out_.console.free(text); }
   void echo(const Line& line) { out_.input.write(line); }
   void refuse(const std::string& message);
+  void refuse_answer(const Refusal& refusal, Values values);
+  bool all_set(Values values) const;
+  void show_set_values(Values values);
+  double real(const AnswerName& name);
+  void refuse_sets_never_asked() const;
 
   template <typename Read, typename Check>
-  void ask(Prompt prompt, Prompt again, std::string_view words, std::string_view then, Read read,
-           Check check);
+  void ask(Prompt prompt, Prompt again, Values values, std::string_view words,
+           std::string_view then, Read read, Check check);
   template <typename T, typename Check>
   T ask_value(Prompt prompt, const AnswerName& name, std::string_view then, Check check);
   double ask_real(Prompt prompt, const AnswerName& name, std::string_view then) {
@@ -365,6 +418,8 @@ class Dialog {
   bool interactive_;
   RunDefinition& p_;
   int NNI_;  // node parameter of the run, for the echo
+  const AnswerOverrides& overrides_;
+  AskedNames asked_;
 };
 
 // A refused answer at a terminal is reported on the error channel and its
@@ -375,15 +430,65 @@ void Dialog::refuse(const std::string& message) {
   out_.errors.write_text(message);
 }
 
+// A value refused by a check. A value set on the command line cannot be
+// asked again, nor can a question all of whose values are set: the run ends
+// with a message that names the option.
+void Dialog::refuse_answer(const Refusal& refusal, Values values) {
+  if (const AnswerOverride* set = overrides_.find(refusal.symbol)) {
+    throw RunStop(StopKind::BadInput, {set_option_text(*set) + ": " + refusal.text});
+  }
+  if (interactive_ && all_set(values)) {
+    std::string sets;
+    for (const AnswerName* name : values) {
+      sets += (sets.empty() ? "" : ", ") + set_option_text(*overrides_.find(name->symbol));
+    }
+    throw RunStop(StopKind::BadInput, {sets + ": " + refusal.text});
+  }
+  refuse(reader_.where(refusal.symbol) + ": " + refusal.text);
+}
+
+// Whether the question reads real values and every one of them is set.
+bool Dialog::all_set(Values values) const {
+  return values.size() > 0 &&
+         std::all_of(values.begin(), values.end(),
+                     [&](const AnswerName* name) { return overrides_.find(name->symbol); });
+}
+
+// At a terminal the values set on the command line are shown under the
+// prompt and not asked; the others are typed as usual.
+void Dialog::show_set_values(Values values) {
+  if (!interactive_) return;
+  const bool all = all_set(values);
+  for (const AnswerName* name : values) {
+    const AnswerOverride* set = overrides_.find(name->symbol);
+    if (set == nullptr) continue;
+    say(set->name + " = " + set->text +
+        (all ? " (set on the command line)" : " (set on the command line; type the others)"));
+  }
+}
+
+// The value of one real answer. A value set on the command line replaces
+// the answer: an answer file's value is read all the same (its line keeps
+// its place), a terminal is not asked for it.
+double Dialog::real(const AnswerName& name) {
+  asked_.note(name.symbol);
+  const AnswerOverride* set = overrides_.find(name.symbol);
+  if (set == nullptr) return reader_.real(name);
+  if (!interactive_) reader_.real(name);
+  return set->value;
+}
+
 // Asks one question until its answer is taken: says the prompt (`again` when
 // the question is asked anew), reads the values with `read`, refuses a line
-// with numbers left over, and checks the values with `check`. `words` and
-// `then` describe the question for the reader's messages.
+// with numbers left over, and checks the values with `check`. `values` are
+// the real values it reads; `words` and `then` describe the question for the
+// reader's messages.
 template <typename Read, typename Check>
-void Dialog::ask(Prompt prompt, Prompt again, std::string_view words, std::string_view then,
-                 Read read, Check check) {
+void Dialog::ask(Prompt prompt, Prompt again, Values values, std::string_view words,
+                 std::string_view then, Read read, Check check) {
   for (Prompt lines = prompt;; lines = again) {
     for (const std::string_view line : lines) say(line);
+    show_set_values(values);
     // The prompt is on the screen before the program waits for the answer.
     out_.console.flush();
     reader_.next_question(words, then);
@@ -392,7 +497,7 @@ void Dialog::ask(Prompt prompt, Prompt again, std::string_view words, std::strin
       reader_.end_question();
       const Refusal refusal = check();
       if (refusal.empty()) return;
-      refuse(reader_.where(refusal.symbol) + ": " + refusal.text);
+      refuse_answer(refusal, values);
     } catch (const RefusedAnswer& unreadable) {
       refuse(unreadable.what());
     }
@@ -403,16 +508,14 @@ void Dialog::ask(Prompt prompt, Prompt again, std::string_view words, std::strin
 template <typename T, typename Check>
 T Dialog::ask_value(Prompt prompt, const AnswerName& name, std::string_view then, Check check) {
   T value{};
-  ask(
-      prompt, prompt, {}, then,
-      [&] {
-        if constexpr (std::is_same_v<T, int>) {
-          value = reader_.integer(name);
-        } else {
-          value = reader_.real(name);
-        }
-      },
-      [&] { return check(value); });
+  const auto checked = [&] { return check(value); };
+  if constexpr (std::is_same_v<T, int>) {
+    ask(
+        prompt, prompt, {}, {}, then, [&] { value = reader_.integer(name); }, checked);
+  } else {
+    ask(
+        prompt, prompt, {&name}, {}, then, [&] { value = real(name); }, checked);
+  }
   return value;
 }
 
@@ -420,13 +523,13 @@ void Dialog::ask_compression_constants() {
   const Prompt prompt = {"SPECIFY THE CONSTANTS OF THE 1-D COMPRESSION CONSTITUTIVE EQUATION.",
                          "A1=?, B1=?, C=?, D=?, Z1=?"};
   ask(
-      prompt, prompt, q::kCompressionWords, {},
+      prompt, prompt, {&q::A1, &q::B1, &q::C, &q::D, &q::Z1}, q::kCompressionWords, {},
       [&] {
-        p_.A1 = reader_.real(q::A1);
-        p_.B1 = reader_.real(q::B1);
-        p_.C = reader_.real(q::C);
-        p_.D = reader_.real(q::D);
-        p_.Z1 = reader_.real(q::Z1);
+        p_.A1 = real(q::A1);
+        p_.B1 = real(q::B1);
+        p_.C = real(q::C);
+        p_.D = real(q::D);
+        p_.Z1 = real(q::Z1);
       },
       [&] { return compression_refusal(p_); });
   echo(constants_record(p_));
@@ -450,22 +553,22 @@ void Dialog::ask_desiccation_constants() {
   const Prompt shrinkage = {"SPECIFY THE CONSTANTS OF THE 3-D SHRINKAGE CONSITUTIVE EQUATION.",
                             "A2=?, B2=?"};
   ask(
-      shrinkage, shrinkage, q::kShrinkageWords, {},
+      shrinkage, shrinkage, {&q::A2, &q::B2}, q::kShrinkageWords, {},
       [&] {
-        p_.A2 = reader_.real(q::A2);
-        p_.B2 = reader_.real(q::B2);
+        p_.A2 = real(q::A2);
+        p_.B2 = real(q::B2);
       },
       [] { return Refusal{}; });
   echo(shrinkage_record(p_));
 
   const Prompt cracking = {"SPECIFY THE CONSTANTS OF THE CRACKING FUNCTION.", "a=?, b=?, c=?, d=?"};
   ask(
-      cracking, cracking, q::kCrackingWords, {},
+      cracking, cracking, {&q::CRA, &q::CRB, &q::CRC, &q::CRD}, q::kCrackingWords, {},
       [&] {
-        p_.CRA = reader_.real(q::CRA);
-        p_.CRB = reader_.real(q::CRB);
-        p_.CRC = reader_.real(q::CRC);
-        p_.CRD = reader_.real(q::CRD);
+        p_.CRA = real(q::CRA);
+        p_.CRB = real(q::CRB);
+        p_.CRC = real(q::CRC);
+        p_.CRD = real(q::CRD);
       },
       [&] { return cracking_refusal(p_); });
   echo(cracking_record(p_));
@@ -529,11 +632,12 @@ void Dialog::ask_filling_stages() {
     const q::StageNames names = q::stage(i);
     FillingStage& s = p_.stage[i];
     ask(
-        {}, {"BEGINNING TIME, ENDING TIME, HEIGHTS OR RATES"}, names.words, {},
+        {}, {"BEGINNING TIME, ENDING TIME, HEIGHTS OR RATES"}, {&names.TBF, &names.TEF, &names.FRH},
+        names.words, {},
         [&] {
-          s.TBF = reader_.real(names.TBF);
-          s.TEF = reader_.real(names.TEF);
-          s.FRH = reader_.real(names.FRH);
+          s.TBF = real(names.TBF);
+          s.TEF = real(names.TEF);
+          s.FRH = real(names.FRH);
         },
         [&] { return stage_refusal(p_, i); });
     echo(stage_record(s));
@@ -608,7 +712,7 @@ void Dialog::ask_output_times() {
     const AnswerName name = q::output_time(i);
     const std::string then = i < p_.NO ? q::output_time(i + 1).symbol : q::MAXDT.symbol;
     ask(
-        {}, {"(IN ASSENDING ORDER)"}, {}, then, [&] { p_.OPT[i] = reader_.real(name); },
+        {}, {"(IN ASSENDING ORDER)"}, {&name}, {}, then, [&] { p_.OPT[i] = real(name); },
         [&] { return output_time_refusal(p_, i); });
     echo(value_record(p_.OPT[i], "SPECIFIED TIME FOR OUTPUT"));
   }
@@ -639,10 +743,10 @@ void Dialog::ask_profile_pairs() {
     const q::PairNames names = q::pair(line);
     ProfilePair& pair = p_.profile[pair_of_line(p_.ND, line)];
     ask(
-        {}, {"INPUT THE VOID RATIOS AND ELEVATIONS"}, names.words, {},
+        {}, {"INPUT THE VOID RATIOS AND ELEVATIONS"}, {&names.e, &names.z}, names.words, {},
         [&] {
-          pair.e = reader_.real(names.e);
-          pair.z = reader_.real(names.z);
+          pair.e = real(names.e);
+          pair.z = real(names.z);
         },
         [&] { return pair_refusal(p_, line); });
   }
@@ -683,12 +787,28 @@ void Dialog::run() {
   echo(value_record(p_.MAXDT, "MAXIMUM TIME INTERVAL"));
 
   ask_continuation();
+  refuse_sets_never_asked();
+}
+
+// Only once the dialog is over is it known which values the run asks: a value
+// set for a question it never asked would be silently ignored.
+void Dialog::refuse_sets_never_asked() const {
+  std::vector<std::string> lines;
+  for (const AnswerOverride& set : overrides_.all()) {
+    if (!asked_.contains(set.name)) {
+      lines.push_back(set_option_text(set) + " is refused: this run never asks " + set.name);
+    }
+  }
+  if (lines.empty()) return;
+  lines.push_back("the values this run asks, which --set can replace: " + asked_.text());
+  throw RunStop(StopKind::BadInput, std::move(lines));
 }
 
 }  // namespace
 
-void run_dialog(std::istream& in, Outputs& out, bool interactive, RunDefinition& p, int NNI) {
-  Dialog(in, out, interactive, p, NNI).run();
+void run_dialog(std::istream& in, Outputs& out, bool interactive, RunDefinition& p, int NNI,
+                const AnswerOverrides& overrides) {
+  Dialog(in, out, interactive, p, NNI, overrides).run();
 }
 
 }  // namespace slurry1d

@@ -2,6 +2,7 @@
 
 #include <istream>
 
+#include "driver/answer_overrides.hpp"
 #include "model/run_controls.hpp"
 #include "model/run_definition.hpp"
 #include "output/record_writer.hpp"
@@ -16,7 +17,14 @@ namespace slurry1d {
 // console is a terminal), RunStop (BadInput) otherwise. The two staged-filling
 // checks of the top boundary end the run with RunStop (StopKind::RefusedRun).
 // The echo of a new run records NNI, the node parameter of the run's column.
+//
+// An answer set in `overrides` replaces the real answer of that name, and the
+// echo records it: from an answer file the value there is read and set aside;
+// at a terminal the prompt shows the value set and asks nothing for it. A set
+// value that a check refuses ends the dialog with RunStop (BadInput) naming
+// the option, and so does, once the last question is answered, a set value
+// that this run never asked.
 void run_dialog(std::istream& in, Outputs& out, bool interactive, RunDefinition& p,
-                int NNI = STANDARD_NNI);
+                int NNI = STANDARD_NNI, const AnswerOverrides& overrides = {});
 
 }  // namespace slurry1d

@@ -73,13 +73,13 @@ void write_report(Run& run, Outputs& out, RunObserver& observer, ReportKind kind
   const ReportContext ctx{run.clock.T(), loop.added, loop.ISTEADY, loop.QTOP, loop.QBOT};
   write_state_report(run.def, run.soil, run.scales, run.col, ctx, run.report_work, out);
   observer.report_written(ReportWritten{kind, output_index, run.report_work, run.col, run.soil,
-                                        run.def, loop.ISTEADY == 1});
+                                        run.def, loop.ISTEADY == 1, loop.added});
 }
 
-void record_crack(RecordWriter& tc, RunObserver& observer, CrackRecordKind kind,
+void record_crack(const Run& run, RecordWriter& tc, RunObserver& observer, CrackRecordKind kind,
                   const CrackRecord& record) {
   write_crack_record(tc, record);
-  observer.crack_recorded(CrackRecorded{kind, record});
+  observer.crack_recorded(CrackRecorded{kind, record, crust_thickness(run.soil, run.col)});
 }
 
 void write_summary_lines(RecordWriter& ts, const RunScales& scales,

@@ -33,8 +33,8 @@ int output_times_reached(const RunDefinition& def, const RunScales& scales, doub
 // The report of the state of the run (write_state_report) and its event.
 // output_index: see ReportWritten.
 void write_report(Run& run, Outputs& out, RunObserver& observer, ReportKind kind, int output_index);
-// A "tc.out" record and its event.
-void record_crack(RecordWriter& tc, RunObserver& observer, CrackRecordKind kind,
+// A "tc.out" record and its event, which carries the crust of the run's column.
+void record_crack(const Run& run, RecordWriter& tc, RunObserver& observer, CrackRecordKind kind,
                   const CrackRecord& record);
 
 // The summary lines of "ts.out" at the end of the run.

@@ -167,7 +167,7 @@ void set_up_run(Run& run, Outputs& out, RunObserver& observer) {
 
   observer.run_set_up(RunSetUp{def, scales, run.soil, col, loop.ISTEADY == 1,
                                loop.ISTEADY == 1 ? col.ZSS[col.NN] - col.ZSS[1] : 0.0, def.TS,
-                               def.NO >= 1 ? def.OPT[def.NO] : def.TS});
+                               def.NO >= 1 ? def.OPT[def.NO] : def.TS, loop.added});
   write_report(run, out, observer, ReportKind::Start, 0);
   out.flush();
 }

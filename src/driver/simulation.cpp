@@ -14,16 +14,25 @@
 namespace slurry1d {
 
 Simulation::Simulation(Outputs& out, const RunControls& controls, RunObserver& observer,
-                       RunFiles files)
-    : out_(out), observer_(observer), file_mode_(files), run_(std::make_unique<Run>()) {
+                       RunFiles files, const std::filesystem::path& directory)
+    : out_(out),
+      observer_(observer),
+      file_mode_(files),
+      directory_(directory),
+      files_(directory),
+      run_(std::make_unique<Run>()) {
   run_->controls = controls;
 }
 
 void Simulation::run(std::istream& answers, bool interactive,
                      const std::optional<platform::FileIdentity>& answers_file) {
-  refuse_overwriting(answers_file);
+  run(AnswerInput{answers, interactive, answers_file, nullptr});
+}
+
+void Simulation::run(const AnswerInput& answers) {
+  refuse_overwriting(answers.file);
   open_echo_file();
-  ask_run_definition(answers, interactive);
+  ask_run_definition(answers);
   set_up();
   march();
 }
@@ -34,9 +43,11 @@ void Simulation::run(const RunDefinition& def) {
   march();
 }
 
-void Simulation::refuse_overwriting(const std::optional<platform::FileIdentity>& answers_file) {
+void Simulation::refuse_overwriting(
+    const std::optional<platform::FileIdentity>& answers_file) const {
   for (const char* name : kRunFileNames) {
-    const std::string refusal = overwrite_refusal(answers_file, name);
+    const std::string refusal = overwrite_refusal(
+        answers_file, directory_ == "." ? std::filesystem::path(name) : directory_ / name);
     if (!refusal.empty()) throw RunStop(StopKind::BadInput, {refusal});
   }
 }
@@ -48,9 +59,11 @@ void Simulation::open_echo_file() {
 // A request to stop while the dialog waits for an answer ends its reading;
 // the run then ends at once with the files as they stand. The echo of a
 // complete dialog is put on disk before the set-up begins.
-void Simulation::ask_run_definition(std::istream& answers, bool interactive) {
+void Simulation::ask_run_definition(const AnswerInput& answers) {
+  const AnswerOverrides none;
   try {
-    run_dialog(answers, out_, interactive, run_->def, run_->controls.NNI);
+    run_dialog(answers.stream, out_, answers.interactive, run_->def, run_->controls.NNI,
+               answers.overrides != nullptr ? *answers.overrides : none);
   } catch (const RunStop&) {
     stop_if_interrupted();
     throw;
@@ -87,7 +100,8 @@ void Simulation::report_end(int exit_status, const RunStop* stop) {
                  {},
                  run.def,
                  run.col,
-                 run.col.NN >= 1 ? run.col.Z[run.col.NN] - run.col.Z[1] : 0.0};
+                 run.col.NN >= 1 ? run.col.Z[run.col.NN] - run.col.Z[1] : 0.0,
+                 run.scales};
   if (stop != nullptr) ended.message = stop->lines();
   observer_.run_ended(ended);
 }
@@ -155,8 +169,14 @@ int run_to_end(Simulation& simulation, Outputs& out, Start start) {
 
 int run_program(std::istream& answers, bool interactive, Outputs& out, const RunControls& controls,
                 const std::optional<platform::FileIdentity>& answers_file, RunObserver& observer) {
-  Simulation simulation(out, controls, observer);
-  return run_to_end(simulation, out, [&] { simulation.run(answers, interactive, answers_file); });
+  return run_program(AnswerInput{answers, interactive, answers_file, nullptr}, out, controls, ".",
+                     observer);
+}
+
+int run_program(const AnswerInput& answers, Outputs& out, const RunControls& controls,
+                const std::filesystem::path& directory, RunObserver& observer) {
+  Simulation simulation(out, controls, observer, RunFiles::Write, directory);
+  return run_to_end(simulation, out, [&] { simulation.run(answers); });
 }
 
 int run_definition(const RunDefinition& def, Outputs& out, const RunControls& controls,

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <filesystem>
 #include <istream>
 #include <memory>
 #include <optional>
 
+#include "driver/answer_overrides.hpp"
 #include "driver/run_state.hpp"
 #include "driver/time_loop.hpp"
 #include "events/run_events.hpp"
@@ -14,18 +16,33 @@
 namespace slurry1d {
 
 // Whether a run writes its files: Write creates "input", "vd.out", "ts.out"
-// and "tc.out" in the current directory; Discard creates none, and what the
+// and "tc.out" in the run's directory; Discard creates none, and what the
 // run would write into them is dropped (a run followed only through its
 // observer, such as a refined run that checks the accuracy of another).
 enum class RunFiles { Write, Discard };
+
+// Where the answers of a run come from and how they are taken.
+struct AnswerInput {
+  std::istream& stream;
+  // A person answers at a terminal: a refused answer is asked again.
+  bool interactive = false;
+  // The identity of the file the answers are read from, if they are: a run
+  // that would overwrite it is refused before any file is created.
+  std::optional<platform::FileIdentity> file;
+  // Answers set on the command line, replacing those of the stream.
+  const AnswerOverrides* overrides = nullptr;
+};
 
 // One run of the program: the dialog, the set-up and the time loop, on a run
 // record allocated once before the first question, with the given controls,
 // observed by `observer`.
 class Simulation {
  public:
+  // The files are written into `directory` ("." the current directory),
+  // which exists.
   explicit Simulation(Outputs& out, const RunControls& controls = {},
-                      RunObserver& observer = no_observer(), RunFiles files = RunFiles::Write);
+                      RunObserver& observer = no_observer(), RunFiles files = RunFiles::Write,
+                      const std::filesystem::path& directory = ".");
 
   // Runs from the first question to the end of the run. The program's own
   // stops and refused input arrive as RunStop; the files stay open until
@@ -34,6 +51,7 @@ class Simulation {
   // any file is created.
   void run(std::istream& answers, bool interactive,
            const std::optional<platform::FileIdentity>& answers_file = std::nullopt);
+  void run(const AnswerInput& answers);
   // Runs a definition answered before (by the dialog of another run), from
   // the set-up to the end, without a dialog and without an echo of answers.
   void run(const RunDefinition& def);
@@ -49,9 +67,9 @@ class Simulation {
   const Run& state() const { return *run_; }
 
  private:
-  static void refuse_overwriting(const std::optional<platform::FileIdentity>& answers_file);
+  void refuse_overwriting(const std::optional<platform::FileIdentity>& answers_file) const;
   void open_echo_file();
-  void ask_run_definition(std::istream& answers, bool interactive);
+  void ask_run_definition(const AnswerInput& answers);
   void stop_if_interrupted();
   void set_up();
   void march();
@@ -59,6 +77,7 @@ class Simulation {
   Outputs& out_;
   RunObserver& observer_;
   RunFiles file_mode_;
+  std::filesystem::path directory_;
   ResultFiles files_;
   std::unique_ptr<Run> run_;
   bool set_up_begun_ = false;
@@ -85,6 +104,10 @@ int run_program(std::istream& answers, bool interactive, Outputs& out,
                 const RunControls& controls = {},
                 const std::optional<platform::FileIdentity>& answers_file = std::nullopt,
                 RunObserver& observer = no_observer());
+// The same with the answers of `answers`, writing the run's files into
+// `directory` ("." the current directory), which exists.
+int run_program(const AnswerInput& answers, Outputs& out, const RunControls& controls,
+                const std::filesystem::path& directory, RunObserver& observer);
 
 // The run of a definition answered before, on the given controls, writing no
 // file: what it would write goes to `out`'s writers of those files (detached

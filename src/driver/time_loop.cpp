@@ -133,7 +133,7 @@ void TimeLoop::report_output_time() {
   const SoilColumn& col = run_.col;
   if (run_.def.IDES == 1 && col.NN2 <= col.NN) {
     const double rate = rate_since_start(run_.scales, run_.clock, run_.loop);
-    record_crack(out_.tc, observer_, CrackRecordKind::OutputTime,
+    record_crack(run_, out_.tc, observer_, CrackRecordKind::OutputTime,
                  crack_progress_record(run_.scales, run_.clock, col, run_.loop, rate));
   }
   out_.flush();
@@ -234,7 +234,7 @@ void TimeLoop::account_for_step() {
   if (def.IDES == 1 && col.NN2 <= col.NN && col.NN1 < col.NN2) {
     const double rate = loop.KF4 == 1 ? rate_since_cracking(scales, run_.clock, loop)
                                       : rate_since_start(scales, run_.clock, loop);
-    record_crack(out_.tc, observer_, CrackRecordKind::Deepened,
+    record_crack(run_, out_.tc, observer_, CrackRecordKind::Deepened,
                  crack_progress_record(scales, run_.clock, col, loop, rate));
   }
 }
@@ -335,7 +335,7 @@ void TimeLoop::end_run(EndReason reason) {
   end_ = RunEnd{reason, 0};
   write_final_state();
   if (run_.def.IDES == 1) {
-    record_crack(out_.tc, observer_, CrackRecordKind::End,
+    record_crack(run_, out_.tc, observer_, CrackRecordKind::End,
                  final_crack_record(run_.scales, run_.clock, run_.col, run_.loop));
   }
   write_summary_lines(out_.ts, run_.scales, run_.boundaries);

@@ -17,6 +17,7 @@
 #include <string>
 
 #include "model/clock.hpp"
+#include "model/node_addition.hpp"
 #include "model/run_definition.hpp"
 #include "model/run_scales.hpp"
 #include "model/run_stop.hpp"
@@ -31,14 +32,16 @@ namespace slurry1d {
 // state, held back the deferred boundaries and refined the ends; before the
 // report at the starting time.
 struct RunSetUp {
-  const RunDefinition& def;  // the answers
-  const RunScales& scales;   // E0, K0, HTOT, the nondimensional times, the heights
-  const Soil& soil;          // the constants and the constitutive relations
-  const SoilColumn& column;  // the initial column; ESS and ZSS hold the steady-state profile
-  bool steady_state_known;   // the steady state was solved (new runs without desiccation)
-  double steady_height;      // its height ZSS(NN) - ZSS(1); 0 when not known
-  double start_time;         // TS
-  double last_output_time;   // OPT(NO); TS when no output time is asked for
+  const RunDefinition& def;   // the answers
+  const RunScales& scales;    // E0, K0, HTOT, the nondimensional times, the heights
+  const Soil& soil;           // the constants and the constitutive relations
+  const SoilColumn& column;   // the initial column; ESS and ZSS hold the steady-state profile
+  bool steady_state_known;    // the steady state was solved (new runs without desiccation)
+  double steady_height;       // its height ZSS(NN) - ZSS(1); 0 when not known
+  double start_time;          // TS
+  double last_output_time;    // OPT(NO); TS when no output time is asked for
+  const NodeAddition& added;  // the refinement of the ends at set-up: the steady-state profile
+                              // covers the column's nodes before it, NN less the nodes added
 };
 
 // Fires after every accepted time step: one per step line of the console, and
@@ -77,6 +80,8 @@ enum class CrackRecordKind {
 struct CrackRecorded {
   CrackRecordKind kind;
   const CrackRecord& record;  // the values of the record, unrounded
+  double crust;               // crust thickness at the record: top down to the first node at or
+                              // above CV
 };
 
 // Which report: one per "TIME =" block of "vd.out".
@@ -99,13 +104,16 @@ enum class ReportKind {
 // UP - (WT - Z) GW.
 struct ReportWritten {
   ReportKind kind;
-  int output_index;          // the output time's index for OutputTime; 0 at Start; at End the
-                             // output times reached so far
-  const ReportWork& report;  // what the report computed
-  const SoilColumn& column;  // the whole column reported
-  const Soil& soil;          // the constants and the constitutive relations
-  const RunDefinition& def;  // the answers (IDES, ME, GS, GW, ...)
-  bool steady_state_known;   // column.ESS and ZSS hold a solved steady state
+  int output_index;           // the output time's index for OutputTime; 0 at Start; at End the
+                              // output times reached so far
+  const ReportWork& report;   // what the report computed
+  const SoilColumn& column;   // the whole column reported
+  const Soil& soil;           // the constants and the constitutive relations
+  const RunDefinition& def;   // the answers (IDES, ME, GS, GW, ...)
+  bool steady_state_known;    // column.ESS and ZSS hold a solved steady state
+  const NodeAddition& added;  // the nodes the last refinement added, which the report leaves out:
+                              // with KBOTADD = 1 nodes 2..NBOTADD + 1, with KTOPADD = 1 the
+                              // NTOPADD nodes below the top
 };
 
 // Fires once at the end of every run whose set-up began, after the result
@@ -121,6 +129,8 @@ struct RunEnded {
   const RunDefinition& def;              // the answers: OPT, NO, H0
   const SoilColumn& column;              // the column at the end; NN = 0 when it was never built
   double height;                         // its height Z(NN) - Z(1)
+  const RunScales& scales;               // E0, K0, HTOT as far as the set-up derived them (all 0
+                                         // when it ended before computing them)
 };
 
 // Receives the events of a run. Every method does nothing unless overridden.

@@ -38,17 +38,20 @@ void NonFiniteWatch::look(char c) {
   if (first_line_ == 0 && (tail == "NaN" || tail == "Inf")) first_line_ = line_;
 }
 
-namespace {
-
-void open_file(ResultFiles::File& f, const char* name, RecordWriter& writer) {
-  f.file.open(name, std::ios::out | std::ios::trunc);
+void ResultFiles::open_file(File& f, const char* name, RecordWriter& writer) {
+  const std::filesystem::path path = directory_ / name;
+  f.file.open(path, std::ios::out | std::ios::trunc);
   if (!f.file) {
-    throw RunStop(StopKind::FileError,
-                  {std::string("cannot create ") + name + " in the current directory"});
+    throw RunStop(
+        StopKind::FileError,
+        {"cannot create " +
+         (directory_ == "." ? std::string(name) + " in the current directory" : path.string())});
   }
   f.watch.forward_to(f.file.rdbuf());
   writer.attach(f.stream);
 }
+
+namespace {
 
 bool close_file(ResultFiles::File& f, RecordWriter& writer) {
   writer.detach();

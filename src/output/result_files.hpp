@@ -1,11 +1,13 @@
 #pragma once
 
 #include <array>
+#include <filesystem>
 #include <fstream>
 #include <optional>
 #include <ostream>
 #include <streambuf>
 #include <string>
+#include <utility>
 
 #include "output/record_writer.hpp"
 
@@ -44,10 +46,13 @@ struct NonFiniteResult {
 // The names of the four files of a run, in the order they are created.
 inline constexpr std::array<const char*, 4> kRunFileNames = {"input", "vd.out", "ts.out", "tc.out"};
 
-// Owns the four files of a run, created in the current directory (an older
-// file of the same name is replaced), and attaches them to the writers.
+// Owns the four files of a run, created in its directory (an older file of
+// the same name is replaced), and attaches them to the writers.
 class ResultFiles {
  public:
+  // The files go into `directory`, which exists; "." is the current directory.
+  explicit ResultFiles(std::filesystem::path directory = ".") : directory_(std::move(directory)) {}
+
   // "input", created before the first question of the dialog.
   void open_input(Outputs& out);
   // "vd.out", "ts.out" and "tc.out", created by the set-up.
@@ -67,6 +72,9 @@ class ResultFiles {
   };
 
  private:
+  void open_file(File& f, const char* name, RecordWriter& writer);
+
+  std::filesystem::path directory_;
   File input_, vd_, ts_, tc_;
 };
 

@@ -48,6 +48,12 @@ bool any_nonzero(const std::vector<double>& v) {
   return std::any_of(v.begin(), v.end(), [](double x) { return x != 0.0 && std::isfinite(x); });
 }
 
+// The placed height changes only where staged filling adds to the layer;
+// without it, it stays at the starting height (or 0).
+bool varies(const std::vector<double>& v) {
+  return std::any_of(v.begin(), v.end(), [&](double x) { return x != v.front(); });
+}
+
 // A horizontal line across the times of the history (the positive ones on a
 // log axis).
 Series level_line(std::string name, double level, const History& h, Scale scale,
@@ -76,7 +82,7 @@ ReportChart height_chart(const RunResults& r, const RunFacts& f, Scale scale) {
   c.y = {"height, settlement" + unit_suffix(f.units.length)};
   c.marks_label = "output time";
   c.series.push_back({"height", h.time, h.height, Stroke::Solid, marks, HEIGHT_COLOR});
-  const bool filling = any_nonzero(h.placed_height);
+  const bool filling = varies(h.placed_height);
   if (filling) {
     // The layer grows: its settlement is what it lost of the height placed.
     std::vector<double> settled(h.time.size());

@@ -61,7 +61,8 @@ constexpr AnswerMeaning MEANINGS[] = {
     {"ND", "number of profile pairs of the last run", Dimension::None},
     {"E0", "void ratio of the fresh material, A1 Z1^B1", Dimension::None},
     {"K0", "permeability of the fresh material, C E0^D", Dimension::Velocity},
-    {"height_of_solids", "height of the solids", Dimension::Length},
+    {"HTOT", "total nominal height the layer receives, the length scale", Dimension::Length},
+    {"solids_height", "height of the solids, HTOT/(1 + E0)", Dimension::Length},
     {"starting_height", "height of the layer at the start", Dimension::Length},
 };
 

@@ -16,6 +16,7 @@ namespace slurry1d::report {
 struct NamedValue {
   std::string name;
   std::vector<double> values;
+  bool list = false;  // a list (OPT, TBF, ...), also when it holds one value or none
 };
 
 struct RunEnd {

@@ -49,9 +49,7 @@ Refinements run_refinements(const RunRecord& given, const RunControls& controls,
   return r;
 }
 
-VerifiedRun run_verified(std::istream& answers, bool interactive, Outputs& out,
-                         const RunControls& controls,
-                         const std::optional<platform::FileIdentity>& answers_file,
+VerifiedRun run_verified(const AnswerInput& answers, Outputs& out, const RunControls& controls,
                          RunObserver& observer, const std::filesystem::path& output_dir) {
   VerifiedRun verified;
   if (const std::string why = verify_refusal(controls); !why.empty()) {
@@ -63,7 +61,7 @@ VerifiedRun run_verified(std::istream& answers, bool interactive, Outputs& out,
   RunObservers observers;
   observers.add(given);
   observers.add(observer);
-  verified.status = run_program(answers, interactive, out, controls, answers_file, observers);
+  verified.status = run_program(answers, out, controls, output_dir, observers);
   if (!given.record().set_up || interrupted(verified.status)) return verified;
 
   out.console.write_text("");

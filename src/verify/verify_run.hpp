@@ -4,7 +4,7 @@
 // after another in this process (the engine stays single-threaded), then the
 // table of their comparison.
 //
-//   const auto verified = verify::run_verified(answers, interactive, out, controls, ...);
+//   const auto verified = verify::run_verified(answers, out, controls, observer, directory);
 //   return verified.status;   // the given run's status, or 4 when verify.csv failed
 
 #include <array>
@@ -12,6 +12,7 @@
 #include <istream>
 #include <optional>
 
+#include "driver/simulation.hpp"
 #include "events/run_events.hpp"
 #include "model/run_controls.hpp"
 #include "output/record_writer.hpp"
@@ -42,15 +43,13 @@ struct VerifiedRun {
 
 // The whole program with --verify after its command line: controls whose
 // refinements would pass the limits refused (status 2) before any question;
-// then the given run as
-// run_program makes it (its files, its console, `observer`), then, when its
-// set-up was done and the run was not interrupted, the refinements, the table
-// on the console and verify.csv in `output_dir`. The status is the given
-// run's; 4 when verify.csv could not be written after a run that gave its
-// answer; 130 or 143 when a refinement was interrupted.
-VerifiedRun run_verified(std::istream& answers, bool interactive, Outputs& out,
-                         const RunControls& controls,
-                         const std::optional<platform::FileIdentity>& answers_file,
+// then the given run as run_program makes it (its files in `output_dir`, its
+// console, `observer`), then, when its set-up was done and the run was not
+// interrupted, the refinements, the table on the console and verify.csv in
+// `output_dir`. The status is the given run's; 4 when verify.csv could not be
+// written after a run that gave its answer; 130 or 143 when a refinement was
+// interrupted.
+VerifiedRun run_verified(const AnswerInput& answers, Outputs& out, const RunControls& controls,
                          RunObserver& observer, const std::filesystem::path& output_dir);
 
 }  // namespace slurry1d::verify

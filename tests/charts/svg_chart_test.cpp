@@ -45,19 +45,28 @@ std::vector<std::string> curve_paths(const std::string& svg) {
   const auto begin = svg.find("<g clip-path");
   const auto end = svg.find("</g>", begin);
   const std::string group = svg.substr(begin, end - begin);
+  // Found by hand, not by std::regex: the library's matcher recurses once per
+  // character, and the path of a long curve overflows a Windows stack.
   std::vector<std::string> paths;
-  const std::regex re("<path d=\"([^\"]*)\"");
-  for (std::sregex_iterator it(group.begin(), group.end(), re), last; it != last; ++it) {
-    paths.push_back((*it)[1]);
+  const std::string open = "<path d=\"";
+  for (auto at = group.find(open); at != std::string::npos; at = group.find(open, at)) {
+    at += open.size();
+    const auto close = group.find('"', at);
+    paths.push_back(group.substr(at, close - at));
+    at = close;
   }
   return paths;
 }
 
 std::vector<std::pair<double, double>> points_of(const std::string& d) {
   std::vector<std::pair<double, double>> pts;
-  const std::regex re("[ML](-?[0-9.]+) (-?[0-9.]+)");
-  for (std::sregex_iterator it(d.begin(), d.end(), re), last; it != last; ++it) {
-    pts.emplace_back(std::stod((*it)[1]), std::stod((*it)[2]));
+  for (auto at = d.find_first_of("ML"); at != std::string::npos; at = d.find_first_of("ML", at)) {
+    std::size_t used = 0;
+    const double x = std::stod(d.substr(at + 1), &used);
+    at += 1 + used;
+    const double y = std::stod(d.substr(at), &used);
+    pts.emplace_back(x, y);
+    at += used;
   }
   return pts;
 }

@@ -144,5 +144,12 @@ TEST(Golden, DefaultControlsGivenExplicitlyLeaveTheRecordedBytes) {
   expect_recorded_bytes(golden_cases(), "--step-factor=1.0 --nodes=501");
 }
 
+// The results as data are written beside the legacy files and change none
+// of them, nor the console, nor the exit status.
+TEST(Golden, ResultsAsDataLeaveTheRecordedBytes) {
+  if (std::getenv("SLURRY1D_GOLDEN_RECORD") != nullptr) GTEST_SKIP() << "recording";
+  expect_recorded_bytes(golden_cases(), "--csv");
+}
+
 }  // namespace
 }  // namespace slurry1d::e2e

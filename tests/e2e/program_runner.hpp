@@ -66,11 +66,16 @@ inline std::filesystem::path scratch_directory() {
   return scratch.make();
 }
 
-// Runs the program with `arguments` on the given answers.
-inline ProgramRun run_program(const std::string& answers, const std::string& arguments = "") {
+// Runs the program with `arguments` on the given answers, in a scratch
+// directory that `prepare` is handed first (to place a file or a directory
+// where the program will write).
+template <typename Prepare>
+inline ProgramRun run_program_in_prepared_directory(const std::string& answers,
+                                                    const std::string& arguments, Prepare prepare) {
   ProgramRun run;
   run.dir = scratch_directory();
   { std::ofstream(run.dir / "answers.txt", std::ios::binary) << answers; }
+  prepare(run.dir);
   const std::string command = "cd '" + run.dir.string() + "' && '" SLURRY1D_EXE "' " + arguments +
                               " < answers.txt > console.txt 2> errors.txt";
   const int raw = std::system(command.c_str());
@@ -78,6 +83,11 @@ inline ProgramRun run_program(const std::string& answers, const std::string& arg
   run.console = read_file(run.dir / "console.txt");
   run.errors = read_file(run.dir / "errors.txt");
   return run;
+}
+
+// Runs the program with `arguments` on the given answers.
+inline ProgramRun run_program(const std::string& answers, const std::string& arguments = "") {
+  return run_program_in_prepared_directory(answers, arguments, [](const std::filesystem::path&) {});
 }
 
 inline std::string example(const std::string& name) {

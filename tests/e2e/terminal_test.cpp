@@ -23,6 +23,7 @@
 #include <cstdlib>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "e2e/program_runner.hpp"
 
@@ -37,7 +38,13 @@ constexpr std::chrono::minutes kTerminalPatience{5};
 // program's own output.
 class TerminalSession {
  public:
-  TerminalSession() {
+  // The program started with `arguments` after its name.
+  explicit TerminalSession(const std::vector<std::string>& arguments = {}) {
+    std::vector<std::string> words = {SLURRY1D_EXE};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& w : words) argv.push_back(w.data());
+    argv.push_back(nullptr);
     dir_ = scratch_directory();
     master_ = posix_openpt(O_RDWR | O_NOCTTY);
     if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0) return;
@@ -64,7 +71,7 @@ class TerminalSession {
       if (chdir(dir_.c_str()) != 0) _exit(126);
       signal(SIGINT, SIG_DFL);
       signal(SIGTERM, SIG_DFL);
-      execl(SLURRY1D_EXE, SLURRY1D_EXE, static_cast<char*>(nullptr));
+      execv(SLURRY1D_EXE, argv.data());
       _exit(127);
     }
   }
@@ -299,10 +306,66 @@ TEST(Terminal, InterruptWhileAskedAgainEndsTheDialog) {
   session.type("\x03");
   const ProgramRun run = session.finish();
   EXPECT_EQ(run.status, 130);
-  EXPECT_TRUE(run.console.ends_with(" RUN INTERRUPTED (SIGINT) DURING THE DIALOG\n"))
+  // Standard error is the terminal: a line says how the run ended.
+  EXPECT_TRUE(
+      run.console.ends_with(" RUN INTERRUPTED (SIGINT) DURING THE DIALOG\n"
+                            "run ended: interrupted during the dialog (exit status 130)\n"))
       << run.console;
   EXPECT_TRUE(split_lines(run.file("input")).back().ends_with("SPECIFIC GRAVITY OF SOLIDS"));
   EXPECT_FALSE(run.has_file("vd.out"));
+}
+
+// At a terminal standard error shows how far the run has come, on one line
+// drawn again in place below the console, and at the end how it ended.
+TEST(Terminal, TheRunShowsItsProgressAndHowItEnded) {
+  TerminalSession session;
+  ASSERT_TRUE(session.started());
+  session.type(kRight);
+  const ProgramRun run = session.finish();
+  EXPECT_EQ(run.status, 0) << run.console;
+  EXPECT_NE(run.console.find("t = 0."), std::string::npos) << run.console;
+  EXPECT_NE(run.console.find(" of 30 ("), std::string::npos);
+  EXPECT_NE(run.console.find(", step 1, 501 nodes"), std::string::npos);
+  EXPECT_TRUE(run.console.ends_with("run ended: last output time t = 30 reached\n"))
+      << run.console.substr(run.console.size() - 200);
+}
+
+// A value set on the command line is shown under its prompt and not asked:
+// the answers typed leave it out.
+TEST(Terminal, ASetValueIsShownAndNotAsked) {
+  const ProgramRun batch = run_program(kRight, "--set GS=2.75 --set 'OPT(2)=25'");
+  ASSERT_EQ(batch.status, 0) << batch.errors;
+  TerminalSession session({"--set", "GS=2.75", "--set", "OPT(2)=25"});
+  ASSERT_TRUE(session.started());
+  std::string typed = kRight;
+  typed.replace(typed.find("2.65\n"), 5, "");
+  typed.replace(typed.find("20.0\n"), 5, "");
+  session.type(typed);
+  const ProgramRun run = session.finish();
+  EXPECT_EQ(run.status, 0) << run.console;
+  EXPECT_EQ(run.file("input"), batch.file("input"));
+  EXPECT_EQ(run.file("vd.out"), batch.file("vd.out"));
+  EXPECT_NE(run.console.find(" SPECIFY SPECIFIC GRAVITY OF SOLIDS, GS=?\n"
+                             " GS = 2.75 (set on the command line)\n"
+                             " SPECIFY THE UNIT WEITHT OF WATER, GW=?\n"),
+            std::string::npos)
+      << run.console;
+  EXPECT_NE(run.console.find(" OPT(2) = 25 (set on the command line)\n"), std::string::npos);
+}
+
+// With --quiet the dialog stays on the screen and the rest goes into
+// console.txt, which holds the whole console of the run.
+TEST(Terminal, QuietKeepsTheDialogOnTheScreen) {
+  const ProgramRun batch = run_program(kRight);
+  TerminalSession session({"--quiet"});
+  ASSERT_TRUE(session.started());
+  session.type(kRight);
+  const ProgramRun run = session.finish();
+  EXPECT_EQ(run.status, 0) << run.console;
+  EXPECT_NE(run.console.find(" SPECIFY THE MAXIMUM TIME INTERVAL, MAXDT=?\n"), std::string::npos);
+  EXPECT_EQ(run.console.find("ITERATION NO"), std::string::npos) << run.console;
+  EXPECT_EQ(run.file("console.txt"), batch.console);
+  EXPECT_TRUE(run.console.ends_with("run ended: last output time t = 30 reached\n"));
 }
 
 }  // namespace

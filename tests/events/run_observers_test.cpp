@@ -33,16 +33,17 @@ struct Records {
   Soil soil;
   Clock clock;
   CrackRecord crack;
+  NodeAddition added;
 };
 
 void send_every_event(RunObserver& o, const Records& r) {
-  o.run_set_up(RunSetUp{*r.def, *r.scales, r.soil, *r.col, false, 0.0, 0.0, 0.0});
+  o.run_set_up(RunSetUp{*r.def, *r.scales, r.soil, *r.col, false, 0.0, 0.0, 0.0, r.added});
   o.step_accepted(StepAccepted{7, 1, r.clock, 0.5, 0.25, 3, 0, 1e-9, *r.col, 1.0, 1.0, 0.0, 0.0,
                                0.0, r.col->NN + 1, 0.0, 0.0});
-  o.crack_recorded(CrackRecorded{CrackRecordKind::Deepened, r.crack});
+  o.crack_recorded(CrackRecorded{CrackRecordKind::Deepened, r.crack, 0.0});
   o.report_written(
-      ReportWritten{ReportKind::OutputTime, 1, *r.work, *r.col, r.soil, *r.def, false});
-  o.run_ended(RunEnded{EndReason::QuietSteps, 0, 1.0, 0, 1, {}, *r.def, *r.col, 0.0});
+      ReportWritten{ReportKind::OutputTime, 1, *r.work, *r.col, r.soil, *r.def, false, r.added});
+  o.run_ended(RunEnded{EndReason::QuietSteps, 0, 1.0, 0, 1, {}, *r.def, *r.col, 0.0, *r.scales});
 }
 
 TEST(RunObservers, EveryEventReachesEachObserverInTheOrderAdded) {

@@ -107,10 +107,13 @@ TEST(VerifyCsv, IsWrittenIntoTheOutputDirectory) {
       std::filesystem::temp_directory_path() / "slurry1d-verify-output-test";
   std::filesystem::create_directories(dir);
   ASSERT_TRUE(write_verify_csv(sample_table(), dir));
-  std::ifstream in(dir / "verify.csv", std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  EXPECT_EQ(text.str(), csv_text(sample_table()));
+  {
+    // Closed before the directory is removed: Windows keeps an open file.
+    std::ifstream in(dir / "verify.csv", std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    EXPECT_EQ(text.str(), csv_text(sample_table()));
+  }
   std::filesystem::remove_all(dir);
   EXPECT_FALSE(write_verify_csv(sample_table(), dir / "no" / "such" / "directory"));
 }
