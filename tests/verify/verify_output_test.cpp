@@ -188,9 +188,11 @@ TEST(VerifyReport, TheReportPageTakesTheSectionAsItIs) {
   report::RunFacts facts = test::sample_facts();
   facts.accuracy_section = report_section(sample_table());
   ASSERT_TRUE(report::write_report(dir, facts).ok());
-  std::ifstream in(dir / "report.html");
   std::ostringstream page;
-  page << in.rdbuf();
+  {
+    std::ifstream in(dir / "report.html");  // closed before the directory is removed (Windows)
+    page << in.rdbuf();
+  }
   EXPECT_NE(page.str().find("<section id=\"accuracy\">\n" + facts.accuracy_section + "</section>"),
             std::string::npos);
   EXPECT_EQ(test::xml_problem(page.str(), true), "");
