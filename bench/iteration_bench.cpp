@@ -57,7 +57,7 @@ void BM_TwoPowersPerNode(benchmark::State& state) {
   const Soil& p = run->soil;
   const SoilColumn& col = run->col;
   const int nodes = col.NN;
-  NodalArray r;
+  NodalArray r{};
   for (int i = 1; i < nodes; ++i) r[i] = (col.EN[i] + col.EN[i + 1]) / 2.0;
   r[nodes] = col.EN[nodes];
   const double exponent = 1.0 / p.B1 - 1.0;
@@ -86,7 +86,7 @@ void BM_PassOverTwoPowers(benchmark::State& state) {
   auto run = consolidating_column(sink);
   const Soil& p = run->soil;
   const int nodes = run->col.NN;
-  NodalArray r;
+  NodalArray r{};
   for (int i = 1; i < nodes; ++i) r[i] = (run->col.EN[i] + run->col.EN[i + 1]) / 2.0;
   r[nodes] = run->col.EN[nodes];
   using WallClock = std::chrono::steady_clock;

@@ -3,8 +3,8 @@
 // report.html and the charts drawn from them) beside the plain run, both in
 // this process with their legacy records formatted and dropped, one after the
 // other in every iteration, into a fresh directory. The counters: "ratio",
-// the median over the iterations of the quotient of their wall times (the
-// issue holds the cost of --report under 10 %: a ratio under 1.10);
+// the median over the iterations of the quotient of their wall times (the cost
+// of --report is to stay under 10 %: a ratio under 1.10);
 // "cpu_ratio", the same of the processor time; "report_s", the page and its
 // charts alone.
 
@@ -21,37 +21,16 @@
 #include "driver/simulation.hpp"
 #include "report/report.hpp"
 #include "results/csv_results.hpp"
+#include "self_weight_timing.hpp"
 #include "support/run_fixture.hpp"
 
 namespace slurry1d {
 namespace {
 
-RunDefinition self_weight_definition() {
-  std::ifstream file(SLURRY1D_EXAMPLES "/self_weight.txt");
-  testing::DiscardedOutputs sink;
-  RunDefinition def;
-  run_dialog(file, sink.out, false, def);
-  return def;
-}
-
-struct Seconds {
-  double wall = 0.0;
-  double cpu = 0.0;
-};
-
-template <typename Work>
-Seconds timed(Work work) {
-  const auto wall = std::chrono::steady_clock::now();
-  const std::clock_t cpu = std::clock();
-  work();
-  return {std::chrono::duration<double>(std::chrono::steady_clock::now() - wall).count(),
-          static_cast<double>(std::clock() - cpu) / CLOCKS_PER_SEC};
-}
-
-double median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v.empty() ? 0.0 : v[v.size() / 2];
-}
+using bench::median;
+using bench::Seconds;
+using bench::self_weight_definition;
+using bench::timed;
 
 void BM_ReportSelfWeight(benchmark::State& state) {
   const RunDefinition def = self_weight_definition();

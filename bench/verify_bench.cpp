@@ -2,7 +2,7 @@
 // run: the given run and its four refinements (steps / 2 and / 4, nodes x 2
 // and x 4, up to the given run's last output time), in this process and
 // without files, beside the plain run made the same way. The counter "ratio"
-// is their quotient (the issue holds it under 15).
+// is their quotient (to stay under 15).
 
 #include <benchmark/benchmark.h>
 
@@ -12,6 +12,7 @@
 
 #include "driver/dialog.hpp"
 #include "driver/simulation.hpp"
+#include "self_weight_timing.hpp"
 #include "support/run_fixture.hpp"
 #include "verify/comparison.hpp"
 #include "verify/run_record.hpp"
@@ -20,13 +21,7 @@
 namespace slurry1d {
 namespace {
 
-RunDefinition self_weight_definition() {
-  std::ifstream file(SLURRY1D_EXAMPLES "/self_weight.txt");
-  testing::DiscardedOutputs sink;
-  RunDefinition def;
-  run_dialog(file, sink.out, false, def);
-  return def;
-}
+using bench::self_weight_definition;
 
 double seconds_since(std::chrono::steady_clock::time_point start) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

@@ -89,20 +89,18 @@ void make_times_nondimensional(const RunDefinition& def, RunScales& scales) {
   scales.T0N = K0 * def.TS / HTOT;
 }
 
-// Initial contents of the arrays the column does not define itself. These
-// cover the whole capacity once: node addition later reads entries above the
-// initial NN (the steady-state profile of added nodes, for instance).
+// Initial contents of the steady-state profile, over the whole capacity:
+// node addition later reads entries above the initial NN (the steady-state
+// profile of added nodes, for instance). Every other array of a new run
+// record is 0.0 above the top node from its allocation.
 void initialise_column_arrays(SoilColumn& col, double E0) {
   col.ESS.fill(E0, MAXNODE);
   col.ZSS.fill(SINGLE_1E_20, MAXNODE);
-  for (NodalArray* a : {&col.ECR, &col.SIGV}) a->fill(0.0, MAXNODE);
-  col.EN.fill_range(0.0, col.NN + 1, MAXNODE);
-  col.DXI.fill_range(0.0, col.NN + 1, MAXNODE);
-  col.Z.fill_range(0.0, col.NN + 1, MAXNODE);
 }
 
+// DXI is 0.0 above the column, and so is DXIC of a new run record.
 void start_cracked_lengths(SoilColumn& col) {
-  col.DXIC.copy_from(col.DXI, MAXNODE);
+  col.DXIC.copy_from(col.DXI, col.NN);
 }
 
 namespace {

@@ -11,7 +11,9 @@ namespace slurry1d {
 // scales and the soil, the initial column (uniform fresh slurry or the profile
 // of the last run), the clock, the steady state, the deferred velocity
 // boundaries, the boundary refinement, the solver's first state and the report at
-// the starting time, flushed to disk with everything before it.
+// the starting time, flushed to disk with everything before it. The run record
+// is a new one (its arrays all 0.0, as allocated): entries above the column's
+// top node are not cleared.
 // The observer receives the run's set-up and its first report.
 void set_up_run(Run& run, Outputs& out, RunObserver& observer);
 // The same, observed by no one.
@@ -26,7 +28,7 @@ void build_uniform_column(const RunDefinition& def, const RunScales& scales, Soi
 void make_times_nondimensional(const RunDefinition& def, RunScales& scales);
 void initialise_column_arrays(SoilColumn& col, double E0);
 
-// The cracked lengths DXIC start as the lengths DXI, over the whole capacity.
+// The cracked lengths DXIC start as the lengths DXI of the column's nodes.
 void start_cracked_lengths(SoilColumn& col);
 
 }  // namespace slurry1d

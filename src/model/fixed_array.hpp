@@ -11,12 +11,33 @@ inline constexpr int MAXNODE = 20000;
 // Largest number of filling stages and of output times.
 inline constexpr int MAXSTAGE = 50;
 
+// The storage of a FixedArray. Tables of stage size are zeroed whenever they
+// are made; tables of node size (MAXNODE entries, most of the run record)
+// are zero when value-initialised and otherwise hold what their storage held.
+template <typename T, int Capacity, bool Large = (Capacity > MAXSTAGE)>
+struct FixedStorage {
+  std::array<T, Capacity> data_{};
+};
+template <typename T, int Capacity>
+struct FixedStorage<T, Capacity, true> {
+  std::array<T, Capacity> data_;
+};
+
 // A fixed-capacity array indexed from 1, as every nodal quantity of the column
 // is numbered from the bottom node 1 upward. The storage is part of the object:
 // nothing is ever allocated, grown or freed while the program runs. Indices are
 // checked in debug builds.
+//
+// An array of node size is, like a built-in array, all zeros when
+// value-initialised (`FixedArray a{}`, a member of an object made by `new T()`
+// or std::make_unique<T>()) and holds whatever its storage held when
+// default-initialised (`FixedArray a;`). A record of many such arrays made in
+// zeroed memory (see Run) thus starts at zero without a store to pages that
+// the run never reaches. Arrays of stage size are always zeroed.
 template <typename T, int Capacity>
-class FixedArray {
+class FixedArray : private FixedStorage<T, Capacity> {
+  using FixedStorage<T, Capacity>::data_;
+
  public:
   static constexpr int capacity = Capacity;
 
@@ -60,9 +81,6 @@ class FixedArray {
 
   T* data() { return data_.data(); }
   const T* data() const { return data_.data(); }
-
- private:
-  std::array<T, Capacity> data_{};
 };
 
 using NodalArray = FixedArray<double, MAXNODE>;

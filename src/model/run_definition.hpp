@@ -17,10 +17,11 @@ struct FillingStage {
 };
 
 // One point of a continued run's starting profile: the void ratio (absolute)
-// and its elevation.
+// and its elevation. Zero when value-initialised, like the table that holds
+// MAXNODE of them (see FixedArray).
 struct ProfilePair {
-  double e = 0.0;
-  double z = 0.0;
+  double e;
+  double z;
 };
 
 // The kind of condition at the top, by the code the dialog stores: the answer

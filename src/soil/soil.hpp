@@ -50,8 +50,12 @@ struct Soil {
   // apart so that the solver can overlap it with other work.
   double compression_power(double r) const { return std::pow((r * E0) / A1, 1.0 / B1 - 1.0); }
   // d(s')/de of the 1-D curve from that power; the same bits as
-  // compression_slope.
-  double compression_slope_of_power(double power) const { return power / B1 / A1; }
+  // compression_slope. Like the other relations "of_power", also for a
+  // vector of values (model/lanes.hpp), each lane by the same operations.
+  template <typename Real>
+  Real compression_slope_of_power(Real power) const {
+    return power / B1 / A1;
+  }
   // d(s')/de of the 1-D curve at the void ratio r*E0 (sp); negative for a
   // falling curve.
   double compression_slope(double r) const {
@@ -86,7 +90,8 @@ struct Soil {
 
   // Buoyant self-weight flux (GS - 1) (k/K0) / (1 + e), from the permeability
   // ratio rD = r^D; the same bits as gravity_flux.
-  double gravity_flux_of_power(double r, double rD) const {
+  template <typename Real>
+  Real gravity_flux_of_power(Real r, Real rD) const {
     return rD * (GS - 1.0) / (r * E0 + 1.0);
   }
   double gravity_flux(double r) const { return gravity_flux_of_power(r, permeability_ratio(r)); }
@@ -94,7 +99,8 @@ struct Soil {
   // Consolidation coefficient (k/K0) sp / (GW (1 + e)) times E0 (1 + E0) /
   // HTOT, from the permeability ratio rD; negative where the compression
   // curve falls. The same bits as diffusivity.
-  double diffusivity_of_power(double r, double rD, double sp) const {
+  template <typename Real>
+  Real diffusivity_of_power(Real r, Real rD, Real sp) const {
     return rD * E0 / GW / HTOT * (E0 + 1.0) / (r * E0 + 1.0) * sp;
   }
   double diffusivity(double r, double sp) const {
@@ -106,12 +112,20 @@ struct Soil {
   // the 1-D and 3-D curves is taken from (GS - 1), and the shrinkage ratio R
   // scales it.
   double gravity_flux_cracked(double R, double r, double dS, double fp) const {
-    return ((GS - 1.0) - (r * E0 + GS) * dS * fp) * (std::pow(r, D) * R / (E0 * r + 1.0));
+    return gravity_flux_cracked_of_power(R, r, permeability_ratio(r), dS, fp);
+  }
+  // The same from the permeability ratio rD = r^D; the same bits.
+  double gravity_flux_cracked_of_power(double R, double r, double rD, double dS, double fp) const {
+    return ((GS - 1.0) - (r * E0 + GS) * dS * fp) * (rD * R / (E0 * r + 1.0));
   }
   // Cracked-zone consolidation coefficient: (1 + x) replaces (1 + E0), the
   // 3-D slope replaces the 1-D one and R^2 enters.
   double diffusivity_cracked(double R, double r, double x, double sp3) const {
-    return (x + 1.0) * (std::pow(r, D) * (R * R * E0)) * sp3 / GW / HTOT / (r * E0 + 1.0);
+    return diffusivity_cracked_of_power(R, r, permeability_ratio(r), x, sp3);
+  }
+  // The same from the permeability ratio rD = r^D; the same bits.
+  double diffusivity_cracked_of_power(double R, double r, double rD, double x, double sp3) const {
+    return (x + 1.0) * (rD * (R * R * E0)) * sp3 / GW / HTOT / (r * E0 + 1.0);
   }
 
   // ---- pore-water velocity and its inverse

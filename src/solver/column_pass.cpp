@@ -1,19 +1,19 @@
 #include "solver/column_pass.hpp"
 
-#include "solver/uncracked_rows.hpp"
+#include "solver/interior_rows.hpp"
 
 namespace slurry1d {
 
 bool can_assemble_and_solve_in_one_sweep(const BoundaryConditions& bc, const SoilColumn& col) {
-  return col.NN1 >= col.NN && col.NN >= 6 && bc.ITOP != TopBoundary::Head;
+  return col.NN >= 6 && bc.ITOP != TopBoundary::Head;
 }
 
 void assemble_and_solve_in_one_sweep(const Soil& soil, const BoundaryConditions& bc,
                                      const RunScales& scales, double DT, const SoilColumn& col,
-                                     const StepIterates& it, TridiagonalSystem& sys,
+                                     StepIterates& it, TridiagonalSystem& sys,
                                      BoundaryValues& ends) {
   const int NN = col.NN;
-  UncrackedRows rows(soil, DT, col, it, sys, 2, NN - 1);
+  InteriorRows rows(soil, bc.VT, DT, col, it, sys);
   // Row 2 carries the bottom condition too; with it rows 1 and 2 are final.
   rows.fill(2);
   assemble_bottom_boundary_rows(soil, bc, scales, col, it, sys, ends);

@@ -10,9 +10,8 @@
 
 namespace slurry1d {
 
-// Whether the column can be assembled and solved in one sweep: no cracked
-// row (NN1 >= NN), at least six nodes, and a top that is a velocity or a
-// surcharge.
+// Whether the column can be assembled and solved in one sweep: at least six
+// nodes, and a top that is a velocity or a surcharge.
 bool can_assemble_and_solve_in_one_sweep(const BoundaryConditions& bc, const SoilColumn& col);
 
 // The interior rows, the boundary rows and the tridiagonal solve of one pass
@@ -25,7 +24,7 @@ bool can_assemble_and_solve_in_one_sweep(const BoundaryConditions& bc, const Soi
 // of EN).
 void assemble_and_solve_in_one_sweep(const Soil& soil, const BoundaryConditions& bc,
                                      const RunScales& scales, double DT, const SoilColumn& col,
-                                     const StepIterates& it, TridiagonalSystem& sys,
+                                     StepIterates& it, TridiagonalSystem& sys,
                                      BoundaryValues& ends);
 
 }  // namespace slurry1d

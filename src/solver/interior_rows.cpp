@@ -17,25 +17,22 @@ UncrackedHalf uncracked_half(const Soil& soil, const SoilColumn& col, const Noda
   return finish_uncracked_half(soil, col, k, uncracked_powers(soil, EMID, k));
 }
 
-// The same for a cracked element: the soil follows the 3-D shrinkage curve,
-// anchored to the 1-D curve at the element's crack-onset void ratio.
-struct CrackedHalf {
-  double q = 0.0;  // diffusivity_cracked / DXIC(k)
-  double g = 0.0;  // gravity_flux_cracked at the element's middle
-};
-
-CrackedHalf cracked_half(const Soil& soil, const SoilColumn& col, const NodalArray& EMID, int k) {
+// The permeability ratio r^D is shared by the diffusivity and the flux, and
+// the slope difference is remembered per element.
+CrackedHalf cracked_half(const Soil& soil, const SoilColumn& col, StepIterates& it, int k) {
+  const NodalArray& EMID = it.EMID;
   const double r = (EMID[k] + EMID[k + 1]) / 2.0;
   const double x = (col.ECR[k] + col.ECR[k + 1]) / 2.0;
   const double s = (col.SIGV[k] + col.SIGV[k + 1]) / 2.0;
   const double R = clamp_to_one(soil.shrinkage_ratio(r, x));
-  const double dS = soil.slope_difference(x);
+  const double dS = it.cracked_slopes.slope_difference(soil, k, x);
   const double fp = soil.crack_onset_slope(s);
   const double sp3 = soil.shrinkage_slope(r);
-  const double c = soil.diffusivity_cracked(R, r, x, sp3);
+  const double rD = soil.permeability_ratio(r);
+  const double c = soil.diffusivity_cracked_of_power(R, r, rD, x, sp3);
   CrackedHalf h;
   h.q = c / col.DXIC[k];
-  h.g = soil.gravity_flux_cracked(R, r, dS, fp);
+  h.g = soil.gravity_flux_cracked_of_power(R, r, rD, dS, fp);
   return h;
 }
 
@@ -44,23 +41,14 @@ double node_shrinkage(const Soil& soil, const SoilColumn& col, const NodalArray&
   return clamp_to_one(soil.shrinkage_ratio(EMID[i], col.ECR[i]));
 }
 
-// Rows first..last below the crack tip: both half-elements follow the 1-D
-// curve.
-void assemble_uncracked_rows(const Soil& soil, double DT, const SoilColumn& col,
-                             const StepIterates& it, TridiagonalSystem& sys, int first, int last) {
-  if (last < first) return;
-  UncrackedRows rows(soil, DT, col, it, sys, first, last);
-  for (int i = first; i <= last; ++i) rows.fill(i);
-}
-
 // Row NN1, the crack tip: an uncracked element below, a cracked one above,
 // and the control volume measured by the elevations. No loss through crack
 // walls is counted here.
-void assemble_junction_row(const Soil& soil, double DT, const SoilColumn& col,
-                           const StepIterates& it, TridiagonalSystem& sys, int i) {
+void assemble_junction_row(const Soil& soil, double DT, const SoilColumn& col, StepIterates& it,
+                           TridiagonalSystem& sys, int i) {
   const double E0 = soil.E0;
   const UncrackedHalf below = uncracked_half(soil, col, it.EMID, i - 1);
-  const CrackedHalf above = cracked_half(soil, col, it.EMID, i);
+  const CrackedHalf above = cracked_half(soil, col, it, i);
   const double H = col.Z[i + 1] - col.Z[i - 1];
   const double ECR1 = col.ECR[i] + 1.0;
   sys.CU[i] = above.q;
@@ -69,46 +57,67 @@ void assemble_junction_row(const Soil& soil, double DT, const SoilColumn& col,
   sys.RHS[i] = H * ((E0 * it.EOLD[i]) / ECR1 / DT / 2.0) / soil.HTOT + (below.g - above.g);
 }
 
-// Rows first..last above the crack tip: 3-D shrinkage in both halves, with
-// the water lost through the crack walls added to the storage.
-void assemble_cracked_rows(const Soil& soil, double VT, double DT, const SoilColumn& col,
-                           const StepIterates& it, TridiagonalSystem& sys, int first, int last) {
-  if (last < first) return;
-  const double E0 = soil.E0;
-  const NodalArray& EMID = it.EMID;
-  const double wall_loss = (VT / soil.K0) * soil.ETA;
-  CrackedHalf below = cracked_half(soil, col, EMID, first - 1);
-  double Q0 = node_shrinkage(soil, col, EMID, first);
-  for (int i = first; i <= last; ++i) {
-    const CrackedHalf above = cracked_half(soil, col, EMID, i);
-    const double Q1 = node_shrinkage(soil, col, EMID, i + 1);
-    const double ECR1 = col.ECR[i] + 1.0;
-    const double L = col.DXIC[i] + col.DXIC[i - 1];
-    const double W = ((E0 * EMID[i] + 1.0) * ((Q1 - Q0) * wall_loss / col.DXIC[i])) / Q0 / ECR1;
-    const double T = (E0 * it.EOLD[i]) / ECR1 / DT;
-    sys.CU[i] = above.q;
-    sys.CD[i] = L * (E0 / ECR1 / DT / 2.0) + (-above.q - below.q);
-    sys.CL[i] = below.q;
-    sys.RHS[i] = L * ((W + T) / 2.0) + (below.g - above.g);
-    below = above;
-    Q0 = Q1;
+}  // namespace
+
+InteriorRows::InteriorRows(const Soil& soil, double VT, double DT, const SoilColumn& col,
+                           StepIterates& it, TridiagonalSystem& sys)
+    : soil_(soil), VT_(VT), DT_(DT), col_(col), it_(it), sys_(sys) {
+  it.cracked_slopes.serve(soil);
+}
+
+InteriorRows::~InteriorRows() = default;
+
+// The first uncracked row, the junction row and the cracked rows; the other
+// uncracked rows go straight to the uncracked filler.
+void InteriorRows::fill_first_or_at_the_tip(int i) {
+  const int NN1 = col_.NN1;
+  if (i < NN1) {
+    if (!uncracked_) {
+      const int last = col_.NN - 1;
+      uncracked_.emplace(soil_, DT_, col_, it_, sys_, i, NN1 - 1 < last ? NN1 - 1 : last);
+    }
+    uncracked_->fill(i);
+  } else if (i == NN1) {
+    assemble_junction_row(soil_, DT_, col_, it_, sys_, i);
+  } else {
+    fill_cracked(i);
   }
 }
 
-}  // namespace
+// A row above the crack tip: 3-D shrinkage in both halves, with the water
+// lost through the crack walls added to the storage. The upper half and the
+// shrinkage ratio of the upper node are carried to the next row.
+void InteriorRows::fill_cracked(int i) {
+  const double E0 = soil_.E0;
+  const NodalArray& EMID = it_.EMID;
+  const SoilColumn& col = col_;
+  if (!cracked_begun_) {
+    below_ = cracked_half(soil_, col, it_, i - 1);
+    Q0_ = node_shrinkage(soil_, col, EMID, i);
+    cracked_begun_ = true;
+  }
+  const double wall_loss = (VT_ / soil_.K0) * soil_.ETA;
+  const double DT = DT_;
+  const CrackedHalf above = cracked_half(soil_, col, it_, i);
+  const double Q1 = node_shrinkage(soil_, col, EMID, i + 1);
+  const double ECR1 = col.ECR[i] + 1.0;
+  const double L = col.DXIC[i] + col.DXIC[i - 1];
+  const double W = ((E0 * EMID[i] + 1.0) * ((Q1 - Q0_) * wall_loss / col.DXIC[i])) / Q0_ / ECR1;
+  const double T = (E0 * it_.EOLD[i]) / ECR1 / DT;
+  sys_.CU[i] = above.q;
+  sys_.CD[i] = L * (E0 / ECR1 / DT / 2.0) + (-above.q - below_.q);
+  sys_.CL[i] = below_.q;
+  sys_.RHS[i] = L * ((W + T) / 2.0) + (below_.g - above.g);
+  below_ = above;
+  Q0_ = Q1;
+}
 
 void assemble_interior_rows(const Soil& soil, double VT, double DT, const SoilColumn& col,
                             StepIterates& it, TridiagonalSystem& sys, int KIT) {
-  const int NN = col.NN;
-  const int NN1 = col.NN1;
-  if (KIT != 1) it.EMID.copy_from(col.EN, NN);
-  if (NN < 3) return;
-
-  const int last = NN - 1;
-  // Rows 2..NN1-1 uncracked, row NN1 the junction, rows NN1+1..NN-1 cracked.
-  assemble_uncracked_rows(soil, DT, col, it, sys, 2, NN1 - 1 < last ? NN1 - 1 : last);
-  if (NN1 >= 2 && NN1 <= last) assemble_junction_row(soil, DT, col, it, sys, NN1);
-  assemble_cracked_rows(soil, VT, DT, col, it, sys, NN1 + 1 > 2 ? NN1 + 1 : 2, last);
+  if (KIT != 1) it.EMID.copy_from(col.EN, col.NN);
+  if (col.NN < 3) return;
+  InteriorRows rows(soil, VT, DT, col, it, sys);
+  for (int i = 2; i <= col.NN - 1; ++i) rows.fill(i);
 }
 
 }  // namespace slurry1d

@@ -20,17 +20,14 @@ class SolverState {
   BoundaryValues ends;
 
   // The state of a new run on the column set up: the column's void ratios as
-  // iterate and old time level, both snapshots, a blank system. The iterates
-  // and the system are set over the whole capacity, so that nothing a
-  // previous use left there can be read.
+  // iterate and old time level, both snapshots, no slope of a cracked element known.
+  // The state is a new one (all arrays 0.0, as allocated, like the column's
+  // above its top node), so only the column's nodes are copied; the system is
+  // filled by every pass before it is read.
   void start(const SoilColumn& col) {
-    iterates.EIT.copy_from(col.EN, MAXNODE);
-    iterates.EOLD.copy_from(col.EN, MAXNODE);
-    iterates.EMID.fill(0.0, MAXNODE);
-    for (NodalArray* a : {&system.CL, &system.CD, &system.CU, &system.RHS, &system.factor}) {
-      a->fill(0.0, MAXNODE);
-    }
-    system.XSOL.fill(1.0, MAXNODE);
+    iterates.EIT.copy_from(col.EN, col.NN);
+    iterates.EOLD.copy_from(col.EN, col.NN);
+    iterates.cracked_slopes.forget();
     ends = BoundaryValues{};
     step_.capture(col);
     restart_.capture(col);

@@ -4,6 +4,7 @@
 // ascending order. Shared by the interior assembly and by the kernel that
 // assembles and solves a column without cracks in one sweep.
 
+#include "model/lanes.hpp"
 #include "model/soil_column.hpp"
 #include "soil/soil.hpp"
 #include "solver/step_iterates.hpp"
@@ -47,11 +48,31 @@ inline UncrackedHalf finish_uncracked_half(const Soil& soil, const SoilColumn& c
   return h;
 }
 
+// Elements k and k+1 finished together, by the expressions of
+// finish_uncracked_half in the two lanes of a pair: the same bits, with the
+// chains of divisions of both elements taken by the same instructions.
+inline void finish_uncracked_pair(const Soil& soil, const SoilColumn& col, int k,
+                                  const UncrackedPowers& a, const UncrackedPowers& b,
+                                  UncrackedHalf& lower, UncrackedHalf& upper) {
+  const DoublePair r = pair_of(a.r, b.r);
+  const DoublePair rD = pair_of(a.rD, b.rD);
+  const DoublePair sp = soil.compression_slope_of_power(pair_of(a.slope, b.slope));
+  const DoublePair d = soil.diffusivity_of_power(r, rD, sp);
+  const DoublePair q = d / pair_of(col.DXI[k], col.DXI[k + 1]);
+  const DoublePair g = soil.gravity_flux_of_power(r, rD);
+  lower.q = lane(q, 0);
+  lower.g = lane(g, 0);
+  upper.q = lane(q, 1);
+  upper.g = lane(g, 1);
+}
+
 // Fills rows first..last (first >= 2, last <= NN-1), one call of fill() per
 // row in ascending order. The upper half of row i is the lower half of row
-// i+1. The work is pipelined by one element: the long chain of divisions that
-// finishes element i is started before the powers of element i+1 are called,
-// so that the two overlap in the processor.
+// i+1. The work is pipelined: elements are finished two at a time (element i
+// with element i+1 when row i is filled), and the long chains of divisions
+// that finish them are started before the powers of the next two elements
+// are called, so that the two overlap in the processor. Every value has the
+// bits of the element-by-element evaluation.
 class UncrackedRows {
  public:
   UncrackedRows(const Soil& soil, double DT, const SoilColumn& col, const StepIterates& it,
@@ -64,16 +85,33 @@ class UncrackedRows {
         last_(last),
         storage_(soil.E0 / (soil.E0 + 1.0) / DT / 2.0),
         below_(finish_uncracked_half(soil, col, first - 1,
-                                     uncracked_powers(soil, it.EMID, first - 1))),
-        powers_(uncracked_powers(soil, it.EMID, first)) {}
+                                     uncracked_powers(soil, it.EMID, first - 1))) {
+    powers_[0] = uncracked_powers(soil, it.EMID, first);
+    if (first < last) powers_[1] = uncracked_powers(soil, it.EMID, first + 1);
+  }
 
   void fill(int i) {
     const double E0 = soil_.E0;
-    const double DT = DT_;
-    const UncrackedHalf above = finish_uncracked_half(soil_, col_, i, powers_);
-    if (i < last_) powers_ = uncracked_powers(soil_, it_.EMID, i + 1);
+    UncrackedHalf above;
+    double old_level = 0.0;  // E0 EOLD(i) / DT / (E0 + 1) / 2
+    if (ahead_element_ == i) {
+      above = ahead_;
+      old_level = ahead_old_level_;
+      ahead_element_ = 0;
+    } else if (i < last_) {
+      finish_uncracked_pair(soil_, col_, i, powers_[0], powers_[1], above, ahead_);
+      const DoublePair level = E0 * pair_of(it_.EOLD[i], it_.EOLD[i + 1]) / DT_ / (E0 + 1.0) / 2.0;
+      old_level = lane(level, 0);
+      ahead_old_level_ = lane(level, 1);
+      ahead_element_ = i + 1;
+      if (i + 2 <= last_) powers_[0] = uncracked_powers(soil_, it_.EMID, i + 2);
+      if (i + 3 <= last_) powers_[1] = uncracked_powers(soil_, it_.EMID, i + 3);
+    } else {
+      above = finish_uncracked_half(soil_, col_, i, powers_[0]);
+      old_level = E0 * it_.EOLD[i] / DT_ / (E0 + 1.0) / 2.0;
+    }
     const double L = col_.DXI[i] + col_.DXI[i - 1];
-    sys_.RHS[i] = L * (E0 * it_.EOLD[i] / DT / (E0 + 1.0) / 2.0) + (below_.g - above.g);
+    sys_.RHS[i] = L * old_level + (below_.g - above.g);
     sys_.CU[i] = above.q;
     sys_.CD[i] = L * storage_ + (-above.q - below_.q);
     sys_.CL[i] = below_.q;
@@ -89,7 +127,10 @@ class UncrackedRows {
   int last_;
   double storage_;  // E0/(E0+1)/DT/2
   UncrackedHalf below_;
-  UncrackedPowers powers_;
+  UncrackedPowers powers_[2];  // of the next element to finish and the one above it
+  UncrackedHalf ahead_;        // element ahead_element_, finished with the one below
+  double ahead_old_level_ = 0.0;
+  int ahead_element_ = 0;  // 0: none
 };
 
 }  // namespace slurry1d

@@ -14,7 +14,7 @@
 namespace slurry1d::charts {
 namespace {
 
-constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
+constexpr double GAP = std::numeric_limits<double>::quiet_NaN();
 
 std::size_t count(const std::string& text, const std::string& what) {
   std::size_t n = 0;
@@ -25,7 +25,7 @@ std::size_t count(const std::string& text, const std::string& what) {
 double attribute(const std::string& element, const std::string& name) {
   std::smatch m;
   const std::regex re(" " + name + "=\"([-0-9.]+)\"");
-  if (!std::regex_search(element, m, re)) return NaN;
+  if (!std::regex_search(element, m, re)) return GAP;
   return std::stod(m[1]);
 }
 
@@ -166,7 +166,7 @@ TEST(RenderSvg, DottedCurveDrawsRoundDotsInThePlotAndTheLegend) {
 TEST(RenderSvg, NotANumberBreaksTheLineAndIsNoted) {
   Chart c;
   c.title = "gap";
-  c.series.push_back({"", {0, 1, 2, 3, 4}, {0, 1, NaN, 3, 4}});
+  c.series.push_back({"", {0, 1, 2, 3, 4}, {0, 1, GAP, 3, 4}});
   const std::string svg = render_svg(c);
   const auto paths = curve_paths(svg);
   ASSERT_EQ(paths.size(), 1u);
@@ -199,7 +199,7 @@ TEST(RenderSvg, EmptyChartSaysSo) {
   Chart c;
   c.title = "nothing";
   c.series.push_back({"height", {}, {}});
-  c.series.push_back({"settlement", {NaN}, {1.0}});
+  c.series.push_back({"settlement", {GAP}, {1.0}});
   const std::string svg = render_svg(c);
   EXPECT_NE(svg.find(">no data</text>"), std::string::npos);
   EXPECT_NE(svg.find("No data to draw."), std::string::npos);
@@ -261,7 +261,7 @@ TEST(RenderSvg, LinesUnderThePlotDoNotOverlap) {
 TEST(RampColor, RunsFromDarkToLight) {
   EXPECT_EQ(ramp_color(0.0), "#440154");
   EXPECT_EQ(ramp_color(1.0), "#7ad151");
-  EXPECT_EQ(ramp_color(NaN), "#440154");
+  EXPECT_EQ(ramp_color(GAP), "#440154");
   EXPECT_EQ(ramp_color(0.5), "#2a788e");
 }
 

@@ -52,7 +52,7 @@ int count_of(const std::string& text, const std::string& part) {
   return n;
 }
 
-std::vector<std::string> lines_of(const std::string& text) {
+std::vector<std::string> dialog_lines(const std::string& text) {
   std::vector<std::string> lines;
   std::istringstream in(text);
   for (std::string line; std::getline(in, line);) lines.push_back(line);
@@ -84,7 +84,7 @@ class DialogTest : public ::testing::Test {
     return RunStop(StopKind::Failure, {});
   }
 
-  std::vector<std::string> input_lines() const { return lines_of(input.str()); }
+  std::vector<std::string> input_lines() const { return dialog_lines(input.str()); }
 
   std::ostringstream console, input, errors;
   Outputs out;
@@ -168,7 +168,7 @@ TEST_F(DialogTest, NewRunWithoutDesiccationEchoesEveryAnswer) {
 
 TEST_F(DialogTest, DesiccationAnswerTwoGoesStraightToTheSolids) {
   run(Answers{});
-  const std::vector<std::string> c = lines_of(console.str());
+  const std::vector<std::string> c = dialog_lines(console.str());
   EXPECT_EQ(c.at(3), " YES=1,NO=2");
   EXPECT_EQ(c.at(4), " SPECIFY SPECIFIC GRAVITY OF SOLIDS, GS=?");
 }
@@ -266,7 +266,7 @@ TEST_F(DialogTest, HiddenTolerancesThenTheSwitchOnceMore) {
   EXPECT_EQ(p->ERROR, 1e-6);
   EXPECT_EQ(p->ERROR1, 1e-4);
   EXPECT_EQ(p->IDES, 2);
-  const std::vector<std::string> c = lines_of(console.str());
+  const std::vector<std::string> c = dialog_lines(console.str());
   EXPECT_EQ(c.at(4), " PLEASE ASSIGN THE VALUE OF ERROR.");
   EXPECT_EQ(c.at(5), " PLEASE ASSIGN THE VALUE OF ERROR1.");
   EXPECT_EQ(c.at(6), " SPECIFY SPECIFIC GRAVITY OF SOLIDS, GS=?");

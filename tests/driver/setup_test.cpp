@@ -22,7 +22,7 @@
 namespace slurry1d::testing {
 namespace {
 
-std::string shortest(double v) {
+std::string shortest_text(double v) {
   return format_free_real(v);
 }
 
@@ -49,10 +49,10 @@ TEST(SetUp, WritesTheReferenceVoidRatioAndPermeabilityToTheConsole) {
   EXPECT_EQ(r.scales().E0, E0);
   EXPECT_EQ(r.scales().K0, K0);
   const auto console = lines_of(r.io->console.str());
-  const auto at = std::find(console.begin(), console.end(), " E0 = " + shortest(E0));
+  const auto at = std::find(console.begin(), console.end(), " E0 = " + shortest_text(E0));
   ASSERT_NE(at, console.end()) << r.io->console.str();
   ASSERT_NE(at + 1, console.end());
-  EXPECT_EQ(*(at + 1), " K0 = " + shortest(K0));
+  EXPECT_EQ(*(at + 1), " K0 = " + shortest_text(K0));
 }
 
 TEST(SetUp, ANewRunStartsFromAUniformColumnOfFreshSlurry) {
@@ -78,18 +78,28 @@ TEST(SetUp, ANewRunStartsFromAUniformColumnOfFreshSlurry) {
   EXPECT_EQ(col.NN2, col.NN + 1);
 }
 
-TEST(SetUp, ClearsTheColumnAboveTheTopNode) {
-  // A run record whose arrays hold junk before the set-up.
-  auto run = std::make_unique<slurry1d::Run>();
-  for (int i = 1; i <= MAXNODE; ++i) {
-    for (NodalArray* a :
-         {&run->col.EN, &run->col.DXI, &run->col.Z, &run->col.ECR, &run->col.SIGV,
+TEST(SetUp, ANewRunRecordIsZeroEverywhere) {
+  // Allocated in zeroed memory and value-initialised: no array holds junk,
+  // whatever the memory held before.
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    auto run = std::make_unique<slurry1d::Run>();
+    for (const NodalArray* a :
+         {&run->col.EN, &run->col.DXI, &run->col.Z, &run->col.ECR, &run->col.SIGV, &run->col.DXIC,
           &run->solver.iterates.EMID, &run->solver.iterates.EIT, &run->solver.iterates.EOLD,
           &run->solver.system.CL, &run->solver.system.CD, &run->solver.system.CU,
-          &run->solver.system.RHS, &run->solver.system.XSOL}) {
-      (*a)[i] = 7.0;
+          &run->solver.system.RHS, &run->solver.system.XSOL, &run->regrid_work.EN,
+          &run->filling_work.Ew, &run->steady_work.KSS, &run->report_work.ALPHA}) {
+      for (const int i : {1, 2, 501, 502, 10000, MAXNODE}) ASSERT_EQ((*a)[i], 0.0) << i;
     }
+    EXPECT_EQ(run->def.profile[MAXNODE].e, 0.0);
+    EXPECT_EQ(run->loop.FONE, 1.0);  // the members' own initial values still apply
+    // Junk for the next record to be allocated where this one was.
+    for (int i = 1; i <= MAXNODE; ++i) run->col.EN[i] = run->solver.iterates.EIT[i] = 7.0;
   }
+}
+
+TEST(SetUp, LeavesANewRecordZeroAboveTheTopNode) {
+  auto run = std::make_unique<slurry1d::Run>();
   DiscardedOutputs io;
   std::istringstream in(Answers{}.text());
   run_dialog(in, io.out, false, run->def);
@@ -99,17 +109,19 @@ TEST(SetUp, ClearsTheColumnAboveTheTopNode) {
   const TridiagonalSystem& sys = run->solver.system;
   const double E0 = run->scales.E0;
   for (int i = col.NN + 1; i <= MAXNODE; ++i) {
-    ASSERT_EQ(col.EN[i], 0.0) << i;
-    ASSERT_EQ(col.DXI[i], 0.0) << i;
-    ASSERT_EQ(col.Z[i], 0.0) << i;
+    for (const NodalArray* a : {&col.EN, &col.DXI, &col.Z, &col.DXIC, &it.EIT, &it.EOLD}) {
+      ASSERT_EQ((*a)[i], 0.0) << i;
+    }
   }
   for (int i = 1; i <= MAXNODE; ++i) {
-    ASSERT_EQ(sys.XSOL[i], 1.0) << i;
     for (const NodalArray* a :
          {&col.ECR, &col.SIGV, &it.EMID, &sys.CL, &sys.CD, &sys.CU, &sys.RHS}) {
       ASSERT_EQ((*a)[i], 0.0) << i;
     }
-    // The solver starts from the column over the whole capacity.
+  }
+  // The solver starts from the column's nodes; the cracked lengths are its
+  // lengths.
+  for (int i = 1; i <= col.NN; ++i) {
     ASSERT_EQ(it.EIT[i], col.EN[i]) << i;
     ASSERT_EQ(it.EOLD[i], col.EN[i]) << i;
     ASSERT_EQ(col.DXIC[i], col.DXI[i]) << i;

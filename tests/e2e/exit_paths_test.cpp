@@ -13,24 +13,24 @@
 namespace slurry1d::e2e {
 namespace {
 
-const std::string kSoil = "7.0 -0.2 6.8e-8 4.0 0.1\n";
+const std::string kClay = "7.0 -0.2 6.8e-8 4.0 0.1\n";
 
 // A fresh slurry under self-weight; `top` and `bottom` are the answers from
 // the top boundary code to the bottom boundary value, `times` those from the
 // minimum void ratio to the continuation switch.
-std::string new_run(const std::string& top = "2\n0.0\n", const std::string& bottom = "1\n",
-                    const std::string& times = "1.0\n0.0\n2\n20.0\n50.0\n20.0\n2\n") {
-  return kSoil + "2\n2.65\n9.81\n10.0\n2\n" + top + bottom + times;
+std::string fresh_run(const std::string& top = "2\n0.0\n", const std::string& bottom = "1\n",
+                      const std::string& times = "1.0\n0.0\n2\n20.0\n50.0\n20.0\n2\n") {
+  return kClay + "2\n2.65\n9.81\n10.0\n2\n" + top + bottom + times;
 }
 
 // A desiccation run whose top node cracks and uncracks: its steps are halved
 // back to slivers and the clock creeps.
-const std::string kCreepingClock = kSoil +
+const std::string kCreepingClock = kClay +
                                    "1\n5.0 -0.1\n1.0 0.01 1.0 0.1\n0.0\n3.0\n2.65\n9.81\n1.0\n2\n"
                                    "1\n5e-4\n1\n1.0\n0.0\n2\n20.0\n50.0\n20.0\n2\n";
 
 // A desiccation run cracked throughout from the start: no step converges.
-const std::string kDivergingStep = kSoil +
+const std::string kDivergingStep = kClay +
                                    "1\n5.0 -0.1\n1.0 0.01 1.0 0.095\n0.0\n3.0\n2.65\n9.81\n1.0\n2\n"
                                    "1\n1e-6\n1\n1.0\n0.0\n2\n20.0\n50.0\n20.0\n2\n";
 
@@ -42,7 +42,7 @@ std::string last_line(const std::vector<std::string>& lines) {
   return lines.empty() ? std::string() : lines.back();
 }
 
-bool contains(const std::string& text, const std::string& part) {
+bool holds_text(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
 }
 
@@ -60,10 +60,10 @@ void expect_files_ended(const ProgramRun& run) {
 void expect_end_of_run_records(const ProgramRun& run) {
   const auto input = run.lines("input");
   ASSERT_GE(input.size(), 2u);
-  EXPECT_TRUE(contains(input[input.size() - 2], "FINAL HEIGHT OF SOIL"));
-  EXPECT_TRUE(contains(input.back(), "STOPPING TIME"));
-  EXPECT_TRUE(contains(run.file("ts.out"), "THE TOTAL HEIGHT OF SOIL SOLID IS"));
-  EXPECT_TRUE(contains(run.file("vd.out"), "TIME = "));
+  EXPECT_TRUE(holds_text(input[input.size() - 2], "FINAL HEIGHT OF SOIL"));
+  EXPECT_TRUE(holds_text(input.back(), "STOPPING TIME"));
+  EXPECT_TRUE(holds_text(run.file("ts.out"), "THE TOTAL HEIGHT OF SOIL SOLID IS"));
+  EXPECT_TRUE(holds_text(run.file("vd.out"), "TIME = "));
   EXPECT_EQ(run.lines("tc.out").size() >= 2, true);
   expect_files_ended(run);
 }
@@ -85,22 +85,22 @@ ProgramRun run_in_prepared_directory(const std::string& answers, Prepare prepare
 }
 
 TEST(ExitPaths, NormalEndIsStatusZeroWithEveryClosingRecord) {
-  const ProgramRun run = run_program(new_run());
+  const ProgramRun run = run_program(fresh_run());
   EXPECT_EQ(run.status, 0) << run.errors;
   EXPECT_EQ(run.errors, "");
   expect_end_of_run_records(run);
-  EXPECT_TRUE(contains(last_line(run.lines("ts.out")), "THE TOTAL HEIGHT OF SOIL SOLID IS"));
+  EXPECT_TRUE(holds_text(last_line(run.lines("ts.out")), "THE TOTAL HEIGHT OF SOIL SOLID IS"));
   EXPECT_EQ(run.lines("tc.out").size(), 2u);  // headings only without desiccation
 }
 
 TEST(ExitPaths, DesiccationRunEndsWithItsFinalCrackRecord) {
-  const std::string answers = kSoil +
+  const std::string answers = kClay +
                               "1\n7.0 -0.15\n1.0 0.01 1.0 0.1\n0.0\n3.0\n2.65\n9.81\n1.0\n2\n1\n"
                               "1e-3\n1\n1.0\n0.0\n2\n20.0\n50.0\n20.0\n2\n";
   const ProgramRun run = run_program(answers);
   EXPECT_EQ(run.status, 0) << run.errors;
   expect_end_of_run_records(run);
-  EXPECT_TRUE(contains(last_line(run.lines("tc.out")), "50.0000"))
+  EXPECT_TRUE(holds_text(last_line(run.lines("tc.out")), "50.0000"))
       << last_line(run.lines("tc.out"));
 }
 
@@ -127,7 +127,7 @@ TEST_P(OwnStops, EndWithTheirStatusAndCompleteFiles) {
   const ProgramRun run = run_program(c.answers);
   EXPECT_EQ(run.status, c.status) << run.errors;
   EXPECT_EQ(run.errors, "");
-  EXPECT_TRUE(contains(run.console, c.message))
+  EXPECT_TRUE(holds_text(run.console, c.message))
       << run.console.substr(run.console.size() > 2000 ? run.console.size() - 2000 : 0);
   EXPECT_TRUE(run.has_file("input"));
   EXPECT_EQ(run.has_file("ts.out"), c.result_files);
@@ -143,32 +143,32 @@ INSTANTIATE_TEST_SUITE_P(
     Stops, OwnStops,
     ::testing::Values(
         OwnStop{"EvaporationWithStagedFilling",
-                kSoil + "2\n2.65\n9.81\n0.0\n1\n1\n0.0 20.0 0.1\n1\n1e-6\n",
+                kClay + "2\n2.65\n9.81\n0.0\n1\n1\n0.0 20.0 0.1\n1\n1e-6\n",
                 "EVAPORATION ON TOP BOUNDARY IS NOT ACCEPTABLE IN STAGE FILLING PROCESS!!", 2,
                 false, false},
         OwnStop{"SurchargeWithStagedFilling",
-                kSoil + "2\n2.65\n9.81\n0.0\n1\n1\n0.0 20.0 0.1\n2\n5.0\n",
+                kClay + "2\n2.65\n9.81\n0.0\n1\n1\n0.0 20.0 0.1\n2\n5.0\n",
                 "ONLY ZERO SURCHARGE IS ACCEPTABLE IN STAGE FILLING PROCESS!!!", 2, false, false},
         OwnStop{"InstantaneousFirstStage",
-                kSoil + "2\n2.65\n9.81\n1.0\n1\n1\n0.0 0.0 0.5\n2\n0.0\n1\n1.0\n0.0\n1\n10.0\n"
+                kClay + "2\n2.65\n9.81\n1.0\n1\n1\n0.0 0.0 0.5\n2\n0.0\n1\n1.0\n0.0\n1\n10.0\n"
                         "1.0\n2\n",
                 "PLEASE SPECIFY INITIAL HEIGHT INSTEAD OF INSTANEOUS FILLING!", 2, true, false},
-        OwnStop{"HighPressureAtTheBottom", new_run("2\n0.0\n", "2\n1000.0\n"),
+        OwnStop{"HighPressureAtTheBottom", fresh_run("2\n0.0\n", "2\n1000.0\n"),
                 "MATERIAL INSTABILITY DUE TO HIGH PRESSURE  AT BOTTOM", 3, true, false},
         // A head at the base just below the water on the layer: the base test
         // of the time loop compares it with the settling top.
         OwnStop{"HighPressureAtTheBottomLaterInTheRun",
-                new_run("2\n0.0\n", "2\n9.9\n", "1.0\n0.0\n1\n100000.0\n50.0\n2\n"),
+                fresh_run("2\n0.0\n", "2\n9.9\n", "1.0\n0.0\n1\n100000.0\n50.0\n2\n"),
                 "MATERIAL INSTABILITY DUE TO HIGH PRESSURE  AT BOTTOM", 3, true, false},
         // Evaporation of 100 per day asks for a boundary layer thinner than
         // 20000 nodes can resolve.
         OwnStop{"NodeCapacity",
-                kSoil +
+                kClay +
                     "1\n7.0 -0.15\n1.0 0.01 1.0 0.1\n0.0\n3.0\n2.65\n9.81\n1.0\n2\n1\n100.0\n1\n"
                     "1.0\n0.0\n2\n20.0\n50.0\n20.0\n2\n",
                 "INAPPROPRIATE COMBINATION OF BOUNDARY CONDITIONS AND MATERIAL PROPERTIES!", 3,
                 true, false},
-        OwnStop{"MinimumVoidRatio", new_run("2\n0.0\n", "1\n", "10.5\n0.0\n1\n50.0\n20.0\n2\n"),
+        OwnStop{"MinimumVoidRatio", fresh_run("2\n0.0\n", "1\n", "10.5\n0.0\n1\n50.0\n20.0\n2\n"),
                 "PROGRAM STOPS FOR REACHING MINIMUM VOID RATIO!", 0, true, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -191,25 +191,25 @@ TEST_P(BadInputs, EndWithStatusTwoAndTheEchoSoFar) {
   const BadInput& c = GetParam();
   const ProgramRun run = run_program(c.answers);
   EXPECT_EQ(run.status, 2);
-  EXPECT_TRUE(contains(run.errors, c.message)) << run.errors;
+  EXPECT_TRUE(holds_text(run.errors, c.message)) << run.errors;
   EXPECT_FALSE(run.has_file("vd.out"));
   EXPECT_FALSE(run.has_file("ts.out"));
   EXPECT_FALSE(run.has_file("tc.out"));
-  EXPECT_TRUE(contains(last_line(run.lines("input")), c.last_echo)) << run.file("input");
+  EXPECT_TRUE(holds_text(last_line(run.lines("input")), c.last_echo)) << run.file("input");
   expect_files_ended(run);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Input, BadInputs,
     ::testing::Values(
-        BadInput{"Refused", kSoil + "2\n0.0\n", "GS = 0 is refused", "3-D DESSICATION STATUS"},
-        BadInput{"Unreadable", kSoil + "2\n2.65\nwater\n",
+        BadInput{"Refused", kClay + "2\n0.0\n", "GS = 0 is refused", "3-D DESSICATION STATUS"},
+        BadInput{"Unreadable", kClay + "2\n2.65\nwater\n",
                  "line 4 (GW, unit weight of water): 'water' is not a number",
                  "SPECIFIC GRAVITY OF SOLIDS"},
-        BadInput{"NotANumberWord", kSoil + "2\n2.65\n9.81\nNaN\n",
+        BadInput{"NotANumberWord", kClay + "2\n2.65\n9.81\nNaN\n",
                  "line 5 (H0, initial height of the slurry): 'NaN' is not a number",
                  "UNIT WEIGHT OF WATER"},
-        BadInput{"EndOfInputMidDialog", kSoil + "2\n2.65\n9.81\n10.0\n2\n2\n",
+        BadInput{"EndOfInputMidDialog", kClay + "2\n2.65\n9.81\n10.0\n2\n2\n",
                  "line 8 (LT, surcharge on the top): no answer: the input ends after line 7",
                  "TOP BOUNDARY CONDITION"}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -231,7 +231,7 @@ TEST_P(NumericalFailures, EndWithStatusThreeAndTheEndOfRunRecords) {
   const NumericalFailure& c = GetParam();
   const ProgramRun run = run_program(c.answers);
   EXPECT_EQ(run.status, 3) << run.errors;
-  EXPECT_TRUE(contains(run.errors, c.message)) << run.errors;
+  EXPECT_TRUE(holds_text(run.errors, c.message)) << run.errors;
   expect_end_of_run_records(run);
 }
 
@@ -240,39 +240,40 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(NumericalFailure{"CreepingClock", kCreepingClock, "the clock has stalled"},
                       NumericalFailure{"DivergingStep", kDivergingStep,
                                        "the iteration kept diverging"},
-                      NumericalFailure{"InfiniteOutflow", new_run("2\n0.0\n", "4\n-9e307\n"),
+                      NumericalFailure{"InfiniteOutflow", fresh_run("2\n0.0\n", "4\n-9e307\n"),
                                        "of ts.out holds a number that is not finite"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ExitPaths, ResultFileThatCannotBeCreatedIsStatusFour) {
-  const ProgramRun run = run_in_prepared_directory(new_run(), [](const std::filesystem::path& dir) {
-    std::filesystem::create_directory(dir / "vd.out");
-  });
+  const ProgramRun run = run_in_prepared_directory(
+      fresh_run(),
+      [](const std::filesystem::path& dir) { std::filesystem::create_directory(dir / "vd.out"); });
   EXPECT_EQ(run.status, 4);
-  EXPECT_TRUE(contains(run.errors, "cannot create vd.out")) << run.errors;
+  EXPECT_TRUE(holds_text(run.errors, "cannot create vd.out")) << run.errors;
   // The dialog was complete: its echo is in "input", flushed and closed.
-  EXPECT_TRUE(contains(last_line(run.lines("input")), "NUMBER OF NODE"));
+  EXPECT_TRUE(holds_text(last_line(run.lines("input")), "NUMBER OF NODE"));
   expect_files_ended(run);
 }
 
 TEST(ExitPaths, EchoFileThatCannotBeCreatedIsStatusFourBeforeAnyQuestion) {
-  const ProgramRun run = run_in_prepared_directory(new_run(), [](const std::filesystem::path& dir) {
-    std::filesystem::create_directory(dir / "input");
-  });
+  const ProgramRun run = run_in_prepared_directory(
+      fresh_run(),
+      [](const std::filesystem::path& dir) { std::filesystem::create_directory(dir / "input"); });
   EXPECT_EQ(run.status, 4);
-  EXPECT_TRUE(contains(run.errors, "cannot create input")) << run.errors;
-  EXPECT_FALSE(contains(run.console, "SPECIFY"));
+  EXPECT_TRUE(holds_text(run.errors, "cannot create input")) << run.errors;
+  EXPECT_FALSE(holds_text(run.console, "SPECIFY"));
 }
 
 TEST(ExitPaths, ResultFileThatCannotBeWrittenIsStatusFour) {
   if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
-  const ProgramRun run = run_in_prepared_directory(new_run(), [](const std::filesystem::path& dir) {
-    std::filesystem::create_symlink("/dev/full", dir / "ts.out");
-  });
+  const ProgramRun run =
+      run_in_prepared_directory(fresh_run(), [](const std::filesystem::path& dir) {
+        std::filesystem::create_symlink("/dev/full", dir / "ts.out");
+      });
   EXPECT_EQ(run.status, 4);
-  EXPECT_TRUE(contains(run.errors, "could not be written completely")) << run.errors;
+  EXPECT_TRUE(holds_text(run.errors, "could not be written completely")) << run.errors;
   // The other files are complete all the same.
-  EXPECT_TRUE(contains(last_line(run.lines("input")), "STOPPING TIME"));
+  EXPECT_TRUE(holds_text(last_line(run.lines("input")), "STOPPING TIME"));
   EXPECT_TRUE(every_line_ended(run.file("vd.out")));
 }
 

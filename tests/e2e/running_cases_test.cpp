@@ -20,7 +20,7 @@ namespace fs = std::filesystem;
 
 const std::vector<std::string> kLegacyFiles = {"input", "vd.out", "ts.out", "tc.out"};
 
-bool contains(const std::string& text, const std::string& part) {
+bool has_text(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
 }
 
@@ -154,7 +154,7 @@ TEST(RunningCases, NamesThatCannotBeSetAreRefused) {
   for (const Case& c : cases) {
     const ProgramRun run = run_in(directory_with(answers), c.arguments + " case.txt");
     EXPECT_EQ(run.status, 2) << c.arguments;
-    EXPECT_TRUE(contains(run.errors, c.message)) << c.arguments << ": " << run.errors;
+    EXPECT_TRUE(has_text(run.errors, c.message)) << c.arguments << ": " << run.errors;
     EXPECT_EQ(run.has_file("input"), c.dialog_ran) << c.arguments;
     EXPECT_FALSE(run.has_file("vd.out")) << c.arguments;
   }
@@ -186,7 +186,7 @@ TEST(RunningCases, VerifyWritesEveryFileIntoTheOutputDirectory) {
             (std::set<std::string>{"case.txt", "out", "stdout.txt", "stderr.txt"}));
   EXPECT_EQ(entries_of(dir / "out"),
             (std::set<std::string>{"input", "vd.out", "ts.out", "tc.out", "verify.csv"}));
-  EXPECT_TRUE(contains(run.console, "verify: run 5 of 5"));
+  EXPECT_TRUE(has_text(run.console, "verify: run 5 of 5"));
 }
 
 TEST(RunningCases, AnAnswerFileThatCannotBeReadIsRefused) {
@@ -220,7 +220,7 @@ TEST(RunningCases, AnAnswerFileAmongTheFilesOfTheRunIsRefused) {
     const std::string input = c.arguments == "-o out" ? c.name : "/dev/null";
     const ProgramRun run = run_in(dir, c.arguments, input);
     EXPECT_EQ(run.status, 2) << c.arguments;
-    EXPECT_TRUE(contains(run.errors, c.message)) << c.arguments << ": " << run.errors;
+    EXPECT_TRUE(has_text(run.errors, c.message)) << c.arguments << ": " << run.errors;
     EXPECT_EQ(read_file(dir / c.name), answers) << c.arguments;
     EXPECT_FALSE(fs::exists(dir / "out/vd.out")) << c.arguments;
   }
@@ -239,7 +239,7 @@ TEST(RunningCases, CompareIsASubcommandAndAFileOfThatNameIsGivenWithItsPath) {
   const fs::path dir = directory_with(surcharge_example_to_day_10(), "compare");
   const ProgramRun subcommand = run_in(dir, "compare");
   EXPECT_EQ(subcommand.status, 2);
-  EXPECT_TRUE(contains(subcommand.errors, "slurry1d compare: ")) << subcommand.errors;
+  EXPECT_TRUE(has_text(subcommand.errors, "slurry1d compare: ")) << subcommand.errors;
   EXPECT_FALSE(subcommand.has_file("input"));
   const ProgramRun file = run_in(dir, "./compare");
   EXPECT_EQ(file.status, 0) << file.errors;

@@ -30,7 +30,7 @@
 namespace slurry1d::e2e {
 namespace {
 
-constexpr std::chrono::minutes kPatience{5};
+constexpr std::chrono::minutes kTerminalPatience{5};
 
 // The program on the far side of a pseudo-terminal, in a scratch directory of
 // its own. Its standard input, output and error are the terminal; the
@@ -96,7 +96,7 @@ class TerminalSession {
 
   // Reads the screen until it holds `part` (true) or the program ends.
   bool read_until(const std::string& part) {
-    const auto give_up = std::chrono::steady_clock::now() + kPatience;
+    const auto give_up = std::chrono::steady_clock::now() + kTerminalPatience;
     while (screen().find(part) == std::string::npos) {
       if (std::chrono::steady_clock::now() > give_up || !read_some()) return false;
     }
@@ -106,7 +106,7 @@ class TerminalSession {
   // Reads the screen to the end of the program and returns its run; a
   // program that does not end within the patience is killed.
   ProgramRun finish() {
-    const auto give_up = std::chrono::steady_clock::now() + kPatience;
+    const auto give_up = std::chrono::steady_clock::now() + kTerminalPatience;
     while (std::chrono::steady_clock::now() < give_up && read_some()) {
     }
     while (std::chrono::steady_clock::now() < give_up && !has_exited()) {
@@ -164,11 +164,11 @@ class TerminalSession {
   std::string screen_;
 };
 
-const std::string kSoil = "7.0 -0.2 6.8e-8 4.0 0.1\n";
+const std::string kSoilLine = "7.0 -0.2 6.8e-8 4.0 0.1\n";
 
 // A short self-weight run with three output times.
 const std::string kRight =
-    kSoil + "2\n2.65\n9.81\n10.0\n2\n2\n0.0\n1\n1.0\n0.0\n3\n10.0\n20.0\n30.0\n10.0\n2\n";
+    kSoilLine + "2\n2.65\n9.81\n10.0\n2\n2\n0.0\n1\n1.0\n0.0\n3\n10.0\n20.0\n30.0\n10.0\n2\n";
 
 int count_of(const std::string& text, const std::string& part) {
   int n = 0;
@@ -189,7 +189,7 @@ TEST(Terminal, WrongAnswersAreAskedAgainAndNothingTypedIsLost) {
 
   TerminalSession session;
   ASSERT_TRUE(session.started());
-  session.type(kSoil +
+  session.type(kSoilLine +
                "y\n"  // not a number: the desiccation switch is asked again
                "0\n"  // off the menu: asked again
                "2\n"
@@ -257,7 +257,7 @@ TEST(Terminal, WrongAnswersAreAskedAgainAndNothingTypedIsLost) {
 // A list of filling stages and of profile pairs: only the entry refused is
 // asked again, under the list's format line.
 TEST(Terminal, OnlyTheRefusedEntryOfAListIsAskedAgain) {
-  const std::string stages = kSoil + "2\n2.65\n9.81\n0.0\n1\n2\n0.0 100.0 0.05\n";
+  const std::string stages = kSoilLine + "2\n2.65\n9.81\n0.0\n1\n2\n0.0 100.0 0.05\n";
   const std::string rest = "2\n0.0\n1\n1.0\n0.0\n1\n400.0\n10.0\n2\n";
   const ProgramRun batch = run_program(stages + "200.0 300.0 0.03\n" + rest);
   ASSERT_EQ(batch.status, 0) << batch.errors;
@@ -283,7 +283,7 @@ TEST(Terminal, OnlyTheRefusedEntryOfAListIsAskedAgain) {
 TEST(Terminal, EndOfInputEndsTheSessionWithStatusTwo) {
   TerminalSession session;
   ASSERT_TRUE(session.started());
-  session.type(kSoil + "2\nabc\n");
+  session.type(kSoilLine + "2\nabc\n");
   ASSERT_TRUE(session.read_until("'abc' is not a number\n SPECIFY SPECIFIC GRAVITY OF SOLIDS"));
   session.type("\x04");  // Ctrl-D at the start of a line
   const ProgramRun run = session.finish();
@@ -299,7 +299,7 @@ TEST(Terminal, EndOfInputEndsTheSessionWithStatusTwo) {
 TEST(Terminal, InterruptWhileAskedAgainEndsTheDialog) {
   TerminalSession session;
   ASSERT_TRUE(session.started());
-  session.type(kSoil + "2\n2.65\n-9.81\n");
+  session.type(kSoilLine + "2\n2.65\n-9.81\n");
   ASSERT_TRUE(
       session.read_until("GW = -9.81 is refused: the unit weight of water must be "
                          "positive\n SPECIFY THE UNIT WEITHT OF WATER, GW=?\n"));

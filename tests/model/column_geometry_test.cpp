@@ -21,7 +21,7 @@ ColumnGeometry clay_geometry() {
 
 // A column with the mid-step void ratios the stacking of staged filling reads.
 struct VariedColumn : SoilColumn {
-  NodalArray EMID;
+  NodalArray EMID{};
 };
 
 // Twelve nodes whose void ratios vary from node to node, in every form the

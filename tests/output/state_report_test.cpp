@@ -15,7 +15,7 @@
 namespace slurry1d {
 namespace {
 
-std::vector<std::string> lines_of(const std::string& text) {
+std::vector<std::string> report_lines(const std::string& text) {
   std::vector<std::string> lines;
   std::istringstream in(text);
   for (std::string line; std::getline(in, line);) lines.push_back(line);
@@ -84,7 +84,7 @@ class ReportRun {
   // Node rows of the vd.out table: the lines that start with an I 4 label.
   std::vector<std::string> rows() const {
     std::vector<std::string> result;
-    for (const std::string& line : lines_of(vd.str())) {
+    for (const std::string& line : report_lines(vd.str())) {
       if (line.size() > 4 && std::isdigit(static_cast<unsigned char>(line[3]))) {
         result.push_back(line);
       }
@@ -115,7 +115,7 @@ class ReportRun {
 TEST(StateReport, InitialTableOfFreshColumn) {
   ReportRun run;
   run.report();
-  const std::vector<std::string> lines = lines_of(run.vd.str());
+  const std::vector<std::string> lines = report_lines(run.vd.str());
   ASSERT_EQ(lines.size(), 1u + 3u + 51u);
   EXPECT_EQ(lines[0], "TIME =       0.000    ");
   EXPECT_EQ(lines[1], "                  INITIAL STATE                     STEADY STATE");
@@ -177,7 +177,7 @@ TEST(StateReport, RegularTableHeadingsAndAlpha) {
   ReportRun run;
   run.at_time(25.0);
   run.report();
-  const std::vector<std::string> lines = lines_of(run.vd.str());
+  const std::vector<std::string> lines = report_lines(run.vd.str());
   ASSERT_EQ(lines.size(), 1u + 2u + 51u);
   EXPECT_EQ(lines[0], "TIME =       25.00    ");
   EXPECT_EQ(lines[1], "                     VOID        SOLID      WATER ALPHA");
@@ -303,7 +303,7 @@ TEST(StateReport, RestartProfileAfterAddedNodes) {
   run.at_time(40.0);
   run.report();
   run.restart();
-  const std::vector<std::string> lines = lines_of(run.input_text.str());
+  const std::vector<std::string> lines = report_lines(run.input_text.str());
   ASSERT_EQ(lines.size(), 51u + 2u);
   const int shown_top = 507, shown_next = 494;
   auto pair_line = [&](int node) {
@@ -331,7 +331,7 @@ TEST(StateReport, RestartProfileRoundTrips) {
   run.at_time(123456.0);
   run.report();
   run.restart();
-  const std::vector<std::string> lines = lines_of(run.input_text.str());
+  const std::vector<std::string> lines = report_lines(run.input_text.str());
   ASSERT_EQ(lines.size(), 53u);
   for (int r = 0; r < 51; ++r) {
     const int i = 501 - 10 * r;

@@ -25,7 +25,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string read(const fs::path& p) {
+std::string read_table(const fs::path& p) {
   std::ifstream in(p, std::ios::binary);
   std::ostringstream s;
   s << in.rdbuf();
@@ -34,7 +34,7 @@ std::string read(const fs::path& p) {
 
 std::vector<std::vector<std::string>> rows_of(const fs::path& p) {
   std::vector<std::vector<std::string>> rows;
-  std::istringstream in(read(p));
+  std::istringstream in(read_table(p));
   for (std::string line; std::getline(in, line);) {
     std::vector<std::string> fields;
     std::istringstream l(line);
@@ -136,7 +136,7 @@ TEST_F(CsvResultsTest, HistoryHasTheStartAndOneRowPerStep) {
   run_to_the_last_output_time(csv, r);
   const auto rows = rows_of(dir_ / "history.csv");
   ASSERT_EQ(rows.size(), 1u + 4u);
-  EXPECT_EQ(read(dir_ / "history.csv").substr(0, HISTORY_HEADER.size()), HISTORY_HEADER);
+  EXPECT_EQ(read_table(dir_ / "history.csv").substr(0, HISTORY_HEADER.size()), HISTORY_HEADER);
   EXPECT_EQ(rows[1],
             (std::vector<std::string>{"0", "0", "1", "0", "1", "0", "0", "0", "0", "3", "0", "0"}));
   EXPECT_EQ(rows[2], (std::vector<std::string>{"1", "5", "1", "0", "1", "0.01", "0", "0", "0", "3",
@@ -153,7 +153,7 @@ TEST_F(CsvResultsTest, ProfilesAtTheStartEveryOutputTimeAndTheEnd) {
   run_to_the_last_output_time(csv, r);
   const auto rows = rows_of(dir_ / "profiles.csv");
   ASSERT_EQ(rows.size(), 1u + 4u * 3u);
-  EXPECT_EQ(read(dir_ / "profiles.csv").substr(0, PROFILES_HEADER.size()), PROFILES_HEADER);
+  EXPECT_EQ(read_table(dir_ / "profiles.csv").substr(0, PROFILES_HEADER.size()), PROFILES_HEADER);
   const std::vector<std::pair<std::string, std::string>> snapshots = {
       {"0", "start"}, {"10", "output"}, {"20", "output"}, {"20", "end"}};
   for (std::size_t k = 0; k < snapshots.size(); ++k) {
@@ -233,7 +233,7 @@ TEST_F(CsvResultsTest, SteadyProfileOnTheNodesItWasSolvedOn) {
   csv.run_set_up(r.set_up(true));
   const auto rows = rows_of(dir_ / "steady.csv");
   ASSERT_EQ(rows.size(), 1u + 2u);
-  EXPECT_EQ(read(dir_ / "steady.csv").substr(0, STEADY_HEADER.size()), STEADY_HEADER);
+  EXPECT_EQ(read_table(dir_ / "steady.csv").substr(0, STEADY_HEADER.size()), STEADY_HEADER);
   EXPECT_EQ(rows[2][0], "2");
   EXPECT_EQ(num(rows[2][1]), 0.4);
   EXPECT_EQ(num(rows[2][2]), 0.8 * r.scales->E0);
@@ -266,7 +266,7 @@ TEST_F(CsvResultsTest, CrackRecordsOfADesiccationRun) {
   csv.run_ended(r.ended(EndReason::LastOutputTime, 0, 20.0, 2));
   const auto rows = rows_of(dir_ / "cracks.csv");
   ASSERT_EQ(rows.size(), 3u);
-  EXPECT_EQ(read(dir_ / "cracks.csv").substr(0, CRACKS_HEADER.size()), CRACKS_HEADER);
+  EXPECT_EQ(read_table(dir_ / "cracks.csv").substr(0, CRACKS_HEADER.size()), CRACKS_HEADER);
   EXPECT_EQ(rows[1], (std::vector<std::string>{"4", "0.25", "0.125", "0.8", "0.1", "0.2", "0.9",
                                                "0.05", "0.001", "deepened"}));
   EXPECT_EQ(rows[2][2], "0.5");
@@ -288,7 +288,7 @@ TEST_F(CsvResultsTest, SummaryNamesTheAnswersTheDerivedValuesAndTheEnd) {
   MadeUpRun r(2);
   CsvResults csv(dir_);
   run_to_the_last_output_time(csv, r);
-  const std::string json = read(dir_ / "summary.json");
+  const std::string json = read_table(dir_ / "summary.json");
   for (const char* part :
        {"\"program\": \"slurry1d\"", "\"version\": \"", "\"A1\": 7,", "\"B1\": -0.2,",
         "\"ITOP\": 2,", "\"LT\": 0,", "\"IBOT\": 1,", "\"OPT\": [10, 20],", "\"HTOT\": 1,",
@@ -313,7 +313,7 @@ TEST_F(CsvResultsTest, SummaryOfAFailedRun) {
   csv.run_set_up(r.set_up(false));
   csv.report_written(r.report(ReportKind::Start, 0, 0.0));
   csv.run_ended(r.ended(EndReason::NumericalFailure, 3, 12.5, 1));
-  const std::string json = read(dir_ / "summary.json");
+  const std::string json = read_table(dir_ / "summary.json");
   EXPECT_NE(json.find("\"reason\": \"numerical_failure\""), std::string::npos) << json;
   EXPECT_NE(json.find("\"message\": \"the iteration kept diverging; the files hold the state "
                       "reached\""),

@@ -16,7 +16,7 @@
 namespace slurry1d {
 namespace {
 
-constexpr int NN = 501;
+constexpr int LAYER_NODES = 501;
 
 struct Layer {
   std::unique_ptr<testing::SolverCase> p = testing::make_soil();
@@ -32,9 +32,9 @@ struct Layer {
     p->bc.IBOT = BottomBoundary::Velocity;
     p->bc.VB = 0.0;
     testing::SolverColumn& col = *c;
-    col.NN = NN;
-    col.NN1 = NN + 1;
-    for (int i = 1; i <= NN; ++i) {
+    col.NN = LAYER_NODES;
+    col.NN1 = LAYER_NODES + 1;
+    for (int i = 1; i <= LAYER_NODES; ++i) {
       col.EN[i] = col.EOLD[i] = 1.0;
       col.DXI[i] = 1.0 / 500;
       col.Z[i] = (i - 1) * p->scales.H0 / 500;
@@ -48,8 +48,8 @@ struct Layer {
     assemble_boundary_rows(p->soil, p->bc, p->scales, col, col, col, ends);
     solve_tridiagonal(col.NN, p->bc.ITOP, p->bc.IBOT, col);
     // Bottom free, top fixed.
-    for (int i = 1; i <= NN - 1; ++i) col.EN[i] = col.XSOL[i];
-    col.EN[NN] = ends.ETOP;
+    for (int i = 1; i <= LAYER_NODES - 1; ++i) col.EN[i] = col.XSOL[i];
+    col.EN[LAYER_NODES] = ends.ETOP;
   }
 };
 
@@ -58,7 +58,7 @@ TEST(IterationSmoke, SelfWeightCompressesTheColumnAboveTheImperviousBase) {
   run.iterate();
   const testing::SolverColumn& c = *run.c;
   // No effective stress at the drained top: the top node stays at E0.
-  EXPECT_EQ(c.EN[NN], 1.0);
+  EXPECT_EQ(c.EN[LAYER_NODES], 1.0);
   // The buoyant weight drives water upward through the whole column, but at
   // the base it cannot leave: the void ratio falls there first, rising to
   // the base the gradient of no flow.
@@ -66,8 +66,8 @@ TEST(IterationSmoke, SelfWeightCompressesTheColumnAboveTheImperviousBase) {
   EXPECT_LT(c.EN[1], c.EN[2]);
   for (int i = 1; i <= 10; ++i) EXPECT_LT(c.EN[i], c.EN[i + 1]) << i;
   // Away from the base nothing has happened yet.
-  for (int i = 100; i <= NN; ++i) EXPECT_NEAR(c.EN[i], 1.0, 1e-9) << i;
-  for (int i = 1; i <= NN; ++i) EXPECT_LE(c.EN[i], 1.0 + 1e-12) << i;
+  for (int i = 100; i <= LAYER_NODES; ++i) EXPECT_NEAR(c.EN[i], 1.0, 1e-9) << i;
+  for (int i = 1; i <= LAYER_NODES; ++i) EXPECT_LE(c.EN[i], 1.0 + 1e-12) << i;
 }
 
 TEST(IterationSmoke, SurchargeCompressesTheColumnBelowTheDrainedTop) {
@@ -78,10 +78,10 @@ TEST(IterationSmoke, SurchargeCompressesTheColumnBelowTheDrainedTop) {
   const testing::SolverColumn& c = *run.c;
   const double ETOP = run.ends.ETOP;
   ASSERT_LT(ETOP, 0.8);
-  EXPECT_EQ(c.EN[NN], ETOP);
-  EXPECT_LT(c.EN[NN - 1], 1.0 - 0.05);
-  EXPECT_GT(c.EN[NN - 1], ETOP);
-  for (int i = NN - 10; i <= NN - 2; ++i) EXPECT_LT(c.EN[i], c.EN[i - 1]) << i;
+  EXPECT_EQ(c.EN[LAYER_NODES], ETOP);
+  EXPECT_LT(c.EN[LAYER_NODES - 1], 1.0 - 0.05);
+  EXPECT_GT(c.EN[LAYER_NODES - 1], ETOP);
+  for (int i = LAYER_NODES - 10; i <= LAYER_NODES - 2; ++i) EXPECT_LT(c.EN[i], c.EN[i - 1]) << i;
   for (int i = 1; i <= 400; ++i) EXPECT_NEAR(c.EN[i], 1.0, 1e-9) << i;
 }
 
@@ -90,7 +90,7 @@ TEST(IterationSmoke, UnloadedColumnWithoutBuoyantWeightStaysPut) {
   run.iterate();
   const testing::SolverColumn& c = *run.c;
   EXPECT_EQ(run.ends.ETOP, 1.0);
-  for (int i = 1; i <= NN; ++i) EXPECT_NEAR(c.EN[i], 1.0, 1e-12) << i;
+  for (int i = 1; i <= LAYER_NODES; ++i) EXPECT_NEAR(c.EN[i], 1.0, 1e-12) << i;
 }
 
 }  // namespace

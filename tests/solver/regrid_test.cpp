@@ -19,7 +19,7 @@ constexpr double kE0 = 2.5;
 
 // A smooth, clearly non-linear profile of scaled void ratio over a layer of
 // height about 2.
-double curved_profile(double z) {
+double smooth_profile(double z) {
   return 0.55 + 0.4 * std::cos(1.3 * z) * std::exp(-0.2 * z);
 }
 
@@ -37,7 +37,7 @@ void fill_refined_column(SoilColumn& col, double ZBOT, double H, double HTOT) {
         if (k == 503) return ZBOT + H;
         return ZBOT + (k - 2) * dz;
       },
-      [&](double z) { return curved_profile(z - ZBOT); }, kE0, HTOT);
+      [&](double z) { return smooth_profile(z - ZBOT); }, kE0, HTOT);
 }
 
 // The linear interpolation of the old profile at z, found by a search from
