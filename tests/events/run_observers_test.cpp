@@ -7,6 +7,7 @@
 #include <string>
 
 #include "events/run_events.hpp"
+#include "support/event_records.hpp"
 
 namespace slurry1d {
 namespace {
@@ -25,16 +26,7 @@ struct Logger : RunObserver {
   void run_ended(const RunEnded&) override { *log += name + "E "; }
 };
 
-struct Records {
-  std::unique_ptr<RunDefinition> def = std::make_unique<RunDefinition>();
-  std::unique_ptr<RunScales> scales = std::make_unique<RunScales>();
-  std::unique_ptr<SoilColumn> col = std::make_unique<SoilColumn>();
-  std::unique_ptr<ReportWork> work = std::make_unique<ReportWork>();
-  Soil soil;
-  Clock clock;
-  CrackRecord crack;
-  NodeAddition added;
-};
+using Records = testing::EventRecords;
 
 void send_every_event(RunObserver& o, const Records& r) {
   o.run_set_up(RunSetUp{*r.def, *r.scales, r.soil, *r.col, false, 0.0, 0.0, 0.0, r.added});

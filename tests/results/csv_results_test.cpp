@@ -19,6 +19,7 @@
 
 #include "model/run_stop.hpp"
 #include "output/state_report.hpp"
+#include "support/event_records.hpp"
 
 namespace slurry1d::results {
 namespace {
@@ -50,15 +51,7 @@ double num(const std::string& text) {
 
 // A layer of 1 unit of fresh slurry at E0 on three nodes, e = 7 (s' + 0.1)^-0.2,
 // k = 6.8e-7 e^4, output times 10 and 20.
-struct MadeUpRun {
-  std::unique_ptr<RunDefinition> def = std::make_unique<RunDefinition>();
-  std::unique_ptr<RunScales> scales = std::make_unique<RunScales>();
-  std::unique_ptr<SoilColumn> col = std::make_unique<SoilColumn>();
-  std::unique_ptr<ReportWork> work = std::make_unique<ReportWork>();
-  Soil soil;
-  Clock clock;
-  NodeAddition added;
-  CrackRecord crack;
+struct MadeUpRun : testing::EventRecords {
   std::vector<std::string> stop_lines;
 
   explicit MadeUpRun(int IDES) {
