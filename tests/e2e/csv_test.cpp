@@ -303,7 +303,10 @@ TEST_P(EveryCase, SummaryNamesTheAnswersAndTheEnd) {
     if (t > end["time"].get<double>() * (1 + 1e-12)) not_reached.push_back(t);
   }
   EXPECT_EQ(end["output_times_not_reached"].get<std::vector<double>>(), not_reached);
-  EXPECT_GE(s["run_time_seconds"].get<double>(), 0.0);
+  // The run time is whatever the machine took: only its form is checked (a
+  // number, not a duration that went backwards), never how large it is.
+  ASSERT_TRUE(s["run_time_seconds"].is_number());
+  EXPECT_FALSE(std::signbit(s["run_time_seconds"].get<double>()));
 }
 
 INSTANTIATE_TEST_SUITE_P(Runs, EveryCase, ::testing::ValuesIn(kCases),
